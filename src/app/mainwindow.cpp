@@ -1,0 +1,224 @@
+#include "mainwindow.h"
+
+#include "channels/parameters.h"
+#include "comportdialog.h"
+#include "link/link_settings.h"
+#include "link/port_names.h"
+#include "link/qt_serial_port.h"
+#include "qt_user_dialogs.h"
+#include "state_table.h"
+#include "ui_mainwindow.h"
+
+#include <QDebug>
+
+int controls_frozen = 0;
+int cross_tab_armed = 0;
+
+namespace {
+
+const QString kAppName = QStringLiteral("МИРВАЛ-В Визард");
+const QString kWindowTitle = QStringLiteral("МИРВАЛ-В Пульт v.01.03");
+constexpr int kCrossTab = 3;
+
+void init_resources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget *parent) : MainWindow(MainWindowServices{}, parent) {}
+
+MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::MainWindow>()), m_services(std::move(services))
+{
+    init_resources();
+    if (m_services.dialogs)
+        m_dialogs = m_services.dialogs;
+    else
+        m_dialogs = std::make_shared<QtUserDialogs>(this);
+    if (!m_services.enumerate)
+        m_services.enumerate = present_port_names;
+    if (!m_services.make_port)
+        m_services.make_port = [] { return std::make_unique<QtSerialPort>(); };
+
+    setters_armed = 1;
+    speed_search = 0;
+    for (int k = 1; k <= 4; ++k)
+        channel_mode[k] = 0;
+    ui->setupUi(this);
+
+    QCoreApplication::setApplicationName(kAppName);
+    setWindowTitle(kWindowTitle);
+
+    poll_timer = new QTimer;
+    poll_timer->stop();
+
+    exchange = new Exchange;
+    exchange->set_control_lock([this](bool enable) { set_controls_enabled(enable); });
+
+    config_dir = QStringLiteral(".\\");
+    unit_version = 1;
+    current_channel = 1;
+
+    const auto add_indexed = [](QComboBox *box, const QStringList &texts) {
+        for (int i = 0; i < texts.size(); ++i)
+            box->addItem(texts[i], i);
+    };
+    add_indexed(ui->porog, parameters::threshold_texts());
+    add_indexed(ui->porog_perepil, parameters::cut_threshold_texts());
+    ui->reject->addItems(parameters::rejection_texts());
+    ui->time_perepil->addItems(parameters::cut_time_texts());
+
+    set_state_label(0);
+
+    cross_mask = 0;
+    QComboBox *cross_boxes[] = {ui->cross_1, ui->cross_2, ui->cross_3, ui->cross_4};
+    for (int k = 1; k <= 4; ++k) {
+        cross_on[k] = 0;
+        cross_boxes[k - 1]->setCurrentIndex(0);
+    }
+
+    set_controls_enabled(false);
+
+    ui->version->setText(QString());
+
+    port.reset();
+    enumerator = new PortWatcher(m_services.enumerate);
+    connect(enumerator, &PortWatcher::deviceDiscovered, this, &MainWindow::onDeviceDiscovered);
+    connect(enumerator, &PortWatcher::deviceRemoved, this, &MainWindow::onDeviceRemoved);
+    enumerator->setUpNotifications(m_services.watch_interval_ms);
+}
+
+MainWindow::~MainWindow()
+{
+    poll_timer->stop();
+    // Let a running transaction finish before the port goes. Only a
+    // transaction further down this thread's stack can hold the flag, and it
+    // cannot end while we wait here, so the wait is bounded.
+    for (int i = 0; exchange_busy && i < 300; ++i)
+        exchange->wait_ms(timing().tick_ms);
+    delete poll_timer;
+    poll_timer = nullptr;
+    exchange->tick_timer.stop();
+    delete exchange;
+    exchange = nullptr;
+    if (port) {
+        port->close();
+        port.reset();
+    }
+    ui.reset();
+    // The watcher lives until the process ends, as the notifications did;
+    // it must not call back into a window that is gone.
+    enumerator->disconnect(this);
+}
+
+int MainWindow::critical(const QString &text)
+{
+    return m_dialogs->message(MessageKind::Critical, kAppName, text, YesButton);
+}
+
+void MainWindow::set_controls_enabled(bool enable)
+{
+    if (controls_frozen)
+        return;
+    const int m = channel_mode[current_channel];
+    const bool on = enable && m != 0;
+
+    for (QWidget *w : {static_cast<QWidget *>(ui->chn), static_cast<QWidget *>(ui->onoff),
+                       static_cast<QWidget *>(ui->DK)})
+        w->setEnabled(enable);
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             ui->porog, ui->usilenie, ui->arp, ui->impuls, ui->pause, ui->okno, ui->schet, ui->trevoga,
+             ui->YROVEN, ui->AMPL, ui->pushButton, ui->zad, ui->block, ui->loadCfg, ui->saveCfg,
+             ui->tabWidget})
+        w->setEnabled(on);
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{ui->getTime, ui->setTime, ui->getProtokol, ui->clearProtokol})
+        w->setEnabled(on && unit_version >= 2);
+    ui->pred->setEnabled(enable && m == 1);
+    ui->reject->setEnabled(enable && m == 1);
+    QComboBox *cross_boxes[] = {ui->cross_1, ui->cross_2, ui->cross_3, ui->cross_4};
+    for (int k = 1; k <= 4; ++k)
+        cross_boxes[k - 1]->setEnabled(on && channel_mode[k] == m);
+    ui->porog_perepil->setEnabled(enable && m == 2);
+    ui->time_perepil->setEnabled(enable && m == 2);
+}
+
+void MainWindow::set_state_label(int row)
+{
+    const StateRow &r = state_table(row);
+    ui->state->setText(r.text);
+    QPalette palette = ui->state->palette();
+    palette.setBrush(QPalette::All, QPalette::Window, r.background);
+    palette.setBrush(QPalette::All, QPalette::WindowText, r.foreground);
+    ui->state->setPalette(palette);
+}
+
+void MainWindow::show_info(int state_byte)
+{
+    if (state_byte >= 128)
+        qDebug() << "ChInfo=" << state_byte;
+    const int row = state_row_for_byte(state_byte);
+    if (row >= 0)
+        set_state_label(row);
+}
+
+int MainWindow::SendCommand(QByteArray &buffer, bool pre_wait)
+{
+    return exchange->SendCommand(buffer, pre_wait);
+}
+
+void MainWindow::wait_ms(int ms)
+{
+    exchange->wait_ms(ms);
+}
+
+void MainWindow::refill_port_list()
+{
+    ui->comPortComboBox->clear();
+    for (const QString &name : m_services.enumerate())
+        if (admits_port_name(name))
+            ui->comPortComboBox->addItem(name);
+    if (ui->comPortComboBox->count() == 0) {
+        critical(QStringLiteral("COM-порт не обнаружен !\n Конец работы ..."));
+        m_dialogs->terminate(0);
+    }
+}
+
+void MainWindow::onDeviceDiscovered(const PortInfo &info)
+{
+    if (admits_port_name(info.portName))
+        refill_port_list();
+}
+
+void MainWindow::onDeviceRemoved(const PortInfo &info)
+{
+    if (admits_port_name(info.portName))
+        refill_port_list();
+}
+
+void MainWindow::on_tabWidget_currentChanged(int index)
+{
+    if (index == kCrossTab) {
+        cross_tab_armed = 1;
+        return;
+    }
+    if (!cross_tab_armed)
+        return;
+    cross_tab_armed = 0;
+    const int sum = ui->cross_1->currentIndex() + ui->cross_2->currentIndex() + ui->cross_3->currentIndex() +
+                    ui->cross_4->currentIndex();
+    if (sum == 1) {
+        critical(QStringLiteral("Нельзя включить КРОСС на 1 канале!"));
+        ui->tabWidget->setCurrentIndex(kCrossTab);
+    }
+}
+
+void MainWindow::on_pushButton_2_released()
+{
+    auto *dialog = new ComPortDialog(this, &link_settings.speed_index, &link_settings.repeat_index,
+                                     &link_settings.wait_index, &speed_search);
+    dialog->exec();
+    delete dialog;
+}

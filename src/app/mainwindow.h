@@ -1,0 +1,84 @@
+#pragma once
+
+#include "common/user_dialogs.h"
+#include "link/exchange.h"
+#include "link/port_watcher.h"
+#include "link/serial_port.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class MainWindow;
+}
+
+// While nonzero, set_controls_enabled changes nothing: an operation made of
+// many transactions keeps the controls locked throughout.
+extern int controls_frozen;
+// The "Кросс" tab has been entered and not yet left.
+extern int cross_tab_armed;
+
+// What the window needs from the outside world; tests replace each part.
+struct MainWindowServices {
+    std::shared_ptr<UserDialogs> dialogs;  // null: the real dialogs
+    PortWatcher::Enumerate enumerate;      // null: the system's and the virtual ports
+    std::function<std::unique_ptr<SerialPort>()> make_port;  // null: QSerialPort
+    int watch_interval_ms = 500;
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    MainWindow(MainWindowServices services, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    void set_controls_enabled(bool enable);
+    void set_state_label(int row);
+
+    // One transaction with the unit (see Exchange::SendCommand).
+    int SendCommand(QByteArray &buffer, bool pre_wait);
+    void wait_ms(int ms);
+
+    // The program's state, open to the tests and tools that drive the window.
+    QString config_dir;
+    signed char channel_mode[5] = {0, 0, 0, 0, 0};  // by channel number 1..4
+    unsigned char cross_on[5] = {0, 0, 0, 0, 0};     // by channel number 1..4
+    signed char current_channel = 1;
+    int unit_address = 0;
+    int unit_version = 1;
+    int last_state = 0;
+    int setters_armed = 1;
+    int cur_porog = 0, cur_usilenie = 0, cur_arp = 0, cur_pause = 0, cur_impuls = 0, cur_okno = 0,
+        cur_schet = 0, cur_trevoga = 0, cur_zad = 0, cur_block = 0, cur_reject = 0, cur_onoff = 0;
+    unsigned char prev_cross_mask = 0;
+    int cur_pred = 0;
+    int cur_p_perepil = 0, cur_t_perepil = 0;
+    unsigned char cross_mask = 0;
+    std::unique_ptr<Ui::MainWindow> ui;
+    QTimer *poll_timer = nullptr;
+    Exchange *exchange = nullptr;  // tick timer, waits and both transaction engines
+    float last_level = 0;
+    PortWatcher *enumerator = nullptr;
+    std::unique_ptr<SerialPort> port;
+    int speed_search = 0;
+
+    UserDialogs &dialogs() { return *m_dialogs; }
+
+public slots:
+    void show_info(int state_byte);
+    void onDeviceDiscovered(const PortInfo &info);
+    void onDeviceRemoved(const PortInfo &info);
+    void on_tabWidget_currentChanged(int index);
+    void on_pushButton_2_released();
+
+private:
+    void refill_port_list();
+    int critical(const QString &text);
+
+    std::shared_ptr<UserDialogs> m_dialogs;
+    MainWindowServices m_services;
+};

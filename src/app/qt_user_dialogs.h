@@ -1,0 +1,23 @@
+#pragma once
+
+#include "common/user_dialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The real dialogs: QMessageBox, QFileDialog and QProgressDialog, parented to
+// the given window.
+class QtUserDialogs : public UserDialogs {
+public:
+    explicit QtUserDialogs(QWidget *parent = nullptr) : m_parent(parent) {}
+    void set_parent(QWidget *parent) { m_parent = parent; }
+
+    int message(MessageKind kind, const QString &title, const QString &text, int buttons) override;
+    QString openFileName(const FileDialogSpec &spec) override;
+    QString saveFileName(const FileDialogSpec &spec) override;
+    std::unique_ptr<ProgressDialog> progress(const ProgressSpec &spec) override;
+    void terminate(int status) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};

@@ -1,0 +1,4 @@
+#include "common/logging.h"
+
+Q_LOGGING_CATEGORY(lcLink, "mirval.link")
+Q_LOGGING_CATEGORY(lcApp, "mirval.app")

@@ -1,0 +1,7 @@
+#include "common/timing.h"
+
+Timing &timing()
+{
+    static Timing t;
+    return t;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+// Every message box, question, file dialog and progress dialog of an operation
+// goes through this seam. The program shows real dialogs; tests answer them
+// and record what was asked.
+
+enum class MessageKind { Critical, Information, Question, Warning };
+
+// Values equal those of QMessageBox::StandardButton, so the GUI passes them on.
+enum DialogButton : int {
+    NoButton = 0x00000000,
+    OkButton = 0x00000400,
+    YesButton = 0x00004000,
+    NoButtonAnswer = 0x00010000,
+    CancelButton = 0x00400000,
+};
+
+struct ProgressSpec {
+    QString title;
+    QString label;
+    QString cancel_text;  // empty: no cancel button
+    int minimum = 0;
+    int maximum = 100;
+    bool window_modal = true;
+    bool auto_close = true;
+    bool auto_reset = true;
+    int minimum_duration_ms = 4000;
+};
+
+class ProgressDialog {
+public:
+    virtual ~ProgressDialog() = default;
+    virtual void show() = 0;
+    virtual void setValue(int value) = 0;
+    virtual void setLabelText(const QString &text) = 0;
+    virtual bool wasCanceled() const = 0;
+    virtual void close() = 0;  // hides the dialog; destroying it also closes it
+};
+
+struct FileDialogSpec {
+    QString title;
+    QString directory;  // start directory or proposed file name
+    QString filter;
+};
+
+class UserDialogs {
+public:
+    virtual ~UserDialogs() = default;
+
+    // Modal message box; returns the button pressed.
+    virtual int message(MessageKind kind, const QString &title, const QString &text, int buttons) = 0;
+    // An empty string when the user cancelled.
+    virtual QString openFileName(const FileDialogSpec &spec) = 0;
+    virtual QString saveFileName(const FileDialogSpec &spec) = 0;
+    virtual std::unique_ptr<ProgressDialog> progress(const ProgressSpec &spec) = 0;
+    // Ends the program at once with the given status.
+    virtual void terminate(int status) = 0;
+};

@@ -1,0 +1,152 @@
+#include "link/exchange.h"
+
+#include "common/logging.h"
+#include "common/timing.h"
+#include "link/frames.h"
+#include "link/link_settings.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QElapsedTimer>
+#include <QThread>
+
+int exchange_busy = 0;
+
+Exchange::Exchange(QObject *parent) : QObject(parent)
+{
+    tick_timer.setTimerType(Qt::PreciseTimer);
+    connect(&tick_timer, &QTimer::timeout, this, &Exchange::wait_answer);
+}
+
+void Exchange::lock(bool enable)
+{
+    if (m_lock)
+        m_lock(enable);
+}
+
+void Exchange::wait_ms(int ms)
+{
+    tick_flag = 0;
+    tick_timer.start(ms);
+    while (!tick_flag)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    tick_timer.stop();
+}
+
+// Appends a chunk; true when the attempt is over (answered or given up).
+bool Exchange::collect_chunk(QByteArray &buffer, const QByteArray &chunk, bool *answered) const
+{
+    buffer.append(chunk);
+    if (buffer.endsWith('\r')) {
+        *answered = true;
+        return true;
+    }
+    // A line that keeps talking without a CR is not waited for without limit.
+    return buffer.size() >= timing().attempt_byte_limit;
+}
+
+int Exchange::SendCommand(QByteArray &buffer, bool pre_wait)
+{
+    lock(false);
+    QByteArray frame = buffer;
+
+    if (exchange_busy) {
+        // Only a transaction further down this thread's stack can hold the
+        // flag; it resumes only after this call returns, so waiting would
+        // never end.
+        qCWarning(lcLink) << "request refused: another transaction is in progress";
+        return NoAnswer;
+    }
+
+    exchange_busy = 1;
+    encode_frame(frame);
+    qDebug() << "MREP " << MREP() << "MWAIT  " << MWAIT();
+
+    for (int attempt = 1; attempt <= MREP(); ++attempt) {
+        qDebug() << "SendCommand " << attempt << " " << frame;
+        QElapsedTimer since_write;
+        if (m_port) {
+            m_port->write(frame);
+            m_port->flush();
+        }
+        since_write.start();
+        if (pre_wait)
+            wait_ms(timing().pre_wait_ms);
+
+        buffer.clear();
+        int idle = 0;
+        bool answered = false;
+        for (;;) {
+            wait_ms(timing().tick_ms);
+            if (m_port && m_port->bytesAvailable() > 0) {
+                const QByteArray chunk = m_port->readAll();
+                qDebug() << "Reads " << chunk;
+                if (!chunk.isEmpty()) {
+                    if (collect_chunk(buffer, chunk, &answered))
+                        break;
+                    if (since_write.elapsed() >= timing().attempt_limit_ms)
+                        break;
+                    continue;
+                }
+            }
+            if (++idle > MWAIT() || since_write.elapsed() >= timing().attempt_limit_ms)
+                break;
+        }
+        if (answered) {
+            lock(true);
+            exchange_busy = 0;
+            const int r = decode_frame(buffer);
+            qDebug() << "SendCOmmand " << r;
+            return r;
+        }
+    }
+
+    lock(true);
+    exchange_busy = 0;
+    return NoAnswer;
+}
+
+int Exchange::poll_exchange(QByteArray &buffer)
+{
+    if (exchange_busy)
+        return 1;
+    exchange_busy = 1;
+    if (m_port) {
+        m_port->write(buffer);
+        m_port->flush();
+        m_port->waitForBytesWritten(timing().tick_ms);
+    }
+    buffer.clear();
+
+    QElapsedTimer since_write;
+    since_write.start();
+    int result = 1;
+    int idle = 0;
+    for (;;) {
+        QElapsedTimer step;
+        step.start();
+        bool data = m_port && (m_port->bytesAvailable() > 0 || m_port->waitForReadyRead(timing().tick_ms));
+        if (data) {
+            const QByteArray chunk = m_port->readAll();
+            bool answered = false;
+            if (!chunk.isEmpty()) {
+                if (collect_chunk(buffer, chunk, &answered)) {
+                    result = answered ? 0 : 1;
+                    break;
+                }
+                if (since_write.elapsed() >= timing().attempt_limit_ms)
+                    break;
+                continue;
+            }
+        }
+        // A port that gives up at once (closed, vanished) must not turn this
+        // loop into a spin: every idle step lasts a whole tick.
+        const qint64 left = timing().tick_ms - step.elapsed();
+        if (left > 0)
+            QThread::msleep(ulong(left));
+        if (++idle > MWAIT() || since_write.elapsed() >= timing().attempt_limit_ms)
+            break;
+    }
+    exchange_busy = 0;
+    return result;
+}

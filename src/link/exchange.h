@@ -1,0 +1,57 @@
+#pragma once
+
+#include "link/serial_port.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+// 1 while a transaction is in progress. One transaction at a time: the status
+// poll skips its turn while it is set, other operations wait for it.
+extern int exchange_busy;
+
+// One request/answer transaction with the unit on the open port.
+//
+// SendCommand runs on the GUI thread and processes events while it waits, in
+// ticks of tick_timer; the status poll's exchange blocks the thread instead,
+// using the port's own blocking waits. Neither shows a message.
+class Exchange : public QObject {
+    Q_OBJECT
+public:
+    using ControlLock = std::function<void(bool enable)>;
+
+    explicit Exchange(QObject *parent = nullptr);
+
+    void set_port(SerialPort *port) { m_port = port; }
+    SerialPort *port() const { return m_port; }
+    // Called with false before and true after every transaction.
+    void set_control_lock(ControlLock lock) { m_lock = std::move(lock); }
+
+    // buffer holds the payload on entry; on Ok the decoded answer (checksum
+    // byte last), otherwise what was collected. pre_wait adds the pause after
+    // each write that set commands need. A request made from inside the event
+    // processing of a running transaction is refused with NoAnswer at once.
+    int SendCommand(QByteArray &buffer, bool pre_wait);
+
+    // The status poll's single attempt: buffer holds an encoded request frame;
+    // returns 0 with the CR-terminated answer text in buffer, 1 on time-out.
+    // The thread is blocked meanwhile; no events are processed.
+    int poll_exchange(QByteArray &buffer);
+
+    // Processes events until ms have passed on tick_timer.
+    void wait_ms(int ms);
+
+    QTimer tick_timer;  // the time base of every wait; never left running
+    int tick_flag = 0;
+
+public slots:
+    void wait_answer() { tick_flag = 1; }
+
+private:
+    void lock(bool enable);
+    bool collect_chunk(QByteArray &buffer, const QByteArray &chunk, bool *done) const;
+
+    SerialPort *m_port = nullptr;
+    ControlLock m_lock;
+};

@@ -1,0 +1,105 @@
+#include "link/virtual_ports.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace virtual_ports {
+
+QString directory()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        return QString();
+    return runtime + QStringLiteral("/mirval/ports");
+}
+
+static bool make_private_dir(const QString &path, QString *error)
+{
+    QFileInfo info(path);
+    if (info.isDir())
+        return true;
+    if (info.exists()) {
+        *error = QStringLiteral("%1 exists and is not a directory").arg(path);
+        return false;
+    }
+    const QFile::Permissions owner_only = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    if (!QDir().mkdir(path, owner_only)) {
+        *error = QStringLiteral("cannot create %1").arg(path);
+        return false;
+    }
+    return true;
+}
+
+bool ensure_directory(QString *error)
+{
+    const QString dir = directory();
+    if (dir.isEmpty()) {
+        *error = QStringLiteral("the runtime directory is not usable (XDG_RUNTIME_DIR must be "
+                                "a directory with permissions 0700)");
+        return false;
+    }
+    const QString parent = QFileInfo(dir).path();
+    return make_private_dir(parent, error) && make_private_dir(dir, error);
+}
+
+static bool link_is_live(const QFileInfo &info)
+{
+    return info.isSymLink() && info.exists();  // exists() follows the link
+}
+
+QString publish(const QString &target, QString *error, const QString &prefix)
+{
+    if (!ensure_directory(error))
+        return QString();
+    const QString dir = directory();
+    for (int n = 0; n < 1000; ++n) {
+        const QString name = prefix + QString::number(n);
+        const QString path = dir + QLatin1Char('/') + name;
+        QFileInfo info(path);
+        if (info.isSymLink() && !info.exists())
+            QFile::remove(path);  // a stale link left by a process that died
+        else if (info.isSymLink() || info.exists())
+            continue;
+        if (QFile::link(target, path))
+            return name;
+    }
+    *error = QStringLiteral("no free port name in %1").arg(dir);
+    return QString();
+}
+
+void unpublish(const QString &name)
+{
+    const QString dir = directory();
+    if (dir.isEmpty() || name.isEmpty())
+        return;
+    const QString path = dir + QLatin1Char('/') + name;
+    if (QFileInfo(path).isSymLink())
+        QFile::remove(path);
+}
+
+QStringList live_ports()
+{
+    QStringList names;
+    const QString dir = directory();
+    if (dir.isEmpty())
+        return names;
+    const QFileInfoList entries =
+        QDir(dir).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &info : entries)
+        if (link_is_live(info))
+            names << info.fileName();
+    return names;
+}
+
+QString path_of(const QString &name)
+{
+    const QString dir = directory();
+    if (dir.isEmpty() || name.isEmpty() || name.contains(QLatin1Char('/')))
+        return QString();
+    const QString path = dir + QLatin1Char('/') + name;
+    return link_is_live(QFileInfo(path)) ? path : QString();
+}
+
+}  // namespace virtual_ports
