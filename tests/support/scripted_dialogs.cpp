@@ -1,0 +1,62 @@
+#include "scripted_dialogs.h"
+
+namespace {
+
+class ScriptedProgress : public ProgressDialog {
+public:
+    ScriptedProgress(ScriptedDialogs *owner, int index) : m_owner(owner), m_index(index) {}
+    ~ScriptedProgress() override { record().closed = true; }
+    void show() override { record().shown = true; }
+    void setValue(int value) override { record().values << value; }
+    void setLabelText(const QString &text) override { record().spec.label = text; }
+    bool wasCanceled() const override
+    {
+        const auto &p = m_owner->progresses[m_index];
+        return m_owner->cancel_progress_at >= 0 && !p.values.isEmpty() &&
+               p.values.last() >= m_owner->cancel_progress_at;
+    }
+    void close() override { record().closed = true; }
+
+private:
+    ScriptedDialogs::Progress &record() { return m_owner->progresses[m_index]; }
+    ScriptedDialogs *m_owner;
+    int m_index;
+};
+
+}  // namespace
+
+int ScriptedDialogs::message(MessageKind kind, const QString &title, const QString &text, int buttons)
+{
+    const Message m{kind, title, text, buttons};
+    messages << m;
+    if (on_message)
+        on_message(m);
+    if (!answers.isEmpty())
+        return answers.takeFirst();
+    return (buttons & YesButton) ? YesButton : OkButton;
+}
+
+QString ScriptedDialogs::openFileName(const FileDialogSpec &spec)
+{
+    file_dialogs << spec;
+    return file_names.isEmpty() ? QString() : file_names.takeFirst();
+}
+
+QString ScriptedDialogs::saveFileName(const FileDialogSpec &spec)
+{
+    return openFileName(spec);
+}
+
+std::unique_ptr<ProgressDialog> ScriptedDialogs::progress(const ProgressSpec &spec)
+{
+    progresses << Progress{spec, {}, false, false};
+    return std::make_unique<ScriptedProgress>(this, progresses.size() - 1);
+}
+
+QStringList ScriptedDialogs::texts() const
+{
+    QStringList out;
+    for (const Message &m : messages)
+        out << m.text;
+    return out;
+}

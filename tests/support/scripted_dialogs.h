@@ -1,0 +1,42 @@
+#pragma once
+
+#include "common/user_dialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// The dialog seam for tests: records every dialog and answers from a script.
+class ScriptedDialogs : public UserDialogs {
+public:
+    struct Message {
+        MessageKind kind;
+        QString title;
+        QString text;
+        int buttons;
+    };
+    struct Progress {
+        ProgressSpec spec;
+        QList<int> values;
+        bool shown = false;
+        bool closed = false;
+    };
+
+    QList<Message> messages;
+    QList<int> answers;  // buttons to press, in order; Yes/Ok when empty
+    QStringList file_names;  // answers of file dialogs, in order; cancel when empty
+    QList<FileDialogSpec> file_dialogs;
+    QList<Progress> progresses;
+    int cancel_progress_at = -1;  // the progress dialog reports cancel once its value reaches this
+    QList<int> terminations;
+    std::function<void(const Message &)> on_message;  // runs while a message is "open"
+
+    int message(MessageKind kind, const QString &title, const QString &text, int buttons) override;
+    QString openFileName(const FileDialogSpec &spec) override;
+    QString saveFileName(const FileDialogSpec &spec) override;
+    std::unique_ptr<ProgressDialog> progress(const ProgressSpec &spec) override;
+    void terminate(int status) override { terminations << status; }
+
+    QStringList texts() const;
+};

@@ -1,0 +1,252 @@
+#include "common/timing.h"
+#include "link/exchange.h"
+#include "link/link_settings.h"
+#include "scripted_port.h"
+
+#include <QtTest>
+#include <ctime>
+
+namespace {
+
+using Chunks = QList<ScriptedPort::Chunk>;
+
+// A babbling line: one byte every `every_ms`, never a CR.
+Chunks babble(int every_ms, int count)
+{
+    Chunks out;
+    for (int i = 0; i < count; ++i)
+        out << ScriptedPort::Chunk{i * every_ms, QByteArray("7")};
+    return out;
+}
+
+double cpu_seconds()
+{
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+}  // namespace
+
+class TestExchange : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void answers_data();
+    void answers();
+    void controls_locked_around_each_transaction();
+    void silent_unit_real_timing_costs_little_cpu();
+    void pre_wait_delays_the_first_read();
+    void nested_request_is_refused_at_once();
+    void limits_data();
+    void limits();
+    void poll_exchange_data();
+    void poll_exchange();
+    void poll_exchange_processes_no_events();
+
+private:
+    ScriptedPort *m_port = nullptr;
+    Exchange *m_exchange = nullptr;
+    QList<bool> m_locks;
+    std::unique_ptr<ScopedTiming> m_timing;
+};
+
+void TestExchange::init()
+{
+    m_timing = std::make_unique<ScopedTiming>();
+    timing().tick_ms = 2;
+    timing().pre_wait_ms = 20;
+    m_port = new ScriptedPort;
+    m_port->open("ttyS0", LineSettings{57600});
+    m_exchange = new Exchange;
+    m_exchange->set_port(m_port);
+    m_locks.clear();
+    m_exchange->set_control_lock([this](bool e) { m_locks << e; });
+    exchange_busy = 0;
+}
+
+void TestExchange::cleanup()
+{
+    delete m_exchange;
+    delete m_port;
+    m_timing.reset();
+    link_settings = LinkSettings();
+}
+
+void TestExchange::answers_data()
+{
+    QTest::addColumn<QList<Chunks>>("script");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("writes");
+    QTest::addColumn<QByteArray>("buffer");
+
+    QTest::newRow("whole answer") << QList<Chunks>{{{1, "!0102a5a8\r"}}} << 0 << 1
+                                  << QByteArray::fromHex("0102a5a8");
+    QTest::newRow("answer in pieces") << QList<Chunks>{{{1, "!01"}, {15, "0203\r"}}} << 0 << 1
+                                      << QByteArray::fromHex("010203");
+    // An attempt lasts 81 idle ticks of 2 ms; 250 ms is past the first one
+    // and well inside the second.
+    QTest::newRow("answer in the second attempt")
+        << QList<Chunks>{{{250, "!00\r"}}} << 0 << 2 << QByteArray(1, '\0');
+    QTest::newRow("corrupt answer is not retried")
+        << QList<Chunks>{{{1, "!0102a5a9\r"}}} << 6 << 1 << QByteArray("!0102a5a9");
+    QTest::newRow("stale bytes before the answer") << QList<Chunks>{{{1, "5\r!00\r"}}} << 1 << 1
+                                                   << QByteArray("5\r!00\r");
+    QTest::newRow("silent unit") << QList<Chunks>{} << 9 << 3 << QByteArray();
+    QTest::newRow("answer without CR counts as none") << QList<Chunks>{{{1, "!00"}}} << 9 << 3
+                                                      << QByteArray();
+}
+
+void TestExchange::answers()
+{
+    QFETCH(QList<Chunks>, script);
+    QFETCH(int, result);
+    QFETCH(int, writes);
+    QFETCH(QByteArray, buffer);
+    m_port->answers = script;
+
+    QByteArray payload = QByteArray::fromHex("010b02");
+    QCOMPARE(m_exchange->SendCommand(payload, false), result);
+    QCOMPARE(m_port->writes.size(), writes);
+    for (const auto &w : m_port->writes)
+        QCOMPARE(w.bytes, QByteArray("$010b020e\r"));  // the whole frame at every attempt
+    QCOMPARE(payload, buffer);
+    QCOMPARE(exchange_busy, 0);
+    QVERIFY(!m_exchange->tick_timer.isActive());
+}
+
+void TestExchange::controls_locked_around_each_transaction()
+{
+    m_port->answers = {{{1, "!00\r"}}};
+    QByteArray a = QByteArray::fromHex("0105");
+    m_exchange->SendCommand(a, false);
+    QByteArray b = QByteArray::fromHex("0105");
+    m_exchange->SendCommand(b, false);  // silent
+    QCOMPARE(m_locks, (QList<bool>{false, true, false, true}));
+    link_settings.repeat_index = 0;  // 2 attempts, looked up at the call
+    QByteArray c = QByteArray::fromHex("0105");
+    m_port->writes.clear();
+    QCOMPARE(m_exchange->SendCommand(c, false), 9);
+    QCOMPARE(m_port->writes.size(), 2);
+}
+
+void TestExchange::silent_unit_real_timing_costs_little_cpu()
+{
+    timing() = Timing();  // 10 ms ticks, 80 idle ticks, 3 attempts
+    QElapsedTimer wall;
+    wall.start();
+    const double cpu0 = cpu_seconds();
+    QByteArray payload = QByteArray::fromHex("0105");
+    QCOMPARE(m_exchange->SendCommand(payload, false), 9);
+    const double cpu = cpu_seconds() - cpu0;
+    const qint64 ms = wall.elapsed();
+    qInfo("silent transaction: wall %lld ms, cpu %.3f s (%.1f %%)", ms, cpu, 100.0 * cpu * 1000 / ms);
+    QCOMPARE(m_port->writes.size(), 3);
+    QVERIFY2(ms >= 3 * 810, qPrintable(QString::number(ms)));
+    QVERIFY2(ms < 3 * 810 * 1.3, qPrintable(QString::number(ms)));
+    QVERIFY2(cpu < 0.05 * ms / 1000.0, qPrintable(QString::number(cpu)));
+}
+
+void TestExchange::pre_wait_delays_the_first_read()
+{
+    timing().pre_wait_ms = 900;
+    m_port->answers = {{{0, "!00\r"}}};
+    QByteArray payload = QByteArray::fromHex("012f0209");
+    QCOMPARE(m_exchange->SendCommand(payload, true), 0);
+    QCOMPARE(m_port->reads.size(), 1);
+    const qint64 gap = m_port->reads[0].at_ms - m_port->writes[0].at_ms;
+    QVERIFY2(gap >= 900, qPrintable(QString::number(gap)));
+    QVERIFY2(gap < 1000, qPrintable(QString::number(gap)));
+}
+
+void TestExchange::nested_request_is_refused_at_once()
+{
+    m_port->answers = {{{100, "!00\r"}}};
+    int nested_result = -1;
+    qint64 nested_ms = -1;
+    QTimer::singleShot(20, this, [&] {
+        QElapsedTimer t;
+        t.start();
+        QByteArray inner = QByteArray::fromHex("0126");
+        nested_result = m_exchange->SendCommand(inner, false);
+        nested_ms = t.elapsed();
+    });
+    QByteArray payload = QByteArray::fromHex("0105");
+    QCOMPARE(m_exchange->SendCommand(payload, false), 0);
+    QCOMPARE(nested_result, 9);
+    QVERIFY(nested_ms >= 0 && nested_ms < 20);
+    QCOMPARE(m_port->writes.size(), 1);  // the nested one never reached the port
+    QCOMPARE(exchange_busy, 0);
+}
+
+void TestExchange::limits_data()
+{
+    QTest::addColumn<int>("every_ms");
+    QTest::addColumn<int>("attempt_limit_ms");
+    QTest::addColumn<int>("max_attempt_ms");
+    // 1 byte every 1 ms arrives faster than the 2 ms tick: 256 bytes end the
+    // attempt after about half a second.
+    QTest::newRow("256 bytes without CR") << 1 << 60000 << 1500;
+    // Slower babble never reaches 256 bytes; the time bound ends it.
+    QTest::newRow("time after write") << 2 << 300 << 700;
+}
+
+void TestExchange::limits()
+{
+    QFETCH(int, every_ms);
+    QFETCH(int, attempt_limit_ms);
+    QFETCH(int, max_attempt_ms);
+    timing().attempt_limit_ms = attempt_limit_ms;
+    m_port->responder = [&](const QByteArray &) { return babble(every_ms, 100000); };
+    QElapsedTimer t;
+    t.start();
+    QByteArray payload = QByteArray::fromHex("0105");
+    QCOMPARE(m_exchange->SendCommand(payload, false), 9);
+    QCOMPARE(m_port->writes.size(), 3);
+    QVERIFY2(t.elapsed() < 3 * max_attempt_ms, qPrintable(QString::number(t.elapsed())));
+    QVERIFY2(payload.size() < 512, qPrintable(QString::number(payload.size())));
+}
+
+void TestExchange::poll_exchange_data()
+{
+    QTest::addColumn<Chunks>("answer");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("answered") << Chunks{{3, "!00"}, {6, "\r"}} << 0 << QByteArray("!00\r");
+    QTest::newRow("undecodable text is still an answer") << Chunks{{1, "zz\r"}} << 0 << QByteArray("zz\r");
+    QTest::newRow("silent") << Chunks{} << 1 << QByteArray();
+    QTest::newRow("babbling") << babble(1, 5000) << 1 << QByteArray(256, '7');
+}
+
+void TestExchange::poll_exchange()
+{
+    QFETCH(Chunks, answer);
+    QFETCH(int, result);
+    QFETCH(QByteArray, text);
+    m_port->answers = {answer};
+    QByteArray frame("$010b020e\r");
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(m_exchange->poll_exchange(frame), result);
+    QCOMPARE(m_port->writes.size(), 1);  // one attempt only
+    QCOMPARE(frame.left(256), text.left(256));
+    QCOMPARE(exchange_busy, 0);
+    if (answer.isEmpty()) {
+        // MWAIT + 1 idle steps of a whole tick each.
+        QVERIFY2(t.elapsed() >= 81 * 2, qPrintable(QString::number(t.elapsed())));
+    }
+    QVERIFY(m_locks.isEmpty());  // the poll never touches the controls
+}
+
+void TestExchange::poll_exchange_processes_no_events()
+{
+    m_port->answers = {{{30, "!00\r"}}};
+    bool ran = false;
+    QTimer::singleShot(0, this, [&] { ran = true; });
+    QByteArray frame("$010b020e\r");
+    QCOMPARE(m_exchange->poll_exchange(frame), 0);
+    QVERIFY(!ran);
+    QTRY_VERIFY(ran);
+}
+
+QTEST_GUILESS_MAIN(TestExchange)
+#include "tst_exchange.moc"

@@ -1,0 +1,126 @@
+#include "link/link_settings.h"
+#include "link/port_names.h"
+#include "link/port_watcher.h"
+#include "link/virtual_ports.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+class TestPortList : public QObject {
+    Q_OBJECT
+private slots:
+    void admits_names_data();
+    void admits_names();
+    void speed_tables();
+    void watcher_reports_arrivals_and_removals();
+    void virtual_port_appears_and_vanishes();
+};
+
+void TestPortList::admits_names_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("windows");
+    QTest::addColumn<bool>("unix_");
+    QTest::newRow("COM1") << "COM1" << true << false;
+    QTest::newRow("COM12") << "COM12" << true << false;
+    QTest::newRow("lower-case com3") << "com3" << false << false;
+    QTest::newRow("XCOM1") << "XCOM1" << false << false;
+    QTest::newRow("ttyS0") << "ttyS0" << false << true;
+    QTest::newRow("ttyUSB0") << "ttyUSB0" << false << true;
+    QTest::newRow("virtual ttySIM0") << "ttySIM0" << false << true;
+    QTest::newRow("TTYS0") << "TTYS0" << false << false;
+    QTest::newRow("cu.usbserial") << "cu.usbserial" << false << false;
+    QTest::newRow("empty") << "" << false << false;
+}
+
+void TestPortList::admits_names()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, windows);
+    QFETCH(bool, unix_);
+    QCOMPARE(admits_port_name(name, PortNaming::Windows), windows);
+    QCOMPARE(admits_port_name(name, PortNaming::Unix), unix_);
+}
+
+void TestPortList::speed_tables()
+{
+    LinkSettings fresh;
+    QCOMPARE(fresh.speed_index, 4);
+    QCOMPARE(speed_of_index(fresh.speed_index), 57600);
+    QCOMPARE(speed_of_index(2), 19200);
+    QCOMPARE(speed_of_index(3), 38400);
+    QCOMPARE(speed_of_index(5), 115200);
+    QCOMPARE(speed_of_index(6), 0);
+    QCOMPARE(LinkSettings::waits[9], 75);  // there is no 70
+    QCOMPARE(MREP(), 3);
+    QCOMPARE(MWAIT(), 80);
+    const LinkSettings saved = link_settings;
+    link_settings.repeat_index = 4;
+    link_settings.wait_index = 0;
+    QCOMPARE(MREP(), 10);  // looked up afresh, not cached
+    QCOMPARE(MWAIT(), 25);
+    link_settings = saved;
+}
+
+void TestPortList::watcher_reports_arrivals_and_removals()
+{
+    QStringList present{"ttyS0", "COM7", "COM1"};
+    PortWatcher watcher([&] { return present; });
+    QSignalSpy found(&watcher, &PortWatcher::deviceDiscovered);
+    QSignalSpy gone(&watcher, &PortWatcher::deviceRemoved);
+    QStringList order;
+    connect(&watcher, &PortWatcher::deviceDiscovered, this,
+            [&](const PortInfo &p) { order << p.portName; });
+
+    watcher.setUpNotifications(60000);
+    QCOMPARE(order, (QStringList{"ttyS0", "COM7", "COM1"}));  // enumeration order
+    QCOMPARE(gone.count(), 0);
+
+    watcher.rescan();  // nothing changed: nothing reported
+    QCOMPARE(found.count(), 3);
+
+    present = {"COM1", "ttyUSB0"};
+    watcher.rescan();
+    QCOMPARE(gone.count(), 2);
+    QCOMPARE(gone.at(0).at(0).value<PortInfo>().portName, QString("ttyS0"));
+    QCOMPARE(gone.at(1).at(0).value<PortInfo>().portName, QString("COM7"));
+    QCOMPARE(found.count(), 4);
+    QCOMPARE(order.last(), QString("ttyUSB0"));
+}
+
+void TestPortList::virtual_port_appears_and_vanishes()
+{
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    QTemporaryFile target;
+    QVERIFY(target.open());
+
+    QString error;
+    const QString name = virtual_ports::publish(target.fileName(), &error);
+    QCOMPARE(name, QString("ttySIM0"));
+    QCOMPARE(QFileInfo(virtual_ports::directory()).permissions() & 0x0077, QFile::Permissions());
+    const QString second = virtual_ports::publish(target.fileName(), &error);
+    QCOMPARE(second, QString("ttySIM1"));
+    QVERIFY(present_port_names().contains("ttySIM0"));
+    QCOMPARE(port_system_path("ttySIM0"), virtual_ports::directory() + "/ttySIM0");
+
+    PortWatcher watcher(present_port_names);
+    QSignalSpy gone(&watcher, &PortWatcher::deviceRemoved);
+    watcher.setUpNotifications(20);
+
+    virtual_ports::unpublish(second);
+    target.remove();  // the target of ttySIM0 goes: a dead link is no port
+    QTRY_COMPARE_WITH_TIMEOUT(gone.count(), 2, 2000);
+    QVERIFY(!present_port_names().contains("ttySIM0"));
+    QCOMPARE(virtual_ports::path_of("ttySIM0"), QString());
+    QCOMPARE(virtual_ports::path_of("../ttySIM0"), QString());
+
+    // A stale link's name is free again.
+    QTemporaryFile again;
+    QVERIFY(again.open());
+    QCOMPARE(virtual_ports::publish(again.fileName(), &error), QString("ttySIM0"));
+}
+
+QTEST_GUILESS_MAIN(TestPortList)
+#include "tst_port_list.moc"
