@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "channels/parameters.h"
+#include "common/timing.h"
 #include "comportdialog.h"
 #include "link/link_settings.h"
 #include "link/port_names.h"
@@ -20,12 +21,14 @@ const QString kAppName = QStringLiteral("МИРВАЛ-В Визард");
 const QString kWindowTitle = QStringLiteral("МИРВАЛ-В Пульт v.01.03");
 constexpr int kCrossTab = 3;
 
-void init_resources()
+}  // namespace
+
+// The icon is compiled into the GUI library; a static library needs its
+// resources registered explicitly.
+static void init_resources()
 {
     Q_INIT_RESOURCE(resources);
 }
-
-}  // namespace
 
 MainWindow::MainWindow(QWidget *parent) : MainWindow(MainWindowServices{}, parent) {}
 

@@ -9,10 +9,19 @@ namespace virtual_ports {
 
 QString directory()
 {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty())
-        return QString();
-    return runtime + QStringLiteral("/mirval/ports");
+    // Qt warns at every look-up when the runtime directory is not set; the
+    // watcher looks every half second, so ask again only when it changes.
+    static QByteArray looked_up_for;
+    static QString cached;
+    static bool valid = false;
+    const QByteArray env = qgetenv("XDG_RUNTIME_DIR");
+    if (!valid || env != looked_up_for) {
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        cached = runtime.isEmpty() ? QString() : runtime + QStringLiteral("/mirval/ports");
+        looked_up_for = env;
+        valid = true;
+    }
+    return cached;
 }
 
 static bool make_private_dir(const QString &path, QString *error)

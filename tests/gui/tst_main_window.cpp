@@ -1,0 +1,461 @@
+// The main window with its dialogs and ports replaced: construction, the
+// control-locking rule, the state label, the "Кросс" tab check, the port list
+// and the line-speed dialog.
+#include "comportdialog.h"
+#include "link/link_settings.h"
+#include "mainwindow.h"
+#include "scripted_dialogs.h"
+#include "ui_comportdialog.h"
+#include "ui_mainwindow.h"
+
+#include <QtTest>
+
+namespace {
+
+QStringList g_debug_lines;
+QtMessageHandler g_previous_handler = nullptr;
+
+void capture(QtMsgType type, const QMessageLogContext &ctx, const QString &msg)
+{
+    if (type == QtDebugMsg)
+        g_debug_lines << msg;
+    g_previous_handler(type, ctx, msg);
+}
+
+// Every widget that the locking rule governs, by object name.
+const QStringList kLocked{"chn",      "onoff",       "DK",          "porog",   "usilenie",     "arp",
+                          "impuls",   "pause",       "okno",        "schet",   "trevoga",      "YROVEN",
+                          "AMPL",     "pushButton",  "zad",         "block",   "loadCfg",      "saveCfg",
+                          "tabWidget", "getTime",    "setTime",     "getProtokol", "clearProtokol", "pred",
+                          "reject",   "cross_1",     "cross_2",     "cross_3", "cross_4",      "porog_perepil",
+                          "time_perepil"};
+const QStringList kNeverTouched{"searchButton", "addres", "comPortComboBox", "pushButton_2"};
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void starts_as_described();
+    void locking_rule_data();
+    void locking_rule();
+    void frozen_controls_do_not_change();
+    void state_label_data();
+    void state_label();
+    void cross_tab_check_data();
+    void cross_tab_check();
+    void port_list_follows_hot_plug();
+    void empty_start_shows_nothing_until_a_refill();
+    void line_speed_dialog_data();
+    void line_speed_dialog();
+    void line_speed_dialog_remembers_the_check_box();
+
+private:
+    MainWindow *make_window();
+    QStringList enabled_of(const QStringList &names) const;
+
+    std::shared_ptr<ScriptedDialogs> m_dialogs;
+    QStringList m_ports;
+    MainWindow *m_window = nullptr;
+};
+
+void TestMainWindow::initTestCase()
+{
+    g_previous_handler = qInstallMessageHandler(capture);
+}
+
+void TestMainWindow::init()
+{
+    m_dialogs = std::make_shared<ScriptedDialogs>();
+    m_ports = QStringList{"ttyS0", "COM1", "ttyUSB0"};
+    controls_frozen = 0;
+    cross_tab_armed = 0;
+    link_settings = LinkSettings();
+    g_debug_lines.clear();
+}
+
+void TestMainWindow::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+}
+
+MainWindow *TestMainWindow::make_window()
+{
+    MainWindowServices services;
+    services.dialogs = m_dialogs;
+    services.enumerate = [this] { return m_ports; };
+    services.watch_interval_ms = 3600 * 1000;  // the test looks by itself
+    m_window = new MainWindow(services);
+    return m_window;
+}
+
+QStringList TestMainWindow::enabled_of(const QStringList &names) const
+{
+    QStringList out;
+    for (const QString &name : names) {
+        auto *w = m_window->findChild<QWidget *>(name);
+        if (!w)
+            qFatal("no widget %s", qPrintable(name));
+        if (w->isEnabled())
+            out << name;
+    }
+    return out;
+}
+
+void TestMainWindow::starts_as_described()
+{
+    MainWindow *w = make_window();
+    QCOMPARE(w->windowTitle(), QString("МИРВАЛ-В Пульт v.01.03"));
+    QCOMPARE(QCoreApplication::applicationName(), QString("МИРВАЛ-В Визард"));
+    QVERIFY(!w->windowIcon().isNull());
+    QCOMPARE(w->ui->searchButton->text(), QString("Старт"));
+    QCOMPARE(w->ui->state->text(), QString("  "));
+    QCOMPARE(w->ui->state->palette().color(QPalette::Window), QColor("#C0C0C0"));
+    QCOMPARE(w->ui->state->palette().color(QPalette::Inactive, QPalette::Window), QColor("#C0C0C0"));
+    QCOMPARE(w->ui->state->palette().color(QPalette::WindowText), QColor("#000000"));
+    QVERIFY(w->ui->state->autoFillBackground());
+    QCOMPARE(w->ui->version->text(), QString());
+    QCOMPARE(enabled_of(kLocked), QStringList());
+    QCOMPARE(enabled_of(kNeverTouched), kNeverTouched);
+    QCOMPARE(w->config_dir, QString(".\\"));
+    QCOMPARE(w->unit_version, 1);
+    QCOMPARE(int(w->current_channel), 1);
+    QVERIFY(w->port == nullptr);
+    QVERIFY(!w->poll_timer->isActive());
+    QVERIFY(!w->exchange->tick_timer.isActive());
+
+    // The lists the constructor fills.
+    QCOMPARE(w->ui->porog->count(), 14);
+    QCOMPARE(w->ui->porog->itemText(9), QString("140"));
+    QCOMPARE(w->ui->porog->itemText(13), QString("560"));
+    QCOMPARE(w->ui->porog->itemData(9).toInt(), 9);
+    QCOMPARE(w->ui->porog_perepil->count(), 14);
+    QCOMPARE(w->ui->porog_perepil->itemText(0), QString("6"));
+    QCOMPARE(w->ui->porog_perepil->itemData(13).toInt(), 13);
+    const QStringList rejections{"0",   "0.8", "1",   "1.2", "1.4", "1.6", "1.8", "2",  "2.2",
+                                 "2.4", "2.7", "3",   "3.3", "3.6", "3.9", "4.2", "4.5"};
+    QStringList shown;
+    for (int i = 0; i < w->ui->reject->count(); ++i)
+        shown << w->ui->reject->itemText(i);
+    QCOMPARE(shown, rejections);
+    QVERIFY(!w->ui->reject->itemData(0).isValid());
+    QStringList times;
+    for (int i = 0; i < w->ui->time_perepil->count(); ++i)
+        times << w->ui->time_perepil->itemText(i);
+    QCOMPARE(times, (QStringList{"1", "2", "3", "5", "7", "9", "12", "15"}));
+    for (QComboBox *box : {w->ui->cross_1, w->ui->cross_2, w->ui->cross_3, w->ui->cross_4})
+        QCOMPARE(box->currentIndex(), 0);
+
+    // The port list holds the admitted names in enumeration order.
+    QCOMPARE(w->ui->comPortComboBox->count(), 2);
+    QCOMPARE(w->ui->comPortComboBox->itemText(0), QString("ttyS0"));
+    QCOMPARE(w->ui->comPortComboBox->itemText(1), QString("ttyUSB0"));
+    QVERIFY(m_dialogs->messages.isEmpty());
+}
+
+void TestMainWindow::locking_rule_data()
+{
+    QTest::addColumn<QList<int>>("modes");
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<int>("version");
+    QTest::addColumn<bool>("enable");
+    QTest::addColumn<QStringList>("enabled");
+
+    const QStringList on_any{"porog",  "usilenie", "arp",        "impuls", "pause", "okno",
+                             "schet",  "trevoga",  "YROVEN",     "AMPL",   "pushButton",
+                             "zad",    "block",    "loadCfg",    "saveCfg", "tabWidget"};
+    const QStringList clock_log{"getTime", "setTime", "getProtokol", "clearProtokol"};
+    const QStringList base{"chn", "onoff", "DK"};
+    const QStringList all_cross{"cross_1", "cross_2", "cross_3", "cross_4"};
+
+    QTest::newRow("disabled, whatever the mode")
+        << QList<int>{1, 1, 1, 1} << 1 << 2 << false << QStringList();
+    QTest::newRow("LF, version 2")
+        << QList<int>{1, 1, 1, 1} << 1 << 2 << true
+        << base + on_any + clock_log + QStringList{"pred", "reject"} + all_cross;
+    QTest::newRow("HF, version 2")
+        << QList<int>{2, 2, 2, 2} << 2 << 2 << true
+        << base + on_any + clock_log + all_cross + QStringList{"porog_perepil", "time_perepil"};
+    QTest::newRow("off: only channel, mode and test")
+        << QList<int>{0, 1, 1, 1} << 1 << 2 << true << base;
+    QTest::newRow("version 1 keeps clock and log locked")
+        << QList<int>{1, 1, 1, 1} << 1 << 1 << true
+        << base + on_any + QStringList{"pred", "reject"} + all_cross;
+    QTest::newRow("version 0 keeps clock and log locked")
+        << QList<int>{2, 2, 2, 2} << 1 << 0 << true
+        << base + on_any + all_cross + QStringList{"porog_perepil", "time_perepil"};
+    QTest::newRow("pairs only within the same mode, channel 1 LF")
+        << QList<int>{1, 2, 1, 2} << 1 << 2 << true
+        << base + on_any + clock_log + QStringList{"pred", "reject", "cross_1", "cross_3"};
+    QTest::newRow("pairs only within the same mode, channel 4 HF")
+        << QList<int>{1, 2, 1, 2} << 4 << 2 << true
+        << base + on_any + clock_log + QStringList{"cross_2", "cross_4", "porog_perepil", "time_perepil"};
+    QTest::newRow("off channels are no partners")
+        << QList<int>{0, 1, 0, 1} << 2 << 3 << true
+        << base + on_any + clock_log + QStringList{"pred", "reject", "cross_2", "cross_4"};
+}
+
+void TestMainWindow::locking_rule()
+{
+    QFETCH(QList<int>, modes);
+    QFETCH(int, channel);
+    QFETCH(int, version);
+    QFETCH(bool, enable);
+    QFETCH(QStringList, enabled);
+    MainWindow *w = make_window();
+    for (int k = 1; k <= 4; ++k)
+        w->channel_mode[k] = modes[k - 1];
+    w->current_channel = channel;
+    w->unit_version = version;
+    w->set_controls_enabled(!enable);  // start from the opposite state
+    w->set_controls_enabled(enable);
+    QStringList got = enabled_of(kLocked);
+    std::sort(got.begin(), got.end());
+    std::sort(enabled.begin(), enabled.end());
+    QCOMPARE(got, enabled);
+    QCOMPARE(enabled_of(kNeverTouched), kNeverTouched);
+}
+
+void TestMainWindow::frozen_controls_do_not_change()
+{
+    MainWindow *w = make_window();
+    for (int k = 1; k <= 4; ++k)
+        w->channel_mode[k] = 1;
+    w->set_controls_enabled(true);
+    const QStringList before = enabled_of(kLocked);
+    controls_frozen = 1;
+    w->set_controls_enabled(false);
+    QCOMPARE(enabled_of(kLocked), before);
+    controls_frozen = 0;
+    w->set_controls_enabled(false);
+    QCOMPARE(enabled_of(kLocked), QStringList());
+    controls_frozen = 1;
+    w->set_controls_enabled(true);
+    QCOMPARE(enabled_of(kLocked), QStringList());
+    controls_frozen = 0;
+}
+
+void TestMainWindow::state_label_data()
+{
+    QTest::addColumn<int>("state_byte");
+    QTest::addColumn<QString>("text");  // empty: the label keeps "Выкл"
+    QTest::addColumn<QString>("colour");
+    const struct {
+        QList<int> bytes;
+        const char *text;
+        const char *colour;
+    } rows[] = {
+        {{0, 16}, "Норма", "#00ff00"},
+        {{1, 17}, "Тревога", "#ff0000"},
+        {{2, 18}, "Неисправность БЭ", "#ffff00"},
+        {{4, 20}, "Обрыв КЧЭ", "#ffff00"},
+        {{32, 33, 48, 49}, "Замыкание КЧЭ", "#ffff00"},
+        {{129, 145}, "Дк:Норма", "#00ff00"},
+    };
+    QList<int> listed{8, 24};
+    for (const auto &r : rows) {
+        for (int b : r.bytes) {
+            QTest::addRow("%d", b) << b << QString::fromUtf8(r.text) << QString(r.colour);
+            listed << b;
+        }
+    }
+    for (int b = 0; b < 256; ++b)
+        if (!listed.contains(b))
+            QTest::addRow("unlisted %d", b) << b << QString() << QString();
+}
+
+void TestMainWindow::state_label()
+{
+    QFETCH(int, state_byte);
+    QFETCH(QString, text);
+    QFETCH(QString, colour);
+    if (!m_window)
+        make_window();
+    m_window->show_info(8);  // "Выкл" on grey as the look before
+    QCOMPARE(m_window->ui->state->text(), QString("Выкл"));
+    g_debug_lines.clear();
+
+    m_window->show_info(state_byte);
+    const QString want_text = text.isEmpty() ? QString("Выкл") : text;
+    const QString want_colour = colour.isEmpty() ? QString("#c0c0c0") : colour;
+    QCOMPARE(m_window->ui->state->text(), want_text);
+    QCOMPARE(m_window->ui->state->palette().color(QPalette::Window).name(), want_colour);
+    QCOMPARE(m_window->ui->state->palette().color(QPalette::Disabled, QPalette::Window).name(), want_colour);
+    QCOMPARE(m_window->ui->state->palette().color(QPalette::WindowText).name(), QString("#000000"));
+    const QStringList expected_diag =
+        state_byte >= 128 ? QStringList{QString("ChInfo= %1").arg(state_byte)} : QStringList();
+    QCOMPARE(g_debug_lines, expected_diag);
+}
+
+void TestMainWindow::cross_tab_check_data()
+{
+    QTest::addColumn<QList<int>>("cross");
+    QTest::addColumn<QList<int>>("tabs");  // tabs visited after page 0
+    QTest::addColumn<int>("warnings");
+    QTest::addColumn<int>("final_tab");
+    QTest::newRow("one pair box on, leaving the tab") << QList<int>{1, 0, 0, 0} << QList<int>{3, 1} << 1 << 3;
+    QTest::newRow("two on") << QList<int>{1, 1, 0, 0} << QList<int>{3, 1} << 0 << 1;
+    QTest::newRow("none on") << QList<int>{0, 0, 0, 0} << QList<int>{3, 4} << 0 << 4;
+    QTest::newRow("three on") << QList<int>{0, 1, 1, 1} << QList<int>{3, 0} << 0 << 0;
+    QTest::newRow("other tabs never warn") << QList<int>{0, 0, 1, 0} << QList<int>{1, 2, 4, 0} << 0 << 0;
+    QTest::newRow("warns again on each leave") << QList<int>{0, 0, 0, 1} << QList<int>{3, 2, 0} << 2 << 3;
+}
+
+void TestMainWindow::cross_tab_check()
+{
+    QFETCH(QList<int>, cross);
+    QFETCH(QList<int>, tabs);
+    QFETCH(int, warnings);
+    QFETCH(int, final_tab);
+    MainWindow *w = make_window();
+    for (int k = 1; k <= 4; ++k)
+        w->channel_mode[k] = 1;
+    w->set_controls_enabled(true);
+    QComboBox *boxes[] = {w->ui->cross_1, w->ui->cross_2, w->ui->cross_3, w->ui->cross_4};
+    for (int k = 0; k < 4; ++k)
+        boxes[k]->setCurrentIndex(cross[k]);
+    for (int tab : tabs)
+        w->ui->tabWidget->setCurrentIndex(tab);
+    QCOMPARE(m_dialogs->messages.size(), warnings);
+    for (const auto &m : m_dialogs->messages) {
+        QCOMPARE(m.text, QString("Нельзя включить КРОСС на 1 канале!"));
+        QCOMPARE(m.title, QString("МИРВАЛ-В Визард"));
+        QCOMPARE(m.kind, MessageKind::Critical);
+        QCOMPARE(m.buttons, int(YesButton));
+    }
+    QCOMPARE(w->ui->tabWidget->currentIndex(), final_tab);
+    for (int k = 0; k < 4; ++k)
+        QCOMPARE(boxes[k]->currentIndex(), cross[k]);  // the check changes no box
+}
+
+void TestMainWindow::port_list_follows_hot_plug()
+{
+    MainWindow *w = make_window();
+    auto items = [w] {
+        QStringList out;
+        for (int i = 0; i < w->ui->comPortComboBox->count(); ++i)
+            out << w->ui->comPortComboBox->itemText(i);
+        return out;
+    };
+    QCOMPARE(items(), (QStringList{"ttyS0", "ttyUSB0"}));
+    w->ui->comPortComboBox->setCurrentIndex(1);
+
+    m_ports << "ttySIM0";  // a simulated unit appears
+    w->enumerator->rescan();
+    QCOMPARE(items(), (QStringList{"ttyS0", "ttyUSB0", "ttySIM0"}));
+    QCOMPARE(w->ui->comPortComboBox->currentIndex(), 0);  // rebuilt from scratch
+
+    m_ports.removeAll("ttyS0");
+    m_ports.removeAll("COM1");  // not admitted here: its removal changes nothing
+    w->enumerator->rescan();
+    QCOMPARE(items(), (QStringList{"ttyUSB0", "ttySIM0"}));
+
+    m_ports = QStringList{"COM1"};  // only names the list does not admit remain
+    w->enumerator->rescan();
+    // The real program ends at the first message; here each of the two
+    // removals refills and ends again.
+    QCOMPARE(m_dialogs->messages.size(), 2);
+    QCOMPARE(m_dialogs->messages[0].text, QString("COM-порт не обнаружен !\n Конец работы ..."));
+    QCOMPARE(m_dialogs->messages[0].title, QString("МИРВАЛ-В Визард"));
+    QCOMPARE(m_dialogs->messages[0].kind, MessageKind::Critical);
+    QCOMPARE(m_dialogs->messages[0].buttons, int(YesButton));
+    QCOMPARE(m_dialogs->terminations, (QList<int>{0, 0}));
+}
+
+void TestMainWindow::empty_start_shows_nothing_until_a_refill()
+{
+    m_ports.clear();
+    MainWindow *w = make_window();
+    QCOMPARE(w->ui->comPortComboBox->count(), 0);
+    QVERIFY(m_dialogs->messages.isEmpty());
+    QVERIFY(m_dialogs->terminations.isEmpty());
+    m_ports << "ttyACM0";
+    w->enumerator->rescan();
+    QCOMPARE(w->ui->comPortComboBox->count(), 1);
+    m_ports.clear();
+    w->enumerator->rescan();
+    QCOMPARE(m_dialogs->terminations, QList<int>{0});
+}
+
+void TestMainWindow::line_speed_dialog_data()
+{
+    QTest::addColumn<int>("start_index");
+    QTest::addColumn<int>("start_search");
+    QTest::addColumn<int>("pick");
+    QTest::addColumn<bool>("check");
+    QTest::addColumn<bool>("apply");
+    QTest::addColumn<int>("speed_index");
+    QTest::addColumn<int>("speed_search");
+    QTest::addColumn<int>("baud");
+    QTest::newRow("18200 selects 19200 baud") << 4 << 0 << 2 << true << true << 2 << 1 << 19200;
+    QTest::newRow("36400 selects 38400 baud") << 4 << 1 << 3 << false << true << 3 << 0 << 38400;
+    QTest::newRow("4800 unchecked") << 4 << 1 << 0 << false << true << 0 << 0 << 4800;
+    QTest::newRow("cancel changes nothing") << 4 << 0 << 1 << true << false << 4 << 0 << 57600;
+    QTest::newRow("cancel keeps a set search") << 2 << 1 << 0 << false << false << 2 << 1 << 19200;
+}
+
+void TestMainWindow::line_speed_dialog()
+{
+    QFETCH(int, start_index);
+    QFETCH(int, start_search);
+    QFETCH(int, pick);
+    QFETCH(bool, check);
+    QFETCH(bool, apply);
+    QFETCH(int, speed_index);
+    QFETCH(int, speed_search);
+    QFETCH(int, baud);
+    MainWindow *w = make_window();
+    link_settings.speed_index = start_index;
+    w->speed_search = start_search;
+
+    QString shown_text;
+    bool shown_check = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<ComPortDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QString("МИРВАЛ-В Визард"));
+        auto *combo = dialog->findChild<QComboBox *>("comboBox");
+        auto *box = dialog->findChild<QCheckBox *>("checkBox");
+        shown_text = combo->currentText();
+        shown_check = box->isChecked();
+        combo->setCurrentIndex(pick);
+        box->setChecked(check);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(apply ? "pushButton" : "pushButton_2"),
+                          Qt::LeftButton);
+    });
+    w->ui->pushButton_2->click();  // returns when the dialog has closed
+
+    const char *texts[] = {"4800", "9600", "18200", "36400", "57600"};
+    QCOMPARE(shown_text, QString(texts[start_index]));
+    QCOMPARE(shown_check, start_search != 0);
+    QCOMPARE(link_settings.speed_index, speed_index);
+    QCOMPARE(w->speed_search, speed_search);
+    QCOMPARE(speed_of_index(link_settings.speed_index), baud);
+    QCOMPARE(link_settings.repeat_index, 1);
+    QCOMPARE(link_settings.wait_index, 10);
+    QVERIFY(!w->findChild<ComPortDialog *>());  // destroyed when it returned
+}
+
+void TestMainWindow::line_speed_dialog_remembers_the_check_box()
+{
+    int speed = 4, repeat = 1, wait = 10, search = 0;
+    {
+        ComPortDialog dialog(nullptr, &speed, &repeat, &wait, &search);
+        QVERIFY(!dialog.findChild<QCheckBox *>("checkBox")->isChecked());
+        dialog.findChild<QCheckBox *>("checkBox")->setChecked(true);
+        QTest::mouseClick(dialog.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+        QVERIFY(dialog.isHidden());
+    }
+    QCOMPARE(search, 1);
+    ComPortDialog again(nullptr, &speed, &repeat, &wait, &search);
+    QVERIFY(again.findChild<QCheckBox *>("checkBox")->isChecked());
+    QCOMPARE(again.findChild<QComboBox *>("comboBox")->currentText(), QString("57600"));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
