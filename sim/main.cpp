@@ -1,0 +1,78 @@
+// mirval-sim: simulated units on a virtual serial port.
+
+#include "sim_config.h"
+
+#include "link/virtual_ports.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include "pty_host.h"
+#include "signal_watcher.h"
+#endif
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("mirval-sim"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    sim::SimSetup setup;
+    QString message;
+    switch (sim::parse_command_line(QCoreApplication::arguments(), &setup, &message)) {
+    case sim::ParseResult::Help:
+        out << message << Qt::endl;
+        return 0;
+    case sim::ParseResult::Error:
+        err << "mirval-sim: " << message << Qt::endl;
+        return 2;
+    case sim::ParseResult::Ok:
+        break;
+    }
+
+#ifdef Q_OS_UNIX
+    if (virtual_ports::directory().isEmpty()) {
+        err << "mirval-sim: no runtime directory for virtual ports: $XDG_RUNTIME_DIR (or "
+               "<temp>/runtime-<user> when it is unusable) must be a directory with "
+               "permissions 0700"
+            << Qt::endl;
+        return 3;
+    }
+
+    const quint32 clock_start =
+        setup.clock_start >= 0 ? quint32(setup.clock_start) : quint32(QDateTime::currentSecsSinceEpoch());
+    sim::Bus bus;
+    if (!sim::build_bus(setup, &bus, clock_start, &message)) {
+        err << "mirval-sim: " << message << Qt::endl;
+        return 2;
+    }
+
+    sim::PtyHost host(&bus);
+    if (!host.start(&message)) {
+        err << "mirval-sim: cannot publish a virtual port: " << message << Qt::endl;
+        return 4;
+    }
+    out << host.port_name() << Qt::endl;  // the first line is the port name
+    bus.log().set_listener([&out](const sim::LogEntry &e) { out << sim::RequestLog::format(e) << Qt::endl; });
+    // Printed entries are all a long run needs; keep only a short tail.
+    bus.log().set_limit(1000);
+
+    sim::SignalWatcher signals_in;
+    QObject::connect(&signals_in, &sim::SignalWatcher::received, &app, [&app](int) { app.quit(); });
+    if (setup.quit_after_ms >= 0)
+        QTimer::singleShot(setup.quit_after_ms, &app, &QCoreApplication::quit);
+
+    const int rc = app.exec();
+    host.stop();
+    return rc;
+#else
+    err << "mirval-sim: virtual ports need a POSIX system" << Qt::endl;
+    return 3;
+#endif
+}

@@ -1,0 +1,199 @@
+// The pseudo-terminal host, driven through a plain POSIX fd as any serial
+// program would: raw mode and baud rate with tcsetattr, write, poll, read.
+
+#include "link/virtual_ports.h"
+#include "pty_host.h"
+#include "wire.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTest>
+#include <QThread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray kPoll = wire::request(wire::bytes("010b01"));
+const QByteArray kPollAnswer = "!0101010000000000000003\r";
+
+int open_line(const QString &path, speed_t speed)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    termios tio{};
+    tcgetattr(fd, &tio);
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, speed);
+    cfsetospeed(&tio, speed);
+    tcsetattr(fd, TCSANOW, &tio);
+    return fd;
+}
+
+void set_speed(int fd, speed_t speed)
+{
+    termios tio{};
+    tcgetattr(fd, &tio);
+    cfsetispeed(&tio, speed);
+    cfsetospeed(&tio, speed);
+    tcsetattr(fd, TCSANOW, &tio);
+}
+
+// Reads until CR or ms pass; *elapsed_ms gets the time of the last byte.
+QByteArray read_until_cr(int fd, int ms, const QElapsedTimer &clock, double *elapsed_ms = nullptr)
+{
+    QByteArray got;
+    while (!got.endsWith('\r') && clock.elapsed() < ms) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, int(ms - clock.elapsed())) <= 0)
+            break;
+        char buf[256];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0) {
+            got.append(buf, int(n));
+            if (elapsed_ms)
+                *elapsed_ms = clock.nsecsElapsed() / 1e6;
+        }
+    }
+    return got;
+}
+
+QByteArray exchange(int fd, const QByteArray &request, int ms = 500)
+{
+    QElapsedTimer clock;
+    clock.start();
+    if (::write(fd, request.constData(), size_t(request.size())) != request.size())
+        return "write failed";
+    return read_until_cr(fd, ms, clock);
+}
+
+}  // namespace
+
+class TestSimPty : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void answers_over_a_plain_fd();
+    void mismatched_speed_gets_no_answer_until_it_matches();
+    void port_can_be_closed_and_opened_again();
+    void answer_is_paced_at_the_line_speed();
+    void stop_removes_the_link();
+
+private:
+    sim::Bus *m_bus = nullptr;
+    sim::PtyHost *m_host = nullptr;
+    QThread *m_thread = nullptr;
+    QString m_link;
+    int m_fd = -1;
+};
+
+void TestSimPty::initTestCase()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) {
+        QDir().mkpath(QString::fromLocal8Bit(runtime));
+        QFile::setPermissions(QString::fromLocal8Bit(runtime),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QVERIFY2(!virtual_ports::directory().isEmpty(), "no runtime directory");
+}
+
+void TestSimPty::init()
+{
+    // The host runs its own event loop on a thread, so that this thread can
+    // block in poll() the way a serial program does.
+    m_bus = new sim::Bus;
+    m_bus->add_unit(1).faults().add("speed-check");
+    m_thread = new QThread;
+    m_host = new sim::PtyHost(m_bus);
+    m_host->moveToThread(m_thread);
+    m_thread->start();
+    QString error;
+    bool started = false;
+    QMetaObject::invokeMethod(
+        m_host, [&] { started = m_host->start(&error); }, Qt::BlockingQueuedConnection);
+    QVERIFY2(started, qPrintable(error));
+    m_link = virtual_ports::path_of(m_host->port_name());
+    QVERIFY(!m_link.isEmpty());
+}
+
+void TestSimPty::cleanup()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    if (m_host)
+        QMetaObject::invokeMethod(
+            m_host, [this] { delete m_host; }, Qt::BlockingQueuedConnection);
+    m_host = nullptr;
+    m_thread->quit();
+    m_thread->wait();
+    delete m_thread;
+    delete m_bus;
+}
+
+void TestSimPty::answers_over_a_plain_fd()
+{
+    QVERIFY(m_host->port_name().startsWith("ttySIM"));
+    QCOMPARE(QFileInfo(m_link).symLinkTarget(), m_host->slave_path());
+    m_fd = open_line(m_link, B57600);
+    QVERIFY(m_fd >= 0);
+    QCOMPARE(exchange(m_fd, kPoll), kPollAnswer);
+    QCOMPARE(exchange(m_fd, wire::request(wire::bytes("0120"))), QByteArray("!010102\r"));
+}
+
+void TestSimPty::mismatched_speed_gets_no_answer_until_it_matches()
+{
+    m_fd = open_line(m_link, B9600);
+    QVERIFY(m_fd >= 0);
+    QCOMPARE(exchange(m_fd, kPoll, 300), QByteArray());
+    set_speed(m_fd, B115200);
+    QCOMPARE(exchange(m_fd, kPoll, 300), QByteArray());
+    set_speed(m_fd, B57600);
+    QCOMPARE(exchange(m_fd, kPoll), kPollAnswer);
+}
+
+void TestSimPty::port_can_be_closed_and_opened_again()
+{
+    for (int round = 0; round < 3; ++round) {
+        m_fd = open_line(m_link, B57600);
+        QVERIFY(m_fd >= 0);
+        QCOMPARE(exchange(m_fd, kPoll), kPollAnswer);
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+void TestSimPty::answer_is_paced_at_the_line_speed()
+{
+    // A unit at 4800 baud: its 24-byte answer takes 50 ms on the line.
+    QMetaObject::invokeMethod(
+        m_host, [this] { m_bus->unit_at(0).state().speed_index = 0; }, Qt::BlockingQueuedConnection);
+    m_fd = open_line(m_link, B4800);
+    QVERIFY(m_fd >= 0);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(::write(m_fd, kPoll.constData(), size_t(kPoll.size())), ssize_t(kPoll.size()));
+    double last = 0;
+    QCOMPARE(read_until_cr(m_fd, 1000, clock, &last), kPollAnswer);
+    QVERIFY2(last >= 50 && last < 150, qPrintable(QString::number(last)));
+}
+
+void TestSimPty::stop_removes_the_link()
+{
+    const QString name = m_host->port_name();
+    QMetaObject::invokeMethod(
+        m_host, [this] { m_host->stop(); }, Qt::BlockingQueuedConnection);
+    QVERIFY(virtual_ports::path_of(name).isEmpty());
+    QVERIFY(!QFileInfo(m_link).isSymLink());
+}
+
+QTEST_GUILESS_MAIN(TestSimPty)
+#include "tst_sim_pty.moc"
