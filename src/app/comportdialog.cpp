@@ -4,12 +4,8 @@
 
 ComPortDialog::ComPortDialog(QWidget *parent, int *speed_index, int *repeat_index, int *wait_index,
                              int *speed_search)
-    : QDialog(parent),
-      ui(std::make_unique<Ui::ComPortDialog>()),
-      speed_search(speed_search),
-      speed_index(speed_index),
-      repeat_index(repeat_index),
-      wait_index(wait_index)
+    : QDialog(parent), ui(std::make_unique<Ui::ComPortDialog>()), speed_search(speed_search),
+      speed_index(speed_index), repeat_index(repeat_index), wait_index(wait_index)
 {
     ui->setupUi(this);
     ui->comboBox->setCurrentIndex(*speed_index);

@@ -128,13 +128,13 @@ void MainWindow::set_controls_enabled(bool enable)
     const int m = channel_mode[current_channel];
     const bool on = enable && m != 0;
 
-    for (QWidget *w : {static_cast<QWidget *>(ui->chn), static_cast<QWidget *>(ui->onoff),
-                       static_cast<QWidget *>(ui->DK)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(ui->chn), static_cast<QWidget *>(ui->onoff), static_cast<QWidget *>(ui->DK)})
         w->setEnabled(enable);
-    for (QWidget *w : std::initializer_list<QWidget *>{
-             ui->porog, ui->usilenie, ui->arp, ui->impuls, ui->pause, ui->okno, ui->schet, ui->trevoga,
-             ui->YROVEN, ui->AMPL, ui->pushButton, ui->zad, ui->block, ui->loadCfg, ui->saveCfg,
-             ui->tabWidget})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{ui->porog, ui->usilenie, ui->arp, ui->impuls, ui->pause, ui->okno,
+                                          ui->schet, ui->trevoga, ui->YROVEN, ui->AMPL, ui->pushButton,
+                                          ui->zad, ui->block, ui->loadCfg, ui->saveCfg, ui->tabWidget})
         w->setEnabled(on);
     for (QWidget *w :
          std::initializer_list<QWidget *>{ui->getTime, ui->setTime, ui->getProtokol, ui->clearProtokol})

@@ -23,8 +23,8 @@ extern int cross_tab_armed;
 
 // What the window needs from the outside world; tests replace each part.
 struct MainWindowServices {
-    std::shared_ptr<UserDialogs> dialogs;  // null: the real dialogs
-    PortWatcher::Enumerate enumerate;      // null: the system's and the virtual ports
+    std::shared_ptr<UserDialogs> dialogs;                    // null: the real dialogs
+    PortWatcher::Enumerate enumerate;                        // null: the system's and the virtual ports
     std::function<std::unique_ptr<SerialPort>()> make_port;  // null: QSerialPort
     int watch_interval_ms = 500;
 };
@@ -46,7 +46,7 @@ public:
     // The program's state, open to the tests and tools that drive the window.
     QString config_dir;
     signed char channel_mode[5] = {0, 0, 0, 0, 0};  // by channel number 1..4
-    unsigned char cross_on[5] = {0, 0, 0, 0, 0};     // by channel number 1..4
+    unsigned char cross_on[5] = {0, 0, 0, 0, 0};    // by channel number 1..4
     signed char current_channel = 1;
     int unit_address = 0;
     int unit_version = 1;

@@ -2,8 +2,7 @@
 
 namespace parameters {
 
-template <int N>
-static QStringList int_texts(const int (&table)[N])
+template <int N> static QStringList int_texts(const int (&table)[N])
 {
     QStringList texts;
     for (int v : table)

@@ -4,8 +4,7 @@
 
 LinkSettings link_settings;
 
-template <typename T, int N>
-static int lookup(const T (&table)[N], int index, int fallback)
+template <typename T, int N> static int lookup(const T (&table)[N], int index, int fallback)
 {
     return (index >= 0 && index < N) ? table[index] : table[fallback];
 }

@@ -23,12 +23,11 @@ void capture(QtMsgType type, const QMessageLogContext &ctx, const QString &msg)
 }
 
 // Every widget that the locking rule governs, by object name.
-const QStringList kLocked{"chn",      "onoff",       "DK",          "porog",   "usilenie",     "arp",
-                          "impuls",   "pause",       "okno",        "schet",   "trevoga",      "YROVEN",
-                          "AMPL",     "pushButton",  "zad",         "block",   "loadCfg",      "saveCfg",
-                          "tabWidget", "getTime",    "setTime",     "getProtokol", "clearProtokol", "pred",
-                          "reject",   "cross_1",     "cross_2",     "cross_3", "cross_4",      "porog_perepil",
-                          "time_perepil"};
+const QStringList kLocked{
+    "chn",     "onoff",   "DK",        "porog",   "usilenie", "arp",           "impuls",        "pause",
+    "okno",    "schet",   "trevoga",   "YROVEN",  "AMPL",     "pushButton",    "zad",           "block",
+    "loadCfg", "saveCfg", "tabWidget", "getTime", "setTime",  "getProtokol",   "clearProtokol", "pred",
+    "reject",  "cross_1", "cross_2",   "cross_3", "cross_4",  "porog_perepil", "time_perepil"};
 const QStringList kNeverTouched{"searchButton", "addres", "comPortComboBox", "pushButton_2"};
 
 }  // namespace
@@ -137,8 +136,8 @@ void TestMainWindow::starts_as_described()
     QCOMPARE(w->ui->porog_perepil->count(), 14);
     QCOMPARE(w->ui->porog_perepil->itemText(0), QString("6"));
     QCOMPARE(w->ui->porog_perepil->itemData(13).toInt(), 13);
-    const QStringList rejections{"0",   "0.8", "1",   "1.2", "1.4", "1.6", "1.8", "2",  "2.2",
-                                 "2.4", "2.7", "3",   "3.3", "3.6", "3.9", "4.2", "4.5"};
+    const QStringList rejections{"0",   "0.8", "1", "1.2", "1.4", "1.6", "1.8", "2",  "2.2",
+                                 "2.4", "2.7", "3", "3.3", "3.6", "3.9", "4.2", "4.5"};
     QStringList shown;
     for (int i = 0; i < w->ui->reject->count(); ++i)
         shown << w->ui->reject->itemText(i);
@@ -166,23 +165,21 @@ void TestMainWindow::locking_rule_data()
     QTest::addColumn<bool>("enable");
     QTest::addColumn<QStringList>("enabled");
 
-    const QStringList on_any{"porog",  "usilenie", "arp",        "impuls", "pause", "okno",
-                             "schet",  "trevoga",  "YROVEN",     "AMPL",   "pushButton",
-                             "zad",    "block",    "loadCfg",    "saveCfg", "tabWidget"};
+    const QStringList on_any{"porog", "usilenie", "arp",     "impuls",   "pause",      "okno",
+                             "schet", "trevoga",  "YROVEN",  "AMPL",     "pushButton", "zad",
+                             "block", "loadCfg",  "saveCfg", "tabWidget"};
     const QStringList clock_log{"getTime", "setTime", "getProtokol", "clearProtokol"};
     const QStringList base{"chn", "onoff", "DK"};
     const QStringList all_cross{"cross_1", "cross_2", "cross_3", "cross_4"};
 
     QTest::newRow("disabled, whatever the mode")
         << QList<int>{1, 1, 1, 1} << 1 << 2 << false << QStringList();
-    QTest::newRow("LF, version 2")
-        << QList<int>{1, 1, 1, 1} << 1 << 2 << true
-        << base + on_any + clock_log + QStringList{"pred", "reject"} + all_cross;
-    QTest::newRow("HF, version 2")
-        << QList<int>{2, 2, 2, 2} << 2 << 2 << true
-        << base + on_any + clock_log + all_cross + QStringList{"porog_perepil", "time_perepil"};
-    QTest::newRow("off: only channel, mode and test")
-        << QList<int>{0, 1, 1, 1} << 1 << 2 << true << base;
+    QTest::newRow("LF, version 2") << QList<int>{1, 1, 1, 1} << 1 << 2 << true
+                                   << base + on_any + clock_log + QStringList{"pred", "reject"} + all_cross;
+    QTest::newRow("HF, version 2") << QList<int>{2, 2, 2, 2} << 2 << 2 << true
+                                   << base + on_any + clock_log + all_cross +
+                                          QStringList{"porog_perepil", "time_perepil"};
+    QTest::newRow("off: only channel, mode and test") << QList<int>{0, 1, 1, 1} << 1 << 2 << true << base;
     QTest::newRow("version 1 keeps clock and log locked")
         << QList<int>{1, 1, 1, 1} << 1 << 1 << true
         << base + on_any + QStringList{"pred", "reject"} + all_cross;

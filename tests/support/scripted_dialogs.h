@@ -24,7 +24,7 @@ public:
     };
 
     QList<Message> messages;
-    QList<int> answers;  // buttons to press, in order; Yes/Ok when empty
+    QList<int> answers;      // buttons to press, in order; Yes/Ok when empty
     QStringList file_names;  // answers of file dialogs, in order; cancel when empty
     QList<FileDialogSpec> file_dialogs;
     QList<Progress> progresses;

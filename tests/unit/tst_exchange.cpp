@@ -81,19 +81,19 @@ void TestExchange::answers_data()
 
     QTest::newRow("whole answer") << QList<Chunks>{{{1, "!0102a5a8\r"}}} << 0 << 1
                                   << QByteArray::fromHex("0102a5a8");
-    QTest::newRow("answer in pieces") << QList<Chunks>{{{1, "!01"}, {15, "0203\r"}}} << 0 << 1
-                                      << QByteArray::fromHex("010203");
+    QTest::newRow("answer in pieces")
+        << QList<Chunks>{{{1, "!01"}, {15, "0203\r"}}} << 0 << 1 << QByteArray::fromHex("010203");
     // An attempt lasts 81 idle ticks of 2 ms; 250 ms is past the first one
     // and well inside the second.
     QTest::newRow("answer in the second attempt")
         << QList<Chunks>{{{250, "!00\r"}}} << 0 << 2 << QByteArray(1, '\0');
     QTest::newRow("corrupt answer is not retried")
         << QList<Chunks>{{{1, "!0102a5a9\r"}}} << 6 << 1 << QByteArray("!0102a5a9");
-    QTest::newRow("stale bytes before the answer") << QList<Chunks>{{{1, "5\r!00\r"}}} << 1 << 1
-                                                   << QByteArray("5\r!00\r");
+    QTest::newRow("stale bytes before the answer")
+        << QList<Chunks>{{{1, "5\r!00\r"}}} << 1 << 1 << QByteArray("5\r!00\r");
     QTest::newRow("silent unit") << QList<Chunks>{} << 9 << 3 << QByteArray();
-    QTest::newRow("answer without CR counts as none") << QList<Chunks>{{{1, "!00"}}} << 9 << 3
-                                                      << QByteArray();
+    QTest::newRow("answer without CR counts as none")
+        << QList<Chunks>{{{1, "!00"}}} << 9 << 3 << QByteArray();
 }
 
 void TestExchange::answers()

@@ -69,8 +69,7 @@ void TestPortList::watcher_reports_arrivals_and_removals()
     QSignalSpy found(&watcher, &PortWatcher::deviceDiscovered);
     QSignalSpy gone(&watcher, &PortWatcher::deviceRemoved);
     QStringList order;
-    connect(&watcher, &PortWatcher::deviceDiscovered, this,
-            [&](const PortInfo &p) { order << p.portName; });
+    connect(&watcher, &PortWatcher::deviceDiscovered, this, [&](const PortInfo &p) { order << p.portName; });
 
     watcher.setUpNotifications(60000);
     QCOMPARE(order, (QStringList{"ttyS0", "COM7", "COM1"}));  // enumeration order

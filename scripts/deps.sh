@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing need on Debian 12, if missing.
+set -euo pipefail
+packages=(
+  g++ cmake ninja-build clang-format
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins
+  xvfb xauth x11-utils imagemagick fonts-dejavu-core
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  echo "installing: ${missing[*]}"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
