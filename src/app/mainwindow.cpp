@@ -87,7 +87,9 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     ui->version->setText(QString());
 
     port.reset();
-    enumerator = new PortWatcher(m_services.enumerate);
+    // The watcher lives until the process ends, like the system's
+    // notifications it stands for; the application object owns it.
+    enumerator = new PortWatcher(m_services.enumerate, QCoreApplication::instance());
     connect(enumerator, &PortWatcher::deviceDiscovered, this, &MainWindow::onDeviceDiscovered);
     connect(enumerator, &PortWatcher::deviceRemoved, this, &MainWindow::onDeviceRemoved);
     enumerator->setUpNotifications(m_services.watch_interval_ms);
@@ -111,8 +113,7 @@ MainWindow::~MainWindow()
         port.reset();
     }
     ui.reset();
-    // The watcher lives until the process ends, as the notifications did;
-    // it must not call back into a window that is gone.
+    // The watcher outlives the window; it must not call back into it.
     enumerator->disconnect(this);
 }
 

@@ -10,15 +10,15 @@ namespace {
 
 class QtProgressDialog : public ProgressDialog {
 public:
-    QtProgressDialog(const ProgressSpec &spec, QWidget *parent)
-        : m_dialog(spec.label, spec.cancel_text, spec.minimum, spec.maximum, parent)
+    QtProgressDialog(const ProgressOptions &options, QWidget *parent)
+        : m_dialog(options.label, options.cancel_text, options.minimum, options.maximum, parent)
     {
-        m_dialog.setWindowTitle(spec.title);
-        m_dialog.setAutoClose(spec.auto_close);
-        m_dialog.setAutoReset(spec.auto_reset);
-        m_dialog.setMinimumDuration(spec.minimum_duration_ms);
-        m_dialog.setWindowModality(spec.window_modal ? Qt::WindowModal : Qt::ApplicationModal);
-        if (spec.cancel_text.isEmpty())
+        m_dialog.setWindowTitle(options.title);
+        m_dialog.setAutoClose(options.auto_close);
+        m_dialog.setAutoReset(options.auto_reset);
+        m_dialog.setMinimumDuration(options.minimum_duration_ms);
+        m_dialog.setWindowModality(options.window_modal ? Qt::WindowModal : Qt::ApplicationModal);
+        if (options.cancel_text.isEmpty())
             m_dialog.setCancelButton(nullptr);
     }
     void show() override { m_dialog.show(); }
@@ -54,19 +54,19 @@ int QtUserDialogs::message(MessageKind kind, const QString &title, const QString
     return box.exec();
 }
 
-QString QtUserDialogs::openFileName(const FileDialogSpec &spec)
+QString QtUserDialogs::openFileName(const FileDialogOptions &options)
 {
-    return QFileDialog::getOpenFileName(m_parent, spec.title, spec.directory, spec.filter);
+    return QFileDialog::getOpenFileName(m_parent, options.title, options.directory, options.filter);
 }
 
-QString QtUserDialogs::saveFileName(const FileDialogSpec &spec)
+QString QtUserDialogs::saveFileName(const FileDialogOptions &options)
 {
-    return QFileDialog::getSaveFileName(m_parent, spec.title, spec.directory, spec.filter);
+    return QFileDialog::getSaveFileName(m_parent, options.title, options.directory, options.filter);
 }
 
-std::unique_ptr<ProgressDialog> QtUserDialogs::progress(const ProgressSpec &spec)
+std::unique_ptr<ProgressDialog> QtUserDialogs::progress(const ProgressOptions &options)
 {
-    return std::make_unique<QtProgressDialog>(spec, m_parent);
+    return std::make_unique<QtProgressDialog>(options, m_parent);
 }
 
 void QtUserDialogs::terminate(int status)

@@ -13,9 +13,9 @@ public:
     void set_parent(QWidget *parent) { m_parent = parent; }
 
     int message(MessageKind kind, const QString &title, const QString &text, int buttons) override;
-    QString openFileName(const FileDialogSpec &spec) override;
-    QString saveFileName(const FileDialogSpec &spec) override;
-    std::unique_ptr<ProgressDialog> progress(const ProgressSpec &spec) override;
+    QString openFileName(const FileDialogOptions &options) override;
+    QString saveFileName(const FileDialogOptions &options) override;
+    std::unique_ptr<ProgressDialog> progress(const ProgressOptions &options) override;
     void terminate(int status) override;
 
 private:

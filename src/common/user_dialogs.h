@@ -18,7 +18,7 @@ enum DialogButton : int {
     CancelButton = 0x00400000,
 };
 
-struct ProgressSpec {
+struct ProgressOptions {
     QString title;
     QString label;
     QString cancel_text;  // empty: no cancel button
@@ -40,7 +40,7 @@ public:
     virtual void close() = 0;  // hides the dialog; destroying it also closes it
 };
 
-struct FileDialogSpec {
+struct FileDialogOptions {
     QString title;
     QString directory;  // start directory or proposed file name
     QString filter;
@@ -53,9 +53,9 @@ public:
     // Modal message box; returns the button pressed.
     virtual int message(MessageKind kind, const QString &title, const QString &text, int buttons) = 0;
     // An empty string when the user cancelled.
-    virtual QString openFileName(const FileDialogSpec &spec) = 0;
-    virtual QString saveFileName(const FileDialogSpec &spec) = 0;
-    virtual std::unique_ptr<ProgressDialog> progress(const ProgressSpec &spec) = 0;
+    virtual QString openFileName(const FileDialogOptions &options) = 0;
+    virtual QString saveFileName(const FileDialogOptions &options) = 0;
+    virtual std::unique_ptr<ProgressDialog> progress(const ProgressOptions &options) = 0;
     // Ends the program at once with the given status.
     virtual void terminate(int status) = 0;
 };

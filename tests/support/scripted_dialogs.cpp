@@ -8,7 +8,7 @@ public:
     ~ScriptedProgress() override { record().closed = true; }
     void show() override { record().shown = true; }
     void setValue(int value) override { record().values << value; }
-    void setLabelText(const QString &text) override { record().spec.label = text; }
+    void setLabelText(const QString &text) override { record().options.label = text; }
     bool wasCanceled() const override
     {
         const auto &p = m_owner->progresses[m_index];
@@ -36,20 +36,20 @@ int ScriptedDialogs::message(MessageKind kind, const QString &title, const QStri
     return (buttons & YesButton) ? YesButton : OkButton;
 }
 
-QString ScriptedDialogs::openFileName(const FileDialogSpec &spec)
+QString ScriptedDialogs::openFileName(const FileDialogOptions &options)
 {
-    file_dialogs << spec;
+    file_dialogs << options;
     return file_names.isEmpty() ? QString() : file_names.takeFirst();
 }
 
-QString ScriptedDialogs::saveFileName(const FileDialogSpec &spec)
+QString ScriptedDialogs::saveFileName(const FileDialogOptions &options)
 {
-    return openFileName(spec);
+    return openFileName(options);
 }
 
-std::unique_ptr<ProgressDialog> ScriptedDialogs::progress(const ProgressSpec &spec)
+std::unique_ptr<ProgressDialog> ScriptedDialogs::progress(const ProgressOptions &options)
 {
-    progresses << Progress{spec, {}, false, false};
+    progresses << Progress{options, {}, false, false};
     return std::make_unique<ScriptedProgress>(this, progresses.size() - 1);
 }
 

@@ -17,7 +17,7 @@ public:
         int buttons;
     };
     struct Progress {
-        ProgressSpec spec;
+        ProgressOptions options;
         QList<int> values;
         bool shown = false;
         bool closed = false;
@@ -26,16 +26,16 @@ public:
     QList<Message> messages;
     QList<int> answers;      // buttons to press, in order; Yes/Ok when empty
     QStringList file_names;  // answers of file dialogs, in order; cancel when empty
-    QList<FileDialogSpec> file_dialogs;
+    QList<FileDialogOptions> file_dialogs;
     QList<Progress> progresses;
     int cancel_progress_at = -1;  // the progress dialog reports cancel once its value reaches this
     QList<int> terminations;
     std::function<void(const Message &)> on_message;  // runs while a message is "open"
 
     int message(MessageKind kind, const QString &title, const QString &text, int buttons) override;
-    QString openFileName(const FileDialogSpec &spec) override;
-    QString saveFileName(const FileDialogSpec &spec) override;
-    std::unique_ptr<ProgressDialog> progress(const ProgressSpec &spec) override;
+    QString openFileName(const FileDialogOptions &options) override;
+    QString saveFileName(const FileDialogOptions &options) override;
+    std::unique_ptr<ProgressDialog> progress(const ProgressOptions &options) override;
     void terminate(int status) override { terminations << status; }
 
     QStringList texts() const;
