@@ -11,6 +11,7 @@
 #include "ui_mainwindow.h"
 
 #include <QDebug>
+#include <QGuiApplication>
 
 int controls_frozen = 0;
 int cross_tab_armed = 0;
@@ -50,6 +51,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     for (int k = 1; k <= 4; ++k)
         channel_mode[k] = 0;
     ui->setupUi(this);
+    // Message boxes and dialogs carry the same icon as the main window.
+    QGuiApplication::setWindowIcon(windowIcon());
 
     QCoreApplication::setApplicationName(kAppName);
     setWindowTitle(kWindowTitle);
