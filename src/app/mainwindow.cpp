@@ -183,8 +183,9 @@ void MainWindow::wait_ms(int ms)
 
 void MainWindow::refill_port_list()
 {
+    // The watcher has just enumerated; its look is the list of ports present.
     ui->comPortComboBox->clear();
-    for (const QString &name : m_services.enumerate())
+    for (const QString &name : enumerator->ports())
         if (admits_port_name(name))
             ui->comPortComboBox->addItem(name);
     if (ui->comPortComboBox->count() == 0) {

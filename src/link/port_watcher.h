@@ -26,7 +26,8 @@ public:
     void setUpNotifications(int interval_ms = 500);
     // One look now (the timer calls it too).
     void rescan();
-    QStringList ports() const { return m_enumerate(); }
+    // The ports present at the last look, in enumeration order.
+    QStringList ports() const { return m_known; }
 
 signals:
     void deviceDiscovered(const PortInfo &info);

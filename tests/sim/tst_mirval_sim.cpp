@@ -17,40 +17,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "raw_line.h"
+
+using namespace raw_line;
+
 namespace {
-
-int open_line(const QString &path, speed_t speed)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return -1;
-    termios tio{};
-    tcgetattr(fd, &tio);
-    cfmakeraw(&tio);
-    cfsetispeed(&tio, speed);
-    cfsetospeed(&tio, speed);
-    tcsetattr(fd, TCSANOW, &tio);
-    return fd;
-}
-
-QByteArray exchange(int fd, const QByteArray &request, int ms = 500)
-{
-    if (::write(fd, request.constData(), size_t(request.size())) != request.size())
-        return "write failed";
-    QElapsedTimer clock;
-    clock.start();
-    QByteArray got;
-    while (!got.endsWith('\r') && clock.elapsed() < ms) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, int(ms - clock.elapsed())) <= 0)
-            break;
-        char buf[256];
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n > 0)
-            got.append(buf, int(n));
-    }
-    return got;
-}
 
 // Reads stdout lines until one contains text or ms pass.
 bool wait_for_line(QProcess &p, const QByteArray &text, QByteArray *seen, int ms = 2000)
