@@ -6,6 +6,7 @@
 #include "link/link_settings.h"
 #include "link/port_names.h"
 #include "link/qt_serial_port.h"
+#include "parameter_bindings.h"
 #include "qt_user_dialogs.h"
 #include "state_table.h"
 #include "ui_mainwindow.h"
@@ -58,10 +59,14 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     setWindowTitle(kWindowTitle);
 
     poll_timer = new QTimer;
+    connect(poll_timer, &QTimer::timeout, this, &MainWindow::g_point);
     poll_timer->stop();
 
     exchange = new Exchange;
     exchange->set_control_lock([this](bool enable) { set_controls_enabled(enable); });
+    connect(ui->searchButton, &QPushButton::released, this, &MainWindow::start);
+    m_deferred_start.setSingleShot(true);
+    connect(&m_deferred_start, &QTimer::timeout, this, &MainWindow::start);
 
     config_dir = QStringLiteral(".\\");
     unit_version = 1;
@@ -86,6 +91,24 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     }
 
     set_controls_enabled(false);
+
+    connect(ui->chn, &QComboBox::currentIndexChanged, this, &MainWindow::ch_chn);
+    using parameters::ParameterId;
+    for (ParameterId id : {parameters::Porog, parameters::Usilenie, parameters::Arp, parameters::Impuls,
+                           parameters::Pauza, parameters::Okno, parameters::Schet, parameters::Trevoga,
+                           parameters::Zaderzhka, parameters::Blokirovka, parameters::Rezhektsiya}) {
+        const ParameterBinding &b = parameter_binding(id);
+        connect(ui.get()->*b.widget, &QComboBox::currentIndexChanged, this, b.setter);
+    }
+    connect(ui->onoff, &QComboBox::currentIndexChanged, this, &MainWindow::ch_onoff);
+    connect(ui->cross_1, &QComboBox::currentIndexChanged, this, &MainWindow::cross1);
+    connect(ui->cross_2, &QComboBox::currentIndexChanged, this, &MainWindow::cross2);
+    connect(ui->cross_3, &QComboBox::currentIndexChanged, this, &MainWindow::cross3);
+    connect(ui->cross_4, &QComboBox::currentIndexChanged, this, &MainWindow::cross4);
+    for (ParameterId id : {parameters::PerepilPorog, parameters::PerepilVremj}) {
+        const ParameterBinding &b = parameter_binding(id);
+        connect(ui.get()->*b.widget, &QComboBox::currentIndexChanged, this, b.setter);
+    }
 
     ui->version->setText(QString());
 

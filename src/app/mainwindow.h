@@ -1,5 +1,6 @@
 #pragma once
 
+#include "channels/parameters.h"
 #include "common/user_dialogs.h"
 #include "link/exchange.h"
 #include "link/port_watcher.h"
@@ -20,6 +21,8 @@ class MainWindow;
 extern int controls_frozen;
 // The "Кросс" tab has been entered and not yet left.
 extern int cross_tab_armed;
+// Status polls in a row that got no answer; 20 end the connection.
+extern int poll_fail_count;
 
 // What the window needs from the outside world; tests replace each part.
 struct MainWindowServices {
@@ -38,6 +41,15 @@ public:
 
     void set_controls_enabled(bool enable);
     void set_state_label(int row);
+
+    // Reads the settings of channel (1..4) into the form; 0 on success. A
+    // failure leaves the controls locked and the poll stopped.
+    int read_channel_settings(int channel);
+
+    // Pairing: the mask the cross lists ask for, sending it, showing it.
+    void apply_cross_selection();
+    void send_cross_mask();
+    void show_cross_mask();
 
     // One transaction with the unit (see Exchange::SendCommand).
     int SendCommand(QByteArray &buffer, bool pre_wait);
@@ -69,7 +81,28 @@ public:
     UserDialogs &dialogs() { return *m_dialogs; }
 
 public slots:
+    void start();
+    void ch_chn(int index);
+    void ch_porog(int index);
+    void ch_usilenie(int index);
+    void ch_arp(int index);
+    void ch_impuls(int index);
+    void ch_pause(int index);
+    void ch_okno(int index);
+    void ch_schet(int index);
+    void ch_trevoga(int index);
+    void ch_zad(int index);
+    void ch_block(int index);
+    void ch_reject(int index);
+    void ch_onoff(int index);
+    void cross1(int index);
+    void cross2(int index);
+    void cross3(int index);
+    void cross4(int index);
+    void ch_p_perepil(int index);
+    void ch_t_perepil(int index);
     void show_info(int state_byte);
+    void g_point();
     void onDeviceDiscovered(const PortInfo &info);
     void onDeviceRemoved(const PortInfo &info);
     void on_tabWidget_currentChanged(int index);
@@ -78,6 +111,20 @@ public slots:
 private:
     void refill_port_list();
     int critical(const QString &text);
+
+    void connect_unit();
+    void disconnect_unit();
+    void connection_failed();
+    bool broadcast_line_speed();
+    void drop_port();
+    void run_setter(parameters::ParameterId id, int index);
+    void cross_changed(int index);
+
+    // A connection is being made; presses of the start button are ignored.
+    bool m_connecting = false;
+    // A press of the start button that came while an operation was waiting
+    // for the unit; it runs once the operation has returned.
+    QTimer m_deferred_start;
 
     std::shared_ptr<UserDialogs> m_dialogs;
     MainWindowServices m_services;

@@ -27,10 +27,12 @@ void Exchange::lock(bool enable)
 void Exchange::wait_ms(int ms)
 {
     tick_flag = 0;
+    ++m_wait_depth;
     tick_timer.start(ms);
     while (!tick_flag)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     tick_timer.stop();
+    --m_wait_depth;
 }
 
 // Appends a chunk; true when the attempt is over (answered or given up).

@@ -41,6 +41,9 @@ public:
 
     // Processes events until ms have passed on tick_timer.
     void wait_ms(int ms);
+    // Nonzero while a wait_ms is processing events further down the stack:
+    // whatever runs now runs in the middle of an operation.
+    int waiting() const { return m_wait_depth; }
 
     QTimer tick_timer;  // the time base of every wait; never left running
     int tick_flag = 0;
@@ -54,4 +57,5 @@ private:
 
     SerialPort *m_port = nullptr;
     ControlLock m_lock;
+    int m_wait_depth = 0;
 };

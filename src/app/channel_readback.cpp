@@ -1,0 +1,141 @@
+// Reading the current channel's settings back into the form, changing the
+// channel shown and the channel's mode.
+#include "channels/cross_mask.h"
+#include "channels/readback_plan.h"
+#include "channels/unit_answers.h"
+#include "common/timing.h"
+#include "link/frames.h"
+#include "mainwindow.h"
+#include "parameter_bindings.h"
+#include "ui_mainwindow.h"
+
+#include <QDebug>
+
+namespace {
+
+constexpr quint8 kSetMode = 0x38;
+
+}  // namespace
+
+int MainWindow::read_channel_settings(int channel)
+{
+    set_controls_enabled(false);
+    poll_timer->stop();
+    // Only a transaction further down this stack can hold the flag, and it
+    // cannot finish while we wait here: such a call is refused.
+    if (exchange_busy)
+        return NoAnswer;
+    wait_ms(timing().settle_ms);
+
+    current_channel = static_cast<signed char>(channel);
+    setters_armed = 0;
+    last_state = 0;
+
+    const auto fail = [this](int result) {
+        setters_armed = 1;
+        set_controls_enabled(false);
+        poll_timer->stop();
+        return result;
+    };
+
+    QByteArray buffer = readback::request(unit_address, readback::kGetAddress);
+    int r = SendCommand(buffer, false);
+    if (r != 0)
+        return fail(r);
+    unit_address = answer_byte(buffer, 1);
+    ui->addres->setValue(unit_address);
+
+    buffer = readback::request(unit_address, readback::kGetVersion);
+    if (SendCommand(buffer, false) == 0) {
+        unit_version = answer_byte(buffer, 1);
+        ui->version->setText(answers::version_text(buffer));
+    } else {
+        // A unit without the version query is of major version 0.
+        unit_version = 0;
+        ui->version->setText(QStringLiteral("1.0"));
+    }
+
+    const int mode = channel_mode[channel];
+    for (const readback::Request &request : readback::parameter_reads(unit_address, channel, mode, unit_version)) {
+        buffer = request.payload;
+        r = SendCommand(buffer, false);
+        if (r != 0)
+            return fail(r);
+        const int index = readback::list_index(buffer, request.offset);
+        switch (request.target) {
+        case readback::Target::Parameter: {
+            const ParameterBinding &b = parameter_binding(request.id);
+            this->*b.confirmed = index;
+            (ui.get()->*b.widget)->setCurrentIndex(index);
+            break;
+        }
+        case readback::Target::Preset:
+            cur_pred = index;
+            ui->pred->setCurrentIndex(index);
+            break;
+        case readback::Target::CrossMask:
+            cross_mask = prev_cross_mask = quint8(answer_byte(buffer, 1));
+            show_cross_mask();
+            break;
+        }
+    }
+
+    buffer = readback::request(unit_address, readback::kGetUnitStatus);
+    r = SendCommand(buffer, false);
+    if (r != 0)
+        return fail(r);
+    show_info(answer_byte(buffer, channel));
+    cur_onoff = channel_mode[channel];
+    ui->onoff->setCurrentIndex(cur_onoff);
+
+    qDebug() << "-----  " << channel << "  *************  " << channel_mode[channel];
+
+    if (cur_onoff != 0)
+        poll_timer->start(timing().poll_period_ms);
+    else
+        poll_timer->stop();
+    set_controls_enabled(true);
+    setters_armed = 1;
+    return 0;
+}
+
+void MainWindow::ch_chn(int index)
+{
+    if (setters_armed == 0)
+        return;
+    current_channel = static_cast<signed char>(index + 1);
+    poll_timer->stop();
+    read_channel_settings(index + 1);
+}
+
+void MainWindow::ch_onoff(int index)
+{
+    if (setters_armed == 0)
+        return;
+    QByteArray buffer = readback::request(unit_address, kSetMode, current_channel);
+    buffer.append(char(quint8(index)));
+    if (SendCommand(buffer, true) != 0) {
+        critical(QStringLiteral("Не изменен режим работы канала!..."));
+        // Putting the list back sends the previous mode again.
+        ui->onoff->setCurrentIndex(cur_onoff);
+        return;
+    }
+
+    channel_mode[current_channel] = static_cast<signed char>(index);
+    // A channel leaves its pairs whenever its mode changes.
+    prev_cross_mask = cross_mask;
+    cross_mask = cross::without_channel(cross_mask, current_channel);
+    send_cross_mask();
+    show_cross_mask();
+
+    if (index != 0) {
+        read_channel_settings(current_channel);
+        poll_timer->start(timing().poll_period_ms);
+        set_state_label(1);
+    } else {
+        poll_timer->stop();
+        set_state_label(6);
+    }
+    cur_onoff = index;
+    set_controls_enabled(true);
+}

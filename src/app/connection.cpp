@@ -1,0 +1,169 @@
+// Connecting to and disconnecting from a unit with the start button.
+#include "channels/readback_plan.h"
+#include "channels/unit_answers.h"
+#include "common/timing.h"
+#include "link/frames.h"
+#include "link/link_settings.h"
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+namespace {
+
+const QString kStart = QStringLiteral("Старт");
+const QString kStop = QStringLiteral("Стоп");
+constexpr quint8 kSetLineSpeed = 0x01;
+constexpr quint8 kGetChannelModes = 0x05;
+constexpr int kInitialBaud = 4800;
+
+}  // namespace
+
+void MainWindow::start()
+{
+    // The connection being made runs its own transactions; a second press
+    // must neither start another one nor wait for this one.
+    if (m_connecting)
+        return;
+    // Pressed while an operation waits for the unit: the port stays until the
+    // operation has returned, then the press takes effect.
+    if (exchange_busy || exchange->waiting()) {
+        if (!m_deferred_start.isActive())
+            m_deferred_start.start(timing().tick_ms);
+        return;
+    }
+    m_deferred_start.stop();
+    poll_timer->stop();
+    if (ui->searchButton->text() == kStop)
+        disconnect_unit();
+    else
+        connect_unit();
+}
+
+void MainWindow::drop_port()
+{
+    exchange->set_port(nullptr);
+    if (port) {
+        port->close();
+        port.reset();
+    }
+}
+
+void MainWindow::disconnect_unit()
+{
+    ui->pushButton_2->setEnabled(true);
+    set_state_label(0);
+    ui->addres->setEnabled(true);
+    drop_port();
+    ui->searchButton->setText(kStart);
+    exchange_busy = 0;
+    set_controls_enabled(false);
+}
+
+void MainWindow::connection_failed()
+{
+    ui->searchButton->setEnabled(true);
+    ui->searchButton->setText(kStart);
+    ui->pushButton_2->setEnabled(true);
+    set_controls_enabled(false);
+    critical(QStringLiteral("Блок не обнаружен!"));
+    drop_port();
+}
+
+// Sends the chosen line speed at every other speed, so that a unit listening
+// at any of them switches over. False when the user cancelled.
+bool MainWindow::broadcast_line_speed()
+{
+    ProgressOptions options;
+    options.title = QStringLiteral("МИРВАЛ-В Визард");
+    options.label = QStringLiteral("Настройка скорости обмена");
+    options.cancel_text = kStop;
+    options.minimum = 0;
+    options.maximum = 7;
+    options.auto_close = false;
+    options.window_modal = true;
+    std::unique_ptr<ProgressDialog> progress = m_dialogs->progress(options);
+    progress->show();
+
+    const int chosen = link_settings.speed_index;
+    for (int i = 0; i < 6; ++i) {
+        if (i == chosen)
+            continue;
+        if (port)
+            port->setBaudRate(speed_of_index(i));
+        QByteArray buffer;
+        buffer.append(char(0x00));
+        buffer.append(char(kSetLineSpeed));
+        buffer.append(char(quint8(chosen)));
+        SendCommand(buffer, true);  // nobody answers a broadcast reliably
+        progress->setValue(i);
+        if (progress->wasCanceled()) {
+            drop_port();
+            exchange_busy = 0;
+            ui->searchButton->setEnabled(true);
+            set_controls_enabled(false);
+            ui->pushButton_2->setEnabled(true);
+            progress->close();
+            return false;
+        }
+    }
+    progress->close();
+    return true;
+}
+
+void MainWindow::connect_unit()
+{
+    unit_address = ui->addres->value() & 0xFF;
+    if (unit_address == 0) {
+        critical(QStringLiteral("Необходимо задать адрес блока!"));
+        return;
+    }
+
+    struct Connecting {
+        bool &flag;
+        explicit Connecting(bool &f) : flag(f) { flag = true; }
+        ~Connecting() { flag = false; }
+    } connecting(m_connecting);
+
+    const QString name = ui->comPortComboBox->currentText();
+    drop_port();
+    port = m_services.make_port();
+    if (!port) {
+        critical(QStringLiteral("Не возможно открыть выбранный порт!"));
+        return;
+    }
+    if (!port->open(name, LineSettings{kInitialBaud})) {
+        // The unopened port stays until the next attempt replaces it.
+        critical(QStringLiteral("Не возможно открыть выбранный порт!"));
+        return;
+    }
+    exchange->set_port(port.get());
+    ui->pushButton_2->setEnabled(false);
+
+    if (speed_search != 0 && !broadcast_line_speed())
+        return;
+
+    port->setBaudRate(speed_of_index(link_settings.speed_index));
+
+    for (int k = 1; k <= 4; ++k)
+        channel_mode[k] = 0;
+    QByteArray buffer = readback::request(unit_address, kGetChannelModes);
+    if (SendCommand(buffer, false) != 0) {
+        setters_armed = 1;
+        connection_failed();
+        return;
+    }
+    const auto modes = answers::split_mode_map(answer_byte(buffer, 1));
+    for (int k = 1; k <= 4; ++k)
+        channel_mode[k] = modes[k];
+
+    if (read_channel_settings(ui->chn->currentIndex() + 1) != 0) {
+        connection_failed();
+        return;
+    }
+
+    // A unit reconnected after a loss of contact gets its full count of
+    // unanswered polls again.
+    poll_fail_count = 0;
+    ui->searchButton->setText(kStop);
+    ui->searchButton->setEnabled(true);
+    ui->addres->setEnabled(false);
+}

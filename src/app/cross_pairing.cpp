@@ -1,0 +1,80 @@
+// Pairing of channels through the four cross lists and the unit's mask.
+#include "channels/cross_mask.h"
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QDebug>
+
+namespace {
+
+constexpr quint8 kSetCrossMask = 0x36;
+
+}  // namespace
+
+void MainWindow::cross_changed(int index)
+{
+    if (index >= 0 && setters_armed != 0)
+        apply_cross_selection();
+}
+
+void MainWindow::cross1(int index)
+{
+    cross_changed(index);
+}
+
+void MainWindow::cross2(int index)
+{
+    cross_changed(index);
+}
+
+void MainWindow::cross3(int index)
+{
+    cross_changed(index);
+}
+
+void MainWindow::cross4(int index)
+{
+    cross_changed(index);
+}
+
+void MainWindow::apply_cross_selection()
+{
+    const QComboBox *boxes[] = {ui->cross_1, ui->cross_2, ui->cross_3, ui->cross_4};
+    bool on[5] = {false, false, false, false, false};
+    for (int k = 1; k <= 4; ++k)
+        on[k] = boxes[k - 1]->currentIndex() != 0;
+    const quint8 mask = cross::derive(on, channel_mode);
+    if (mask == cross_mask)
+        return;
+    qDebug() << "SET Cross " << mask;
+    prev_cross_mask = cross_mask;
+    cross_mask = mask;
+    send_cross_mask();
+    show_cross_mask();
+}
+
+void MainWindow::send_cross_mask()
+{
+    if (setters_armed == 0)
+        return;
+    QByteArray buffer;
+    buffer.append(char(quint8(unit_address)));
+    buffer.append(char(kSetCrossMask));
+    buffer.append(char(cross_mask));
+    if (SendCommand(buffer, true) != 0) {
+        critical(QStringLiteral("Параметр 'Кросс' не установлен!..."));
+        cross_mask = prev_cross_mask;
+    } else {
+        prev_cross_mask = cross_mask;
+    }
+    show_cross_mask();
+}
+
+void MainWindow::show_cross_mask()
+{
+    QComboBox *boxes[] = {ui->cross_1, ui->cross_2, ui->cross_3, ui->cross_4};
+    for (int k = 1; k <= 4; ++k) {
+        cross_on[k] = cross::in_pair(cross_mask, k) ? 1 : 0;
+        boxes[k - 1]->setCurrentIndex(cross_on[k]);
+    }
+}

@@ -1,0 +1,50 @@
+// The periodic status poll of the current channel.
+#include "channels/readback_plan.h"
+#include "channels/unit_answers.h"
+#include "link/frames.h"
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+int poll_fail_count = 0;
+
+namespace {
+
+constexpr quint8 kPollChannel = 0x0B;
+constexpr int kPollFailLimit = 20;
+
+}  // namespace
+
+void MainWindow::g_point()
+{
+    // A transaction is running further down the stack; skip this turn.
+    if (exchange_busy)
+        return;
+    QByteArray buffer = readback::request(unit_address, kPollChannel, current_channel);
+    encode_frame(buffer);
+    if (exchange->poll_exchange(buffer) != 0) {
+        if (++poll_fail_count >= kPollFailLimit) {
+            // No poll may run while the message is open: it is shown once
+            // per loss of contact and the connection is closed once.
+            poll_timer->stop();
+            critical(QStringLiteral("Нет ответа от блока!"));
+            start();
+        }
+        return;
+    }
+    poll_fail_count = 0;
+    if (decode_frame(buffer) != 0)
+        return;
+
+    const int mode = channel_mode[current_channel];
+    const answers::PollReading reading = answers::read_poll_answer(buffer, mode);
+    if (reading.has_level) {
+        last_level = reading.level;
+        ui->perepil_txt->setText(answers::level_text(last_level));
+    } else {
+        last_level = 0;
+    }
+    if (reading.state != last_state) {
+        last_state = reading.state;
+        show_info(reading.state);
+    }
+}
