@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build clang-format
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins
-  xvfb xauth x11-utils imagemagick fonts-dejavu-core
+  xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do

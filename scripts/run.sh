@@ -25,5 +25,5 @@ if [ -n "${DISPLAY:-}" ]; then
   "$build_dir/src/app/mirval-pult"
 else
   shot=${SCREENSHOT:-$build_dir/mirval-pult.png}
-  scripts/screenshot.sh "$shot" "${SECONDS_TO_RUN:-5}"
+  scripts/screenshot.sh "$shot" "${SECONDS_TO_RUN:-5}" "${CONNECT_ADDRESS:-1}"
 fi

@@ -1,0 +1,111 @@
+// The program's main window with the real serial port against mirval-sim on
+// a pseudo-terminal, with the real waits: connect, read back, change a
+// parameter, see the unit keep it, see a state change, disconnect.
+#include "common/timing.h"
+#include "link/link_settings.h"
+#include "mainwindow.h"
+#include "scripted_dialogs.h"
+#include "ui_mainwindow.h"
+
+#include <QProcess>
+#include <QtTest>
+
+class TestE2eWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void installer_session();
+
+private:
+    QStringList sim_lines_since(int first);
+
+    QProcess m_sim;
+    QString m_port_name;
+    QStringList m_sim_lines;
+};
+
+void TestE2eWindow::initTestCase()
+{
+    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
+    QVERIFY(!runtime.isEmpty());
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    m_sim.start(QStringLiteral(MIRVAL_SIM_PATH), {"--address", "3", "--modes", "1,2,0,1", "--version", "2.5"});
+    QVERIFY(m_sim.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(m_sim.canReadLine(), 5000);
+    m_port_name = QString::fromUtf8(m_sim.readLine()).trimmed();
+    QVERIFY2(m_port_name.startsWith("ttySIM"), qPrintable(m_port_name));
+}
+
+void TestE2eWindow::cleanupTestCase()
+{
+    if (m_sim.state() != QProcess::NotRunning) {
+        m_sim.terminate();
+        m_sim.waitForFinished(3000);
+    }
+}
+
+// Lines mirval-sim printed (requests and answers), from line `first` on.
+QStringList TestE2eWindow::sim_lines_since(int first)
+{
+    while (m_sim.canReadLine())
+        m_sim_lines << QString::fromUtf8(m_sim.readLine()).trimmed();
+    return m_sim_lines.mid(first);
+}
+
+void TestE2eWindow::installer_session()
+{
+    link_settings = LinkSettings();
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    MainWindowServices services;
+    services.dialogs = dialogs;  // the real port and the real port list
+    services.watch_interval_ms = 200;
+    MainWindow w(services);
+    Ui::MainWindow &ui = *w.ui;
+
+    QTRY_VERIFY_WITH_TIMEOUT(ui.comPortComboBox->findText(m_port_name) >= 0, 2000);
+    ui.comPortComboBox->setCurrentText(m_port_name);
+    ui.addres->setValue(3);
+
+    ui.searchButton->released();
+    QCOMPARE(dialogs->texts(), QStringList());
+    QCOMPARE(ui.searchButton->text(), QString("Стоп"));
+    QCOMPARE(ui.version->text(), QString("2.5"));
+    QCOMPARE(ui.state->text(), QString("Норма"));
+    QCOMPARE(ui.onoff->currentIndex(), 1);
+    QVERIFY(w.poll_timer->isActive());
+    QVERIFY(ui.porog->isEnabled());
+
+    // A new threshold goes to the unit, and the unit reports it back when the
+    // channel is read again.
+    const int before = sim_lines_since(0).size();
+    const int new_index = ui.porog->currentIndex() == 9 ? 10 : 9;
+    ui.porog->setCurrentIndex(new_index);
+    QVERIFY(dialogs->texts().isEmpty());
+    QCOMPARE(w.cur_porog, new_index);
+    const QString set_request = QStringLiteral("032f01%1").arg(new_index, 2, 16, QLatin1Char('0'));
+    QTRY_VERIFY_WITH_TIMEOUT(sim_lines_since(before).join('\n').contains(set_request), 2000);
+    ui.chn->setCurrentIndex(1);
+    QCOMPARE(ui.onoff->currentIndex(), 2);
+    ui.chn->setCurrentIndex(0);
+    QCOMPARE(ui.porog->currentIndex(), new_index);
+
+    // The unit's remote self-test shows in the state label through the poll,
+    // and the channel returns to its normal state afterwards.
+    QByteArray self_test = QByteArray::fromHex("0303");
+    QCOMPARE(w.SendCommand(self_test, false), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.state->text(), QString("Дк:Норма"), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.state->text(), QString("Норма"), 6000);
+
+    ui.searchButton->released();
+    QCOMPARE(ui.searchButton->text(), QString("Старт"));
+    QCOMPARE(ui.state->text(), QString("  "));
+    QVERIFY(w.port == nullptr);
+    QVERIFY(!w.poll_timer->isActive());
+    QCOMPARE(dialogs->texts(), QStringList());
+}
+
+QTEST_MAIN(TestE2eWindow)
+#include "tst_e2e_window.moc"
