@@ -56,7 +56,8 @@ int MainWindow::read_channel_settings(int channel)
     }
 
     const int mode = channel_mode[channel];
-    for (const readback::Request &request : readback::parameter_reads(unit_address, channel, mode, unit_version)) {
+    for (const readback::Request &request :
+         readback::parameter_reads(unit_address, channel, mode, unit_version)) {
         buffer = request.payload;
         r = SendCommand(buffer, false);
         if (r != 0)

@@ -13,7 +13,7 @@ constexpr quint8 kSetCrossMask = 0x36;
 
 void MainWindow::cross_changed(int index)
 {
-    if (index >= 0 && setters_armed != 0)
+    if (index >= 0 && setters_armed != 0 && !m_showing_cross)
         apply_cross_selection();
 }
 
@@ -73,8 +73,13 @@ void MainWindow::send_cross_mask()
 void MainWindow::show_cross_mask()
 {
     QComboBox *boxes[] = {ui->cross_1, ui->cross_2, ui->cross_3, ui->cross_4};
+    // The lists follow the mask one by one; a mask derived from lists half
+    // way through would pair channels nobody asked for, so none is derived.
+    const bool was_showing = m_showing_cross;
+    m_showing_cross = true;
     for (int k = 1; k <= 4; ++k) {
         cross_on[k] = cross::in_pair(cross_mask, k) ? 1 : 0;
         boxes[k - 1]->setCurrentIndex(cross_on[k]);
     }
+    m_showing_cross = was_showing;
 }

@@ -16,9 +16,9 @@ QString version_text(const QByteArray &answer);
 
 // A decoded poll answer read for a channel in `mode`.
 struct PollReading {
-    int state = 0;         // state byte 0..255
+    int state = 0;  // state byte 0..255
     bool has_level = false;
-    float level = 0;       // scaled HF level, single precision
+    float level = 0;  // scaled HF level, single precision
 };
 PollReading read_poll_answer(const QByteArray &answer, int mode);
 

@@ -32,7 +32,8 @@ void TestE2eWindow::initTestCase()
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    m_sim.start(QStringLiteral(MIRVAL_SIM_PATH), {"--address", "3", "--modes", "1,2,0,1", "--version", "2.5"});
+    m_sim.start(QStringLiteral(MIRVAL_SIM_PATH),
+                {"--address", "3", "--modes", "1,2,0,1", "--version", "2.5"});
     QVERIFY(m_sim.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(m_sim.canReadLine(), 5000);
     m_port_name = QString::fromUtf8(m_sim.readLine()).trimmed();

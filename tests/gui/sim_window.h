@@ -1,0 +1,65 @@
+#pragma once
+
+// A main window wired to an in-process simulated unit on port "ttySIM0",
+// with scripted dialogs and shortened waits. One per test function.
+#include "common/timing.h"
+#include "link/exchange.h"
+#include "link/link_settings.h"
+#include "mainwindow.h"
+#include "scripted_dialogs.h"
+#include "sim_link_port.h"
+#include "ui_mainwindow.h"
+
+#include <QtTest>
+
+class SimWindow {
+public:
+    explicit SimWindow(quint8 address = 1) : unit(bus.add_unit(address))
+    {
+        // Waits shortened so that time-outs cost milliseconds: a silent
+        // attempt is MWAIT ticks of 1 ms.
+        timing().tick_ms = 1;
+        timing().pre_wait_ms = 2;
+        timing().poll_period_ms = 5;
+        timing().settle_ms = 1;
+        link_settings = LinkSettings();
+        exchange_busy = 0;
+        controls_frozen = 0;
+        poll_fail_count = 0;
+        dialogs = std::make_shared<ScriptedDialogs>();
+        MainWindowServices services;
+        services.dialogs = dialogs;
+        services.enumerate = [this] { return ports; };
+        services.make_port = [this]() -> std::unique_ptr<SerialPort> {
+            ++ports_made;
+            return std::make_unique<sim::SimLinkPort>(&bus, QStringLiteral("ttySIM0"));
+        };
+        services.watch_interval_ms = 3600 * 1000;
+        window = std::make_unique<MainWindow>(services);
+        window->ui->addres->setValue(address);
+    }
+    ~SimWindow()
+    {
+        window.reset();
+        exchange_busy = 0;
+    }
+
+    Ui::MainWindow &ui() { return *window->ui; }
+    sim::SimLinkPort *port() { return static_cast<sim::SimLinkPort *>(window->port.get()); }
+    bool connected() { return ui().searchButton->text() == QStringLiteral("Стоп"); }
+    // Presses the start button, as the user does.
+    void press_start() { ui().searchButton->released(); }
+    // Payloads the unit received from now on.
+    void forget_requests() { bus.log().clear(); }
+    QList<QByteArray> requests() { return bus.log().request_payloads(); }
+    // Lets the poll timer run for about ms.
+    void run_for(int ms) { QTest::qWait(ms); }
+
+    ScopedTiming saved_timing;
+    sim::Bus bus;
+    sim::Unit &unit;
+    std::shared_ptr<ScriptedDialogs> dialogs;
+    QStringList ports{QStringLiteral("ttySIM0")};
+    int ports_made = 0;
+    std::unique_ptr<MainWindow> window;
+};

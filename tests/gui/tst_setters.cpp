@@ -1,0 +1,212 @@
+// The thirteen parameter lists against a simulated unit: one list change is
+// one set request; a change the unit refuses is told and rolled back.
+#include "sim_window.h"
+
+using namespace parameters;
+
+namespace {
+
+// Where each parameter lives, independently of the window's own table.
+struct Setter {
+    QComboBox *Ui_MainWindow::*list;
+    int MainWindow::*confirmed;
+    int mode;  // channel mode in which the list is enabled
+};
+using W = Ui_MainWindow;
+using M = MainWindow;
+const Setter kSetters[ParameterCount] = {
+    {&W::porog, &M::cur_porog, 1},
+    {&W::usilenie, &M::cur_usilenie, 1},
+    {&W::arp, &M::cur_arp, 1},
+    {&W::impuls, &M::cur_impuls, 1},
+    {&W::pause, &M::cur_pause, 1},
+    {&W::okno, &M::cur_okno, 1},
+    {&W::schet, &M::cur_schet, 1},
+    {&W::trevoga, &M::cur_trevoga, 1},
+    {&W::zad, &M::cur_zad, 1},
+    {&W::block, &M::cur_block, 1},
+    {&W::reject, &M::cur_reject, 1},
+    {&W::porog_perepil, &M::cur_p_perepil, 2},
+    {&W::time_perepil, &M::cur_t_perepil, 2},
+};
+
+// The code the unit keeps for parameter id of channel.
+int stored(const sim::UnitState &u, ParameterId id, int channel)
+{
+    using sim::ChannelParam;
+    using sim::UnitParam;
+    const sim::ChannelState &c = u.channel(channel);
+    switch (id) {
+    case Porog:
+        return c.param(ChannelParam::Threshold);
+    case Usilenie:
+        return c.param(ChannelParam::Gain);
+    case Arp:
+        return c.param(ChannelParam::Arp);
+    case Impuls:
+        return c.param(ChannelParam::Impulse);
+    case Pauza:
+        return c.param(ChannelParam::Pause);
+    case Okno:
+        return c.param(ChannelParam::Window);
+    case Schet:
+        return c.param(ChannelParam::Count);
+    case Trevoga:
+        return u.effective_major() == 0 ? u.param(UnitParam::AlarmTime) : c.param(ChannelParam::AlarmTime);
+    case Zaderzhka:
+        return u.param(UnitParam::Delay);
+    case Blokirovka:
+        return u.param(UnitParam::Blocking);
+    case Rezhektsiya:
+        return c.param(ChannelParam::Reject);
+    case PerepilPorog:
+        return c.param(ChannelParam::CutThreshold);
+    default:
+        return c.param(ChannelParam::CutTime);
+    }
+}
+
+QComboBox *list_of(SimWindow &s, ParameterId id)
+{
+    return s.ui().*kSetters[id].list;
+}
+
+// Connects to the unit showing channel, which runs in mode; major < 0: a unit
+// without get_version. Waits are shortened further so that refusals are cheap.
+void connect_to(SimWindow &s, int channel, int mode, int major = 2)
+{
+    std::array<quint8, 4> modes{1, 1, 1, 1};
+    modes[channel - 1] = quint8(mode);
+    s.unit.state().set_modes(modes);
+    s.unit.state().has_version = major >= 0;
+    s.unit.state().version_major = quint8(qMax(major, 0));
+    s.window->setters_armed = 0;
+    s.ui().chn->setCurrentIndex(channel - 1);
+    s.press_start();
+    QVERIFY(s.connected());
+    s.window->poll_timer->stop();
+    link_settings.wait_index = 0;
+    link_settings.repeat_index = 0;
+    s.forget_requests();
+}
+
+QList<QByteArray> times(const QByteArray &payload, int n)
+{
+    return QList<QByteArray>(n, payload);
+}
+
+}  // namespace
+
+class TestSetters : public QObject {
+    Q_OBJECT
+private slots:
+    void change_data();
+    void change();
+    void disarmed_lists_send_nothing();
+};
+
+void TestSetters::change_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<int>("major");  // -1: a unit without get_version
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<bool>("resend_refused");
+    QTest::addColumn<QString>("message");
+    const auto row = [](const char *name, ParameterId id, int address, int channel, int major, int index,
+                        const char *payload, bool resend_refused, const char *message) {
+        QTest::newRow(name) << int(id) << address << channel << major << index << QByteArray::fromHex(payload)
+                            << resend_refused << QString::fromUtf8(message);
+    };
+    row("porog", Porog, 7, 2, 2, 13, "072f020d", false, "Параметр 'Порог' не установлен!");
+    row("usilenie", Usilenie, 1, 4, 2, 7, "012d0408", true, "Параметр 'Усиление' не установлен!");
+    row("arp", Arp, 1, 3, 2, 5, "01300305", false, "Параметр 'АРП' не установлен!");
+    row("impuls", Impuls, 0x22, 1, 2, 12, "2231010e", true, "Параметр 'Импульс' не установлен!");
+    row("pause", Pauza, 1, 2, 2, 0, "01320201", false, "Параметр 'Пауза' не установлен!");
+    row("okno", Okno, 9, 4, 2, 11, "0933040b", true, "Параметр 'Окно' не установлен!");
+    row("schet", Schet, 1, 3, 2, 9, "0134030a", false, "Параметр 'Счет' не становлен!");
+    row("trevoga v2", Trevoga, 1, 2, 2, 1, "013f0202", true, "Параметр 'Тревога' не установлен!");
+    row("trevoga v1", Trevoga, 3, 4, 1, 4, "033f0405", false, "Параметр 'Тревога' не установлен!");
+    row("trevoga v0 is unit-wide", Trevoga, 1, 2, -1, 1, "013502", true, "Параметр 'Тревога' не установлен!");
+    row("zad", Zaderzhka, 5, 3, 2, 11, "05370d", false, "Параметр 'Задержка' не установлен!");
+    row("block", Blokirovka, 1, 2, 2, 0, "013a01", true, "Параметр 'Блокировка' не установлен!");
+    row("reject", Rezhektsiya, 4, 2, 2, 16, "042e0210", false, "Параметр 'Режекция' не установлен!");
+    row("porog_perepil", PerepilPorog, 1, 3, 2, 13, "013c030d", true,
+        "Параметр 'Перепил: Порог' не установлен!");
+    row("time_perepil", PerepilVremj, 6, 4, 2, 7, "063d0407", false,
+        "Параметр 'Перепил: Превышение' не установлен!");
+}
+
+// A change to index is sent and confirmed; a change to another entry that the
+// unit refuses brings the list back to index, which is sent again.
+void TestSetters::change()
+{
+    QFETCH(int, id);
+    QFETCH(int, address);
+    QFETCH(int, channel);
+    QFETCH(int, major);
+    QFETCH(int, index);
+    QFETCH(QByteArray, payload);
+    QFETCH(bool, resend_refused);
+    QFETCH(QString, message);
+    const auto pid = ParameterId(id);
+    SimWindow s{quint8(address)};
+    connect_to(s, channel, kSetters[id].mode, major);
+    if (QTest::currentTestFailed())
+        return;
+    QComboBox *list = list_of(s, pid);
+    QVERIFY(list->isEnabled());
+    QVERIFY(list->currentIndex() != index);
+    QCOMPARE(s.window.get()->*kSetters[id].confirmed, list->currentIndex());
+
+    list->setCurrentIndex(index);
+    QCOMPARE(s.requests(), QList<QByteArray>{payload});
+    QCOMPARE(stored(s.unit.state(), pid, channel), int(quint8(payload.back())));
+    QCOMPARE(s.window.get()->*kSetters[id].confirmed, index);
+    QCOMPARE(s.dialogs->texts(), QStringList());
+
+    s.forget_requests();
+    const int other = index == 0 ? 1 : 0;
+    QByteArray refused = payload;
+    refused.back() = char(payload.back() - index + other);
+    const QString fault = QStringLiteral("refuse=0x%1").arg(quint8(payload[1]), 2, 16, QLatin1Char('0'));
+    QVERIFY(s.unit.faults().add(resend_refused ? fault : fault + QStringLiteral(":%1").arg(MREP())));
+    list->setCurrentIndex(other);
+
+    QCOMPARE(s.requests(), times(refused, MREP()) + times(payload, resend_refused ? MREP() : 1));
+    QCOMPARE(list->currentIndex(), index);
+    QCOMPARE(s.window.get()->*kSetters[id].confirmed, index);
+    QCOMPARE(stored(s.unit.state(), pid, channel), int(quint8(payload.back())));
+    QCOMPARE(s.dialogs->texts(), QStringList(resend_refused ? 2 : 1, message));
+    const ScriptedDialogs::Message &m = s.dialogs->messages.first();
+    QCOMPARE(m.kind, MessageKind::Critical);
+    QCOMPARE(m.title, QString("МИРВАЛ-В Визард"));
+    QCOMPARE(m.buttons, int(YesButton));
+}
+
+// While the settings are read back the lists are filled without a request;
+// no list of the window may send then.
+void TestSetters::disarmed_lists_send_nothing()
+{
+    SimWindow s;
+    connect_to(s, 1, 1);
+    QVERIFY(!QTest::currentTestFailed());
+    int before[ParameterCount];
+    for (int id = 0; id < ParameterCount; ++id)
+        before[id] = s.window.get()->*kSetters[id].confirmed;
+    s.window->setters_armed = 0;
+    const QList<QComboBox *> lists = s.window->findChildren<QComboBox *>();
+    QVERIFY(lists.size() > ParameterCount);
+    for (QComboBox *list : lists)
+        if (list != s.ui().comPortComboBox)
+            list->setCurrentIndex(list->currentIndex() == list->count() - 1 ? 0 : list->count() - 1);
+    QCOMPARE(s.requests(), QList<QByteArray>());
+    for (int id = 0; id < ParameterCount; ++id)
+        QCOMPARE(s.window.get()->*kSetters[id].confirmed, before[id]);
+    QCOMPARE(s.dialogs->texts(), QStringList());
+}
+
+QTEST_MAIN(TestSetters)
+#include "tst_setters.moc"
