@@ -101,6 +101,14 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
         connect(ui.get()->*b.widget, &QComboBox::currentIndexChanged, this, b.setter);
     }
     connect(ui->onoff, &QComboBox::currentIndexChanged, this, &MainWindow::ch_onoff);
+    // A pick of another preset runs the slot twice, a re-pick of the one
+    // shown once: both apply the preset.
+    connect(ui->pred, &QComboBox::currentIndexChanged, this, &MainWindow::ch_pred);
+    connect(ui->pred, &QComboBox::activated, this, &MainWindow::ch_pred);
+    connect(ui->pushButton, &QPushButton::released, this, &MainWindow::ch_filtr);
+    connect(ui->DK, &QPushButton::released, this, &MainWindow::dk);
+    connect(ui->YROVEN, &QPushButton::released, this, &MainWindow::yroven);
+    connect(ui->AMPL, &QPushButton::released, this, &MainWindow::ampl);
     connect(ui->cross_1, &QComboBox::currentIndexChanged, this, &MainWindow::cross1);
     connect(ui->cross_2, &QComboBox::currentIndexChanged, this, &MainWindow::cross2);
     connect(ui->cross_3, &QComboBox::currentIndexChanged, this, &MainWindow::cross3);
@@ -146,6 +154,11 @@ MainWindow::~MainWindow()
 int MainWindow::critical(const QString &text)
 {
     return m_dialogs->message(MessageKind::Critical, kAppName, text, YesButton);
+}
+
+int MainWindow::information(const QString &text)
+{
+    return m_dialogs->message(MessageKind::Information, kAppName, text, YesButton);
 }
 
 void MainWindow::set_controls_enabled(bool enable)

@@ -15,6 +15,7 @@
 namespace Ui {
 class MainWindow;
 }
+class proto;
 
 // While nonzero, set_controls_enabled changes nothing: an operation made of
 // many transactions keeps the controls locked throughout.
@@ -29,6 +30,7 @@ struct MainWindowServices {
     std::shared_ptr<UserDialogs> dialogs;                    // null: the real dialogs
     PortWatcher::Enumerate enumerate;                        // null: the system's and the virtual ports
     std::function<std::unique_ptr<SerialPort>()> make_port;  // null: QSerialPort
+    std::function<void(proto &viewer)> show_viewer;          // null: the viewer runs modally
     int watch_interval_ms = 500;
 };
 
@@ -95,14 +97,26 @@ public slots:
     void ch_block(int index);
     void ch_reject(int index);
     void ch_onoff(int index);
+    void ch_filtr();
+    void ch_pred(int index);
     void cross1(int index);
     void cross2(int index);
     void cross3(int index);
     void cross4(int index);
     void ch_p_perepil(int index);
     void ch_t_perepil(int index);
+    void dk();
+    void yroven();
+    void ampl();
     void show_info(int state_byte);
     void g_point();
+    // Time texts of t (seconds since 1970 UTC; 0: now), see services/unit_time.
+    QString DATE(qint64 T = 0);
+    QString FDATE(qint64 T = 0);
+    void on_getTime_released();
+    void on_setTime_released();
+    void on_clearProtokol_released();
+    void on_getProtokol_released();
     void onDeviceDiscovered(const PortInfo &info);
     void onDeviceRemoved(const PortInfo &info);
     void on_tabWidget_currentChanged(int index);
@@ -119,9 +133,14 @@ private:
     void drop_port();
     void run_setter(parameters::ParameterId id, int index);
     void cross_changed(int index);
+    int information(const QString &text);
+    void collected_measurement(quint8 start_code, quint8 result_code, int seconds, int progress_max,
+                               const QString &result_prefix, const QString &unit_text);
 
     // A connection is being made; presses of the start button are ignored.
     bool m_connecting = false;
+    // show_cross_mask is putting the mask into the lists.
+    bool m_showing_cross = false;
     // A press of the start button that came while an operation was waiting
     // for the unit; it runs once the operation has returned.
     QTimer m_deferred_start;

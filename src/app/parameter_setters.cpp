@@ -4,7 +4,15 @@
 #include "parameter_bindings.h"
 #include "ui_mainwindow.h"
 
+#include <QDebug>
+
 using namespace parameters;
+
+namespace {
+
+constexpr quint8 kSetPreset = 0x2C;
+
+}  // namespace
 
 const ParameterBinding &parameter_binding(ParameterId id)
 {
@@ -107,4 +115,25 @@ void MainWindow::ch_p_perepil(int index)
 void MainWindow::ch_t_perepil(int index)
 {
     run_setter(PerepilVremj, index);
+}
+
+// The preset: the unit holds the parameter sets, so after a preset has been
+// applied the whole channel is read back to show what it changed.
+void MainWindow::ch_pred(int index)
+{
+    if (setters_armed == 0)
+        return;
+    qDebug() << "---------------------------------  ch_pred  " << index;
+    QByteArray buffer;
+    buffer.append(char(quint8(unit_address)));
+    buffer.append(char(kSetPreset));
+    buffer.append(char(quint8(current_channel)));
+    buffer.append(char(quint8(index)));
+    if (SendCommand(buffer, true) == 0) {
+        cur_pred = index;
+        read_channel_settings(current_channel);
+        return;
+    }
+    critical(QStringLiteral("Параметр 'Предустановка' не установлен!"));
+    ui->pred->setCurrentIndex(cur_pred);
 }

@@ -24,6 +24,7 @@ public:
     void show() override { m_dialog.show(); }
     void setValue(int value) override { m_dialog.setValue(value); }
     void setLabelText(const QString &text) override { m_dialog.setLabelText(text); }
+    void setMaximum(int maximum) override { m_dialog.setMaximum(maximum); }
     bool wasCanceled() const override { return m_dialog.wasCanceled(); }
     void close() override { m_dialog.hide(); }
 

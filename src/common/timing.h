@@ -9,11 +9,9 @@ struct Timing {
     int settle_ms = 50;            // pause before a read-back or a whole-unit transfer
     int attempt_limit_ms = 5000;   // an attempt ends this long after its write, answered or not
     int attempt_byte_limit = 256;  // ... or when it collected this many bytes without a CR
-    int level_collect_ms = 10000;  // level/amplitude/frequency collection
-    int amplitude_collect_ms = 10000;
-    int frequency_collect_ms = 5000;
-    int loader_tick_ms = 50;    // firmware loader poll
-    int restart_step_ms = 300;  // restart wait steps after a firmware update
+    int collect_second_ms = 1000;  // one second of the measurements' wall-clock collection
+    int loader_tick_ms = 50;       // firmware loader poll
+    int restart_step_ms = 300;     // restart wait steps after a firmware update
 };
 
 // The process-wide timing record.

@@ -36,6 +36,7 @@ public:
     virtual void show() = 0;
     virtual void setValue(int value) = 0;
     virtual void setLabelText(const QString &text) = 0;
+    virtual void setMaximum(int maximum) = 0;
     virtual bool wasCanceled() const = 0;
     virtual void close() = 0;  // hides the dialog; destroying it also closes it
 };

@@ -9,6 +9,7 @@ public:
     void show() override { record().shown = true; }
     void setValue(int value) override { record().values << value; }
     void setLabelText(const QString &text) override { record().options.label = text; }
+    void setMaximum(int maximum) override { record().maximums << maximum; }
     bool wasCanceled() const override
     {
         const auto &p = m_owner->progresses[m_index];
@@ -49,7 +50,7 @@ QString ScriptedDialogs::saveFileName(const FileDialogOptions &options)
 
 std::unique_ptr<ProgressDialog> ScriptedDialogs::progress(const ProgressOptions &options)
 {
-    progresses << Progress{options, {}, false, false};
+    progresses << Progress{options, {}, false, false, {}};
     return std::make_unique<ScriptedProgress>(this, progresses.size() - 1);
 }
 

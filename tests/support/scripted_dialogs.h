@@ -21,6 +21,7 @@ public:
         QList<int> values;
         bool shown = false;
         bool closed = false;
+        QList<int> maximums;  // later changes of the range
     };
 
     QList<Message> messages;

@@ -1,0 +1,42 @@
+// The unit's clock: read it into a message, set it to the PC's clock.
+#include "mainwindow.h"
+#include "services/unit_time.h"
+
+#include <QDateTime>
+
+QString MainWindow::DATE(qint64 T)
+{
+    return ::DATE(T);
+}
+
+QString MainWindow::FDATE(qint64 T)
+{
+    return ::FDATE(T);
+}
+
+void MainWindow::on_getTime_released()
+{
+    if (setters_armed == 0)
+        return;
+    QByteArray buffer;
+    buffer.append(char(quint8(unit_address)));
+    buffer.append(char(kGetTime));
+    if (SendCommand(buffer, false) != 0) {
+        critical(QStringLiteral("Нет ответа от блока!"));
+        return;
+    }
+    // Unsigned, so unit times from 2038 on show correctly; 0 shows "now".
+    information(DATE(qint64(unit_time_from(buffer, 1))));
+}
+
+void MainWindow::on_setTime_released()
+{
+    if (setters_armed == 0)
+        return;
+    QByteArray buffer = set_time_payload(unit_address, QDateTime::currentSecsSinceEpoch());
+    if (SendCommand(buffer, false) != 0) {
+        critical(QStringLiteral("Нет ответа от блока!"));
+        return;
+    }
+    information(QStringLiteral("Текущее время установлено !"));
+}
