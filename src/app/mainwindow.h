@@ -2,6 +2,7 @@
 
 #include "channels/parameters.h"
 #include "common/user_dialogs.h"
+#include "config/unit_config.h"
 #include "link/exchange.h"
 #include "link/port_watcher.h"
 #include "link/serial_port.h"
@@ -16,6 +17,7 @@ namespace Ui {
 class MainWindow;
 }
 class proto;
+struct TransferHooks;
 
 // While nonzero, set_controls_enabled changes nothing: an operation made of
 // many transactions keeps the controls locked throughout.
@@ -52,6 +54,11 @@ public:
     void apply_cross_selection();
     void send_cross_mask();
     void show_cross_mask();
+
+    // The whole configuration of the unit at address, read or written request
+    // by request behind a progress dialog; the write ends with a read-back.
+    bool read_unit_config(int address, UnitConfig &out);
+    void write_unit_config(int address, const UnitConfig &config);
 
     // One transaction with the unit (see Exchange::SendCommand).
     int SendCommand(QByteArray &buffer, bool pre_wait);
@@ -117,6 +124,8 @@ public slots:
     void on_setTime_released();
     void on_clearProtokol_released();
     void on_getProtokol_released();
+    void on_saveCfg_released();
+    void on_loadCfg_released();
     void onDeviceDiscovered(const PortInfo &info);
     void onDeviceRemoved(const PortInfo &info);
     void on_tabWidget_currentChanged(int index);
@@ -134,6 +143,9 @@ private:
     void run_setter(parameters::ParameterId id, int index);
     void cross_changed(int index);
     int information(const QString &text);
+    int file_message(const QString &title, const QString &text);
+    bool run_transfer(const QString &label, bool writing,
+                      const std::function<bool(const TransferHooks &)> &transfer);
     void collected_measurement(quint8 start_code, quint8 result_code, int seconds, int progress_max,
                                const QString &result_prefix, const QString &unit_text);
 

@@ -1,0 +1,120 @@
+// Moving the whole configuration between the unit and a file.
+#include "config/config_file.h"
+#include "config/unit_transfer.h"
+#include "common/timing.h"
+#include "mainwindow.h"
+
+namespace {
+
+constexpr int kTransferSteps = 60;
+
+}  // namespace
+
+// Runs one whole-unit transfer with the controls frozen and the poll held,
+// behind a progress dialog; tells the user when it did not complete.
+bool MainWindow::run_transfer(const QString &label, bool writing,
+                              const std::function<bool(const TransferHooks &)> &transfer)
+{
+    set_controls_enabled(false);
+    controls_frozen = 1;
+    poll_timer->stop();
+    // A transfer started while another transaction is still running would
+    // have its first request refused; that ends it as a failure below.
+    wait_ms(timing().settle_ms);
+    setters_armed = 0;
+
+    ProgressOptions options;
+    options.title = QStringLiteral("МИРВАЛ-В Визард");
+    options.label = label;
+    options.cancel_text = QStringLiteral("Отмена");
+    options.minimum = 0;
+    options.maximum = kTransferSteps;
+    options.window_modal = true;
+    options.minimum_duration_ms = 0;
+    std::unique_ptr<ProgressDialog> progress = m_dialogs->progress(options);
+    progress->show();
+
+    TransferHooks hooks;
+    hooks.send = [this](QByteArray &payload, bool pre_wait) { return SendCommand(payload, pre_wait); };
+    hooks.progress = [&progress](int step) { progress->setValue(step); };
+    hooks.cancelled = [&progress] { return progress->wasCanceled(); };
+    hooks.mode_written = [this](int channel, int mode) {
+        if (channel >= 1 && channel <= kChannelCount)
+            channel_mode[channel] = static_cast<signed char>(mode);
+    };
+    const bool done = transfer(hooks);
+    if (!done)
+        critical(QStringLiteral("Нет ответа от блока!"));
+
+    progress->close();
+    if (writing)
+        read_channel_settings(current_channel);
+    if (cur_onoff != 0)
+        poll_timer->start(timing().poll_period_ms);
+    controls_frozen = 0;
+    set_controls_enabled(true);
+    setters_armed = 1;
+    progress.reset();
+    return done;
+}
+
+bool MainWindow::read_unit_config(int address, UnitConfig &out)
+{
+    return run_transfer(QStringLiteral("Считывание конфигурации блока ..."), false,
+                        [&](const TransferHooks &hooks) { return ::read_unit_config(hooks, address, out); });
+}
+
+void MainWindow::write_unit_config(int address, const UnitConfig &config)
+{
+    run_transfer(QStringLiteral("Запись конфигурации блока ..."), true,
+                 [&](const TransferHooks &hooks) { return ::write_unit_config(hooks, address, config); });
+}
+
+int MainWindow::file_message(const QString &title, const QString &text)
+{
+    return m_dialogs->message(MessageKind::Information, title, text, OkButton);
+}
+
+void MainWindow::on_saveCfg_released()
+{
+    if (unit_address == 0) {
+        file_message(QStringLiteral("Ошибка адреса"), QStringLiteral("Не установлен адрес блока!"));
+        return;
+    }
+    UnitConfig config;
+    if (!read_unit_config(unit_address, config))
+        return;
+
+    FileDialogOptions options;
+    options.title = QStringLiteral("Сохранить конфигурацию");
+    options.directory = proposed_config_name(unit_address, FDATE());
+    options.filter = kConfigFileFilter;
+    const QString path = m_dialogs->saveFileName(options);
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (save_config_file(path, config, &error) != 0)
+        file_message(QStringLiteral("Невозможно открыть файл !"), error);
+}
+
+void MainWindow::on_loadCfg_released()
+{
+    if (unit_address == 0) {
+        file_message(QStringLiteral("Ошибка адреса"), QStringLiteral("Не установлен адрес блока!"));
+        return;
+    }
+    FileDialogOptions options;
+    options.title = QStringLiteral("Загрузить конфигурацию");
+    options.directory = config_dir;
+    options.filter = kConfigFileFilter;
+    const QString path = m_dialogs->openFileName(options);
+    if (path.isEmpty())
+        return;
+    UnitConfig config;
+    const ConfigLoadResult loaded = load_config_file(path, config);
+    if (!loaded.ok) {
+        file_message(loaded.title, loaded.text);
+        return;
+    }
+    write_unit_config(unit_address, config);
+}

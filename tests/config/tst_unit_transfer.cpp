@@ -1,0 +1,416 @@
+// Whole-unit read and write: request order per channel mode, values as the
+// unit holds them, and how an operation ends on a cancel or a failed exchange.
+
+#include "bus.h"
+#include "common/timing.h"
+#include "config/config_file.h"
+#include "config/unit_transfer.h"
+#include "example_config.h"
+#include "link/exchange.h"
+#include "sim_link_port.h"
+
+#include <QtTest>
+
+using sim::ChannelParam;
+using sim::UnitParam;
+
+Q_DECLARE_METATYPE(UnitConfig)
+
+namespace {
+
+constexpr int kAddress = 5;
+
+// Where the simulated unit keeps each field.
+const struct {
+    qint32 ChannelSettings::*field;
+    ChannelParam param;
+} kFields[] = {
+    {&ChannelSettings::porog, ChannelParam::Threshold},
+    {&ChannelSettings::usilenie, ChannelParam::Gain},
+    {&ChannelSettings::arp, ChannelParam::Arp},
+    {&ChannelSettings::pauza, ChannelParam::Pause},
+    {&ChannelSettings::impuls, ChannelParam::Impulse},
+    {&ChannelSettings::okno, ChannelParam::Window},
+    {&ChannelSettings::schet, ChannelParam::Count},
+    {&ChannelSettings::trevoga, ChannelParam::AlarmTime},
+    {&ChannelSettings::predustanovka, ChannelParam::Preset},
+    {&ChannelSettings::rezhektsiya, ChannelParam::Reject},
+    {&ChannelSettings::perepil_porog, ChannelParam::CutThreshold},
+    {&ChannelSettings::perepil_vremj, ChannelParam::CutTime},
+};
+
+// "0005 051101 ..." -> payloads.
+QList<QByteArray> payloads(const QByteArray &hex)
+{
+    QList<QByteArray> out;
+    for (const QByteArray &p : hex.split(' '))
+        if (!p.isEmpty())
+            out << QByteArray::fromHex(p);
+    return out;
+}
+
+QList<int> count_up(int n)
+{
+    QList<int> out;
+    for (int i = 0; i < n; ++i)
+        out << i;
+    return out;
+}
+
+// An exchange with one simulated unit, and hooks that record what they are told.
+struct Rig {
+    ScopedTiming timing_guard;
+    sim::Bus bus;
+    sim::Unit &unit;
+    sim::SimLinkPort port;
+    Exchange exchange;
+    TransferHooks hooks;
+    QList<int> progress;
+    QList<QPair<int, int>> modes_written;
+    int checks = 0;
+    int cancel_at = -1;  // cancelled() turns true at this check (1 = the first)
+
+    Rig() : unit(bus.add_unit(kAddress)), port(&bus, QStringLiteral("ttySIM0"))
+    {
+        timing().tick_ms = 1;
+        timing().pre_wait_ms = 1;
+        port.open(QStringLiteral("ttySIM0"), LineSettings{4800});
+        port.setBaudRate(57600);
+        exchange.set_port(&port);
+        hooks = exchange_hooks(exchange);
+        hooks.progress = [this](int step) { progress << step; };
+        hooks.cancelled = [this] { return ++checks == cancel_at; };
+        hooks.mode_written = [this](int channel, int mode) { modes_written << qMakePair(channel, mode); };
+    }
+
+    void set_modes(const QByteArray &modes)
+    {
+        for (int n = 1; n <= 4; ++n)
+            unit.state().channel(n).mode = quint8(modes[n - 1]);
+    }
+
+    void set_channel(int n, const ChannelSettings &c)
+    {
+        unit.state().channel(n).mode = quint8(c.regim);
+        for (const auto &f : kFields)
+            unit.state().channel(n).param(f.param) = quint8(c.*f.field);
+    }
+
+    ChannelSettings channel(int n)
+    {
+        ChannelSettings c;
+        c.regim = unit.state().channel(n).mode;
+        for (const auto &f : kFields)
+            c.*f.field = unit.state().channel(n).param(f.param);
+        return c;
+    }
+
+    QList<QByteArray> sent() { return bus.log().request_payloads(); }
+};
+
+// Answers every request at once with [address, code]; remembers payloads and waits.
+struct FakeUnit {
+    QList<QByteArray> sent;
+    QList<bool> waits;
+    QList<QPair<int, int>> modes_written;
+    TransferHooks hooks;
+
+    FakeUnit()
+    {
+        hooks.send = [this](QByteArray &payload, bool pre_wait) {
+            sent << payload;
+            waits << pre_wait;
+            payload = payload.left(2);
+            return 0;
+        };
+        hooks.mode_written = [this](int channel, int mode) { modes_written << qMakePair(channel, mode); };
+    }
+};
+
+const QByteArray kWriteLf = "38 2c 2f 2d 30 31 32 33 34 3f 2e ";
+const QByteArray kWriteHf = "38 2f 2d 30 31 32 33 34 3f 3c 3d ";
+const QByteArray kWritePlain = "38 2f 2d 30 31 32 33 34 3f ";
+const QByteArray kWriteTail = "36 37 3a";
+
+// Every value inside the unit's range and away from its factory value; the
+// fields a mode does not write hold the factory values.
+UnitConfig writable_config()
+{
+    UnitConfig c;
+    c.channels[0] = {1, 2, 3, 1, 4, 6, 7, 5, 1, 3, 9, 6, 2};
+    c.channels[1] = {2, 12, 7, 4, 8, 13, 10, 9, 4, 0, 0, 11, 5};
+    c.channels[2] = {0, 5, 1, 0, 2, 2, 0, 1, 5, 0, 0, 6, 2};
+    c.channels[3] = {1, 13, 8, 5, 9, 14, 11, 10, 3, 7, 16, 6, 2};
+    c.kross = 0x2a;
+    c.zaderzhka = 13;
+    c.blokirovka = 10;
+    return c;
+}
+
+}  // namespace
+
+class TestUnitTransfer : public QObject {
+    Q_OBJECT
+private slots:
+    void read_requests_data();
+    void read_requests();
+    void read_of_the_example_unit_gives_the_example_file();
+    void signed_values_round_trip();
+    void read_ends_early_data();
+    void read_ends_early();
+    void write_requests_data();
+    void write_requests();
+    void write_reaches_the_unit();
+    void write_ends_early_data();
+    void write_ends_early();
+};
+
+void TestUnitTransfer::read_requests_data()
+{
+    QTest::addColumn<QByteArray>("modes");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QByteArray>("expected");  // empty: count only
+
+    QTest::newRow("all off") << QByteArray::fromHex("00000000") << 4 << QByteArray("0005 0518 0519 051c");
+    QTest::newRow("four LF") << QByteArray::fromHex("01010101") << 44 << QByteArray();
+    QTest::newRow("four HF") << QByteArray::fromHex("02020202") << 44 << QByteArray();
+    // Mode bits 3: neither LF nor HF, only the eight common values.
+    QTest::newRow("mode 3 on 1") << QByteArray::fromHex("03000000") << 12
+                                 << QByteArray("0005 051101 050f01 051201 051301 051401 051501 051601 051a01 "
+                                               "0518 0519 051c");
+    QTest::newRow("LF on 2, HF on 4")
+        << QByteArray::fromHex("00010002") << 24
+        << QByteArray("0005 "
+                      "051102 050f02 051202 051302 051402 051502 051602 051a02 051002 050e02 "
+                      "051104 050f04 051204 051304 051404 051504 051604 051a04 0521 0522 "
+                      "0518 0519 051c");
+}
+
+void TestUnitTransfer::read_requests()
+{
+    QFETCH(QByteArray, modes);
+    QFETCH(int, count);
+    QFETCH(QByteArray, expected);
+    Rig rig;
+    rig.set_modes(modes);
+
+    UnitConfig out;
+    QVERIFY(read_unit_config(rig.hooks, kAddress, out));
+    const QList<QByteArray> sent = rig.sent();
+    QCOMPARE(sent.size(), count);
+    if (!expected.isEmpty())
+        QCOMPARE(sent, payloads(expected));
+    QCOMPARE(sent.first(), QByteArray::fromHex("0005"));
+    for (const QByteArray &p : sent.mid(1)) {
+        QCOMPARE(int(p[0]), kAddress);
+        const int code = quint8(p[1]);
+        const bool no_channel = code == 0x21 || code == 0x22 || code == 0x18 || code == 0x19 || code == 0x1C;
+        QCOMPARE(p.size(), no_channel ? 2 : 3);
+    }
+    QCOMPARE(rig.progress, count_up(count - 1));
+    QCOMPARE(rig.checks, count - 1);
+    for (int n = 0; n < 4; ++n)
+        QCOMPARE(out.channels[n].regim, int(modes[n]));
+}
+
+void TestUnitTransfer::read_of_the_example_unit_gives_the_example_file()
+{
+    Rig rig;
+    ChannelSettings lf = example_config().channels[0];
+    lf.perepil_porog = 7;  // not read in LF mode
+    lf.perepil_vremj = 3;
+    rig.set_channel(1, lf);
+    for (int n = 2; n <= 4; ++n)  // off, with the factory values that must not be read
+        rig.unit.state().channel(n).mode = 0;
+    rig.unit.state().param(UnitParam::Cross) = 0;
+    rig.unit.state().param(UnitParam::Delay) = 2;
+    rig.unit.state().param(UnitParam::Blocking) = 1;
+
+    UnitConfig out;
+    QVERIFY(read_unit_config(rig.hooks, kAddress, out));
+    QCOMPARE(config_file_bytes(out), example_file());
+}
+
+void TestUnitTransfer::signed_values_round_trip()
+{
+    Rig rig;
+    rig.set_modes(QByteArray::fromHex("02000000"));
+    rig.unit.state().channel(1).param(ChannelParam::Threshold) = 0xC8;
+    rig.unit.state().channel(1).param(ChannelParam::CutThreshold) = 0xFF;
+    rig.unit.state().param(UnitParam::Blocking) = 0x80;
+
+    UnitConfig out;
+    QVERIFY(read_unit_config(rig.hooks, kAddress, out));
+    QCOMPARE(out.channels[0].porog, -56);
+    QCOMPARE(out.channels[0].perepil_porog, -1);
+    QCOMPARE(out.blokirovka, -128);
+
+    FakeUnit fake;
+    QVERIFY(write_unit_config(fake.hooks, kAddress, out));
+    QCOMPARE(fake.sent[1], QByteArray::fromHex("052f01c8"));
+    QCOMPARE(fake.sent[9], QByteArray::fromHex("053c01ff"));
+    QCOMPARE(fake.sent.last(), QByteArray::fromHex("053a80"));
+}
+
+void TestUnitTransfer::read_ends_early_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("cancel_at");
+    QTest::addColumn<int>("taken");  // leading fields of the channel that were read
+
+    QTest::newRow("cancel after the mode map") << QString() << 1 << 0;
+    QTest::newRow("cancel after the first value") << QString() << 2 << 1;
+    QTest::newRow("cancel after the seventh value") << QString() << 8 << 7;
+    QTest::newRow("trevoga refused") << QStringLiteral("refuse=0x1a") << -1 << 7;
+}
+
+void TestUnitTransfer::read_ends_early()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, cancel_at);
+    QFETCH(int, taken);
+    Rig rig;
+    if (!fault.isEmpty())
+        rig.unit.faults().add(fault);
+    rig.cancel_at = cancel_at;
+    rig.set_modes(QByteArray::fromHex("01010101"));
+    ChannelSettings known = writable_config().channels[0];
+    rig.set_channel(1, known);
+
+    UnitConfig out;
+    out.kross = 99;
+    QVERIFY(!read_unit_config(rig.hooks, kAddress, out));
+    // Read order: porog, usilenie, arp, impuls, pauza, okno, schet, trevoga.
+    const qint32 ChannelSettings::*order[] = {
+        &ChannelSettings::porog,  &ChannelSettings::usilenie, &ChannelSettings::arp,
+        &ChannelSettings::impuls, &ChannelSettings::pauza,    &ChannelSettings::okno,
+        &ChannelSettings::schet,  &ChannelSettings::trevoga,
+    };
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(out.channels[0].*order[i], i < taken ? known.*order[i] : 0);
+    QCOMPARE(out.channels[0].regim, 1);
+    QCOMPARE(out.channels[1].porog, 0);
+    QCOMPARE(out.kross, 0);
+    if (cancel_at > 0)
+        QCOMPARE(rig.sent().size(), cancel_at);
+}
+
+void TestUnitTransfer::write_requests_data()
+{
+    QTest::addColumn<QList<int>>("regims");
+    QTest::addColumn<QByteArray>("codes");
+
+    QTest::newRow("four off") << QList<int>{0, 0, 0, 0}
+                              << kWritePlain + kWritePlain + kWritePlain + kWritePlain + kWriteTail;
+    QTest::newRow("four LF") << QList<int>{1, 1, 1, 1}
+                             << kWriteLf + kWriteLf + kWriteLf + kWriteLf + kWriteTail;
+    QTest::newRow("four HF") << QList<int>{2, 2, 2, 2}
+                             << kWriteHf + kWriteHf + kWriteHf + kWriteHf + kWriteTail;
+    QTest::newRow("LF, HF, off, 3") << QList<int>{1, 2, 0, 3}
+                                    << kWriteLf + kWriteHf + kWritePlain + kWritePlain + kWriteTail;
+    // Only the whole value counts as a mode; the mode byte is its low byte.
+    QTest::newRow("0x101 and 0x102") << QList<int>{0x101, 0x102, 1, 2}
+                                     << kWritePlain + kWritePlain + kWriteLf + kWriteHf + kWriteTail;
+}
+
+void TestUnitTransfer::write_requests()
+{
+    QFETCH(QList<int>, regims);
+    QFETCH(QByteArray, codes);
+    UnitConfig config = writable_config();
+    for (int n = 0; n < 4; ++n)
+        config.channels[n].regim = regims[n];
+    FakeUnit fake;
+    QList<int> progress;
+    fake.hooks.progress = [&progress](int step) { progress << step; };
+
+    QVERIFY(write_unit_config(fake.hooks, kAddress, config));
+    const QList<QByteArray> expected = payloads(codes);
+    QCOMPARE(fake.sent.size(), expected.size());
+    int channel = 1;
+    for (int i = 0; i < fake.sent.size(); ++i) {
+        const QByteArray &p = fake.sent[i];
+        QCOMPARE(p.mid(1, 1), expected[i]);
+        QCOMPARE(int(p[0]), kAddress);
+        const bool unit_wide = i >= fake.sent.size() - 3;
+        QCOMPARE(p.size(), unit_wide ? 3 : 4);
+        if (!unit_wide && quint8(p[1]) == 0x38) {
+            channel = p[2];
+            QCOMPARE(int(quint8(p[3])), regims[channel - 1] & 0xFF);
+        }
+        if (!unit_wide)
+            QCOMPARE(int(p[2]), channel);
+    }
+    QVERIFY(!fake.waits.contains(false));
+    QCOMPARE(progress, count_up(int(expected.size()) - 1));
+    const QList<QPair<int, int>> modes = {
+        {1, regims[0] & 0xFF}, {2, regims[1] & 0xFF}, {3, regims[2] & 0xFF}, {4, regims[3] & 0xFF}};
+    QCOMPARE(fake.modes_written, modes);
+}
+
+void TestUnitTransfer::write_reaches_the_unit()
+{
+    Rig rig;
+    rig.set_modes(QByteArray::fromHex("02020202"));
+    const UnitConfig config = writable_config();
+
+    QVERIFY(write_unit_config(rig.hooks, kAddress, config));
+    for (int n = 1; n <= 4; ++n)
+        QCOMPARE(rig.channel(n), config.channels[n - 1]);
+    QCOMPARE(int(rig.unit.state().param(UnitParam::Cross)), config.kross);
+    QCOMPARE(int(rig.unit.state().param(UnitParam::Delay)), config.zaderzhka);
+    QCOMPARE(int(rig.unit.state().param(UnitParam::Blocking)), config.blokirovka);
+    const QList<QPair<int, int>> modes = {{1, 1}, {2, 2}, {3, 0}, {4, 1}};
+    QCOMPARE(rig.modes_written, modes);
+    QCOMPARE(rig.sent().size(), 11 + 11 + 9 + 11 + 3);
+    QCOMPARE(rig.progress.last(), 43);
+}
+
+void TestUnitTransfer::write_ends_early_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("cancel_at");
+    QTest::addColumn<QList<int>>("written");  // channels reported by mode_written
+    QTest::addColumn<QList<int>>("taken");    // channels whose mode the unit took
+
+    // 11 requests a LF channel: the unit still hears channel 3's mode and preset.
+    QTest::newRow("unit falls silent in channel 3")
+        << QStringLiteral("silent-after=24") << -1 << QList<int>{1, 2, 3} << QList<int>{1, 2, 3};
+    QTest::newRow("cancel after the first mode") << QString() << 1 << QList<int>{} << QList<int>{1};
+    QTest::newRow("cancel after channel 2's mode") << QString() << 12 << QList<int>{1} << QList<int>{1, 2};
+    QTest::newRow("cancel after channel 2's first value")
+        << QString() << 13 << QList<int>{1, 2} << QList<int>{1, 2};
+}
+
+void TestUnitTransfer::write_ends_early()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, cancel_at);
+    QFETCH(QList<int>, written);
+    QFETCH(QList<int>, taken);
+    Rig rig;
+    if (!fault.isEmpty())
+        rig.unit.faults().add(fault);
+    rig.cancel_at = cancel_at;
+    rig.set_modes(QByteArray::fromHex("00000000"));
+    UnitConfig config = writable_config();
+    for (ChannelSettings &c : config.channels)
+        c.regim = 1;
+
+    QVERIFY(!write_unit_config(rig.hooks, kAddress, config));
+    QList<int> reported;
+    for (const auto &m : rig.modes_written)
+        reported << m.first;
+    QCOMPARE(reported, written);
+    // What was acknowledged stays; nothing after the end is sent.
+    for (int n = 1; n <= 4; ++n)
+        QCOMPARE(int(rig.unit.state().channel(n).mode), taken.contains(n) ? 1 : 0);
+    if (written.contains(1))
+        QCOMPARE(rig.channel(1), config.channels[0]);
+    if (cancel_at > 0)
+        QCOMPARE(rig.sent().size(), cancel_at);
+    QCOMPARE(int(rig.unit.state().param(UnitParam::Blocking)), 3);
+}
+
+QTEST_GUILESS_MAIN(TestUnitTransfer)
+#include "tst_unit_transfer.moc"
