@@ -1,7 +1,7 @@
 // Moving the whole configuration between the unit and a file.
+#include "common/timing.h"
 #include "config/config_file.h"
 #include "config/unit_transfer.h"
-#include "common/timing.h"
 #include "mainwindow.h"
 
 namespace {
@@ -23,16 +23,7 @@ bool MainWindow::run_transfer(const QString &label, bool writing,
     wait_ms(timing().settle_ms);
     setters_armed = 0;
 
-    ProgressOptions options;
-    options.title = QStringLiteral("МИРВАЛ-В Визард");
-    options.label = label;
-    options.cancel_text = QStringLiteral("Отмена");
-    options.minimum = 0;
-    options.maximum = kTransferSteps;
-    options.window_modal = true;
-    options.minimum_duration_ms = 0;
-    std::unique_ptr<ProgressDialog> progress = m_dialogs->progress(options);
-    progress->show();
+    std::unique_ptr<ProgressDialog> progress = open_progress(label, QStringLiteral("Отмена"), kTransferSteps);
 
     TransferHooks hooks;
     hooks.send = [this](QByteArray &payload, bool pre_wait) { return SendCommand(payload, pre_wait); };

@@ -72,16 +72,9 @@ void MainWindow::connection_failed()
 // at any of them switches over. False when the user cancelled.
 bool MainWindow::broadcast_line_speed()
 {
-    ProgressOptions options;
-    options.title = QStringLiteral("МИРВАЛ-В Визард");
-    options.label = QStringLiteral("Настройка скорости обмена");
-    options.cancel_text = kStop;
-    options.minimum = 0;
-    options.maximum = 7;
-    options.auto_close = false;
-    options.window_modal = true;
-    std::unique_ptr<ProgressDialog> progress = m_dialogs->progress(options);
-    progress->show();
+    // It does not close by itself: the bar never reaches its maximum anyway.
+    std::unique_ptr<ProgressDialog> progress =
+        open_progress(QStringLiteral("Настройка скорости обмена"), kStop, 7, false);
 
     const int chosen = link_settings.speed_index;
     for (int i = 0; i < 6; ++i) {

@@ -17,15 +17,8 @@ void MainWindow::on_getProtokol_released()
     if (setters_armed == 0)
         return;
     int count = 0;
-    ProgressOptions options;
-    options.title = QStringLiteral("МИРВАЛ-В Визард");
-    options.label = QStringLiteral("Чтение протокола ...");
-    options.cancel_text = QStringLiteral("Отмена");
-    options.minimum = 0;
-    options.maximum = kProgressRecords;
-    options.window_modal = true;
-    std::unique_ptr<ProgressDialog> progress = m_dialogs->progress(options);
-    progress->show();
+    std::unique_ptr<ProgressDialog> progress =
+        open_progress(QStringLiteral("Чтение протокола ..."), QStringLiteral("Отмена"), kProgressRecords);
 
     auto viewer = std::make_unique<proto>(this, m_dialogs.get());
     viewer->setWindowTitle(QStringLiteral("МИРВАЛ-В Визард"));

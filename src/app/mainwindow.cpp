@@ -161,6 +161,22 @@ int MainWindow::information(const QString &text)
     return m_dialogs->message(MessageKind::Information, kAppName, text, YesButton);
 }
 
+std::unique_ptr<ProgressDialog> MainWindow::open_progress(const QString &label, const QString &cancel_text,
+                                                          int maximum, bool auto_close)
+{
+    ProgressOptions options;
+    options.title = kAppName;
+    options.label = label;
+    options.cancel_text = cancel_text;
+    options.minimum = 0;
+    options.maximum = maximum;
+    options.auto_close = auto_close;
+    options.window_modal = true;
+    std::unique_ptr<ProgressDialog> progress = m_dialogs->progress(options);
+    progress->show();
+    return progress;
+}
+
 void MainWindow::set_controls_enabled(bool enable)
 {
     if (controls_frozen)

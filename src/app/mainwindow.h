@@ -143,6 +143,10 @@ private:
     void run_setter(parameters::ParameterId id, int index);
     void cross_changed(int index);
     int information(const QString &text);
+    // A window-modal progress dialog 0..maximum titled with the program's
+    // name, shown at once.
+    std::unique_ptr<ProgressDialog> open_progress(const QString &label, const QString &cancel_text,
+                                                  int maximum, bool auto_close = true);
     int file_message(const QString &title, const QString &text);
     bool run_transfer(const QString &label, bool writing,
                       const std::function<bool(const TransferHooks &)> &transfer);

@@ -59,15 +59,8 @@ void MainWindow::collected_measurement(quint8 start_code, quint8 result_code, in
     const auto clock_seconds = [second_ms] { return QDateTime::currentMSecsSinceEpoch() / second_ms; };
     const qint64 noted = clock_seconds();
 
-    ProgressOptions options;
-    options.title = QStringLiteral("МИРВАЛ-В Визард");
-    options.label = QStringLiteral("Набор данных ...");
-    options.cancel_text = QStringLiteral("Отмена");
-    options.minimum = 0;
-    options.maximum = progress_max;
-    options.window_modal = true;
-    std::unique_ptr<ProgressDialog> progress = m_dialogs->progress(options);
-    progress->show();
+    std::unique_ptr<ProgressDialog> progress =
+        open_progress(QStringLiteral("Набор данных ..."), QStringLiteral("Отмена"), progress_max);
 
     qint64 shown = -1;
     for (;;) {
