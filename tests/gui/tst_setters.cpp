@@ -7,63 +7,41 @@ using namespace parameters;
 namespace {
 
 // Where each parameter lives, independently of the window's own table.
+using CP = sim::ChannelParam;
+using UP = sim::UnitParam;
 struct Setter {
     QComboBox *Ui_MainWindow::*list;
     int MainWindow::*confirmed;
-    int mode;  // channel mode in which the list is enabled
+    int mode;     // channel mode in which the list is enabled
+    int in_unit;  // the unit keeps it: per channel (-1) or unit-wide (UnitParam)
+    CP per_channel;
 };
 using W = Ui_MainWindow;
 using M = MainWindow;
 const Setter kSetters[ParameterCount] = {
-    {&W::porog, &M::cur_porog, 1},
-    {&W::usilenie, &M::cur_usilenie, 1},
-    {&W::arp, &M::cur_arp, 1},
-    {&W::impuls, &M::cur_impuls, 1},
-    {&W::pause, &M::cur_pause, 1},
-    {&W::okno, &M::cur_okno, 1},
-    {&W::schet, &M::cur_schet, 1},
-    {&W::trevoga, &M::cur_trevoga, 1},
-    {&W::zad, &M::cur_zad, 1},
-    {&W::block, &M::cur_block, 1},
-    {&W::reject, &M::cur_reject, 1},
-    {&W::porog_perepil, &M::cur_p_perepil, 2},
-    {&W::time_perepil, &M::cur_t_perepil, 2},
+    {&W::porog, &M::cur_porog, 1, -1, CP::Threshold},
+    {&W::usilenie, &M::cur_usilenie, 1, -1, CP::Gain},
+    {&W::arp, &M::cur_arp, 1, -1, CP::Arp},
+    {&W::impuls, &M::cur_impuls, 1, -1, CP::Impulse},
+    {&W::pause, &M::cur_pause, 1, -1, CP::Pause},
+    {&W::okno, &M::cur_okno, 1, -1, CP::Window},
+    {&W::schet, &M::cur_schet, 1, -1, CP::Count},
+    {&W::trevoga, &M::cur_trevoga, 1, -1, CP::AlarmTime},
+    {&W::zad, &M::cur_zad, 1, int(UP::Delay), CP::Threshold},
+    {&W::block, &M::cur_block, 1, int(UP::Blocking), CP::Threshold},
+    {&W::reject, &M::cur_reject, 1, -1, CP::Reject},
+    {&W::porog_perepil, &M::cur_p_perepil, 2, -1, CP::CutThreshold},
+    {&W::time_perepil, &M::cur_t_perepil, 2, -1, CP::CutTime},
 };
 
-// The code the unit keeps for parameter id of channel.
+// The code the unit keeps for parameter id of channel; a unit of major
+// version 0 keeps one alarm time.
 int stored(const sim::UnitState &u, ParameterId id, int channel)
 {
-    using sim::ChannelParam;
-    using sim::UnitParam;
-    const sim::ChannelState &c = u.channel(channel);
-    switch (id) {
-    case Porog:
-        return c.param(ChannelParam::Threshold);
-    case Usilenie:
-        return c.param(ChannelParam::Gain);
-    case Arp:
-        return c.param(ChannelParam::Arp);
-    case Impuls:
-        return c.param(ChannelParam::Impulse);
-    case Pauza:
-        return c.param(ChannelParam::Pause);
-    case Okno:
-        return c.param(ChannelParam::Window);
-    case Schet:
-        return c.param(ChannelParam::Count);
-    case Trevoga:
-        return u.effective_major() == 0 ? u.param(UnitParam::AlarmTime) : c.param(ChannelParam::AlarmTime);
-    case Zaderzhka:
-        return u.param(UnitParam::Delay);
-    case Blokirovka:
-        return u.param(UnitParam::Blocking);
-    case Rezhektsiya:
-        return c.param(ChannelParam::Reject);
-    case PerepilPorog:
-        return c.param(ChannelParam::CutThreshold);
-    default:
-        return c.param(ChannelParam::CutTime);
-    }
+    if (id == Trevoga && u.effective_major() == 0)
+        return u.param(UP::AlarmTime);
+    const Setter &p = kSetters[id];
+    return p.in_unit >= 0 ? u.param(UP(p.in_unit)) : u.channel(channel).param(p.per_channel);
 }
 
 QComboBox *list_of(SimWindow &s, ParameterId id)
@@ -88,11 +66,6 @@ void connect_to(SimWindow &s, int channel, int mode, int major = 2)
     link_settings.wait_index = 0;
     link_settings.repeat_index = 0;
     s.forget_requests();
-}
-
-QList<QByteArray> times(const QByteArray &payload, int n)
-{
-    return QList<QByteArray>(n, payload);
 }
 
 }  // namespace
@@ -175,7 +148,8 @@ void TestSetters::change()
     QVERIFY(s.unit.faults().add(resend_refused ? fault : fault + QStringLiteral(":%1").arg(MREP())));
     list->setCurrentIndex(other);
 
-    QCOMPARE(s.requests(), times(refused, MREP()) + times(payload, resend_refused ? MREP() : 1));
+    QCOMPARE(s.requests(),
+             QList<QByteArray>(MREP(), refused) + QList<QByteArray>(resend_refused ? MREP() : 1, payload));
     QCOMPARE(list->currentIndex(), index);
     QCOMPARE(s.window.get()->*kSetters[id].confirmed, index);
     QCOMPARE(stored(s.unit.state(), pid, channel), int(quint8(payload.back())));
@@ -203,6 +177,7 @@ void TestSetters::disarmed_lists_send_nothing()
         if (list != s.ui().comPortComboBox)
             list->setCurrentIndex(list->currentIndex() == list->count() - 1 ? 0 : list->count() - 1);
     QCOMPARE(s.requests(), QList<QByteArray>());
+    QCOMPARE(int(s.window->cross_mask), 0);
     for (int id = 0; id < ParameterCount; ++id)
         QCOMPARE(s.window.get()->*kSetters[id].confirmed, before[id]);
     QCOMPARE(s.dialogs->texts(), QStringList());
