@@ -344,6 +344,7 @@ void TestUnitServices::collection_follows_the_wall_clock_data()
     QTest::addColumn<int>("second_ms");
     QTest::newRow("amplitude, 10 x 80 ms") << "AMPL" << 10 << 80;
     QTest::newRow("frequency, 5 x 200 ms") << "pushButton" << 5 << 200;
+    QTest::newRow("amplitude, real seconds") << "AMPL" << 10 << 1000;
 }
 
 void TestUnitServices::collection_follows_the_wall_clock()
