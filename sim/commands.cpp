@@ -186,8 +186,14 @@ static CommandOutcome run(UnitState &state, const QByteArray &payload, Usec now,
     if (code != 0x2C && channel_param_by_set_code(code, &cp)) {
         const ParamInfo &pi = channel_param_info(cp);
         const quint8 value = arg(1);
-        if (value < pi.min || value > pi.max)
+        if (value < pi.min || value > pi.max) {
+            // A channel that is off acknowledges a value out of range and
+            // keeps its own: a configuration saved with the channel off
+            // carries zeros for it, and loading it back must go through.
+            if (state.channel(ch).mode == kModeOff)
+                return answer(status);
             return out_of_range(pi.name, value);
+        }
         state.channel(ch).param(cp) = value;
         return answer(status);
     }

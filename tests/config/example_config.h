@@ -8,19 +8,8 @@
 inline UnitConfig example_config()
 {
     UnitConfig c;
-    ChannelSettings &k = c.channels[0];
-    k.regim = 1;
-    k.predustanovka = 2;
-    k.impuls = 3;
-    k.pauza = 1;
-    k.okno = 2;
-    k.schet = 1;
-    k.trevoga = 0;
-    k.rezhektsiya = 5;
-    k.usilenie = 4;
-    k.porog = 3;
-    k.arp = 1;
-    c.kross = 0;
+    // regim, porog, usilenie, arp, pauza, impuls, okno, schet, trevoga, predustanovka, rezhektsiya, cut
+    c.channels[0] = {1, 3, 4, 1, 1, 3, 2, 1, 0, 2, 5, 0, 0};
     c.zaderzhka = 2;
     c.blokirovka = 1;
     return c;

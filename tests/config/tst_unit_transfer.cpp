@@ -11,33 +11,19 @@
 
 #include <QtTest>
 
-using sim::ChannelParam;
 using sim::UnitParam;
-
-Q_DECLARE_METATYPE(UnitConfig)
+using Modes = QList<QPair<int, int>>;
 
 namespace {
 
 constexpr int kAddress = 5;
 
-// Where the simulated unit keeps each field.
-const struct {
-    qint32 ChannelSettings::*field;
-    ChannelParam param;
-} kFields[] = {
-    {&ChannelSettings::porog, ChannelParam::Threshold},
-    {&ChannelSettings::usilenie, ChannelParam::Gain},
-    {&ChannelSettings::arp, ChannelParam::Arp},
-    {&ChannelSettings::pauza, ChannelParam::Pause},
-    {&ChannelSettings::impuls, ChannelParam::Impulse},
-    {&ChannelSettings::okno, ChannelParam::Window},
-    {&ChannelSettings::schet, ChannelParam::Count},
-    {&ChannelSettings::trevoga, ChannelParam::AlarmTime},
-    {&ChannelSettings::predustanovka, ChannelParam::Preset},
-    {&ChannelSettings::rezhektsiya, ChannelParam::Reject},
-    {&ChannelSettings::perepil_porog, ChannelParam::CutThreshold},
-    {&ChannelSettings::perepil_vremj, ChannelParam::CutTime},
-};
+// ChannelSettings fields in the order of the simulated unit's parameters.
+qint32 ChannelSettings::*const kSimOrder[] = {
+    &ChannelSettings::porog,       &ChannelSettings::usilenie,      &ChannelSettings::arp,
+    &ChannelSettings::impuls,      &ChannelSettings::pauza,         &ChannelSettings::okno,
+    &ChannelSettings::schet,       &ChannelSettings::trevoga,       &ChannelSettings::predustanovka,
+    &ChannelSettings::rezhektsiya, &ChannelSettings::perepil_porog, &ChannelSettings::perepil_vremj};
 
 // "0005 051101 ..." -> payloads.
 QList<QByteArray> payloads(const QByteArray &hex)
@@ -57,20 +43,24 @@ QList<int> count_up(int n)
     return out;
 }
 
-// An exchange with one simulated unit, and hooks that record what they are told.
+// Hooks that record what they are told, sending to a simulated unit or, when
+// fake, answering every request at once with [address, code].
 struct Rig {
     ScopedTiming timing_guard;
     sim::Bus bus;
     sim::Unit &unit;
-    sim::SimLinkPort port;
+    sim::SimLinkPort port{&bus, QStringLiteral("ttySIM0")};
     Exchange exchange;
     TransferHooks hooks;
+    QList<QByteArray> fake_sent;
+    QList<bool> waits;
     QList<int> progress;
-    QList<QPair<int, int>> modes_written;
+    Modes modes_written;
     int checks = 0;
     int cancel_at = -1;  // cancelled() turns true at this check (1 = the first)
+    bool fake;
 
-    Rig() : unit(bus.add_unit(kAddress)), port(&bus, QStringLiteral("ttySIM0"))
+    explicit Rig(bool fake_unit = false) : unit(bus.add_unit(kAddress)), fake(fake_unit)
     {
         timing().tick_ms = 1;
         timing().pre_wait_ms = 1;
@@ -78,6 +68,13 @@ struct Rig {
         port.setBaudRate(57600);
         exchange.set_port(&port);
         hooks = exchange_hooks(exchange);
+        if (fake)
+            hooks.send = [this](QByteArray &payload, bool pre_wait) {
+                fake_sent << payload;
+                waits << pre_wait;
+                payload = payload.left(2);
+                return 0;
+            };
         hooks.progress = [this](int step) { progress << step; };
         hooks.cancelled = [this] { return ++checks == cancel_at; };
         hooks.mode_written = [this](int channel, int mode) { modes_written << qMakePair(channel, mode); };
@@ -88,43 +85,21 @@ struct Rig {
         for (int n = 1; n <= 4; ++n)
             unit.state().channel(n).mode = quint8(modes[n - 1]);
     }
-
     void set_channel(int n, const ChannelSettings &c)
     {
         unit.state().channel(n).mode = quint8(c.regim);
-        for (const auto &f : kFields)
-            unit.state().channel(n).param(f.param) = quint8(c.*f.field);
+        for (int p = 0; p < 12; ++p)
+            unit.state().channel(n).params[p] = quint8(c.*kSimOrder[p]);
     }
-
     ChannelSettings channel(int n)
     {
         ChannelSettings c;
         c.regim = unit.state().channel(n).mode;
-        for (const auto &f : kFields)
-            c.*f.field = unit.state().channel(n).param(f.param);
+        for (int p = 0; p < 12; ++p)
+            c.*kSimOrder[p] = unit.state().channel(n).params[p];
         return c;
     }
-
-    QList<QByteArray> sent() { return bus.log().request_payloads(); }
-};
-
-// Answers every request at once with [address, code]; remembers payloads and waits.
-struct FakeUnit {
-    QList<QByteArray> sent;
-    QList<bool> waits;
-    QList<QPair<int, int>> modes_written;
-    TransferHooks hooks;
-
-    FakeUnit()
-    {
-        hooks.send = [this](QByteArray &payload, bool pre_wait) {
-            sent << payload;
-            waits << pre_wait;
-            payload = payload.left(2);
-            return 0;
-        };
-        hooks.mode_written = [this](int channel, int mode) { modes_written << qMakePair(channel, mode); };
-    }
+    QList<QByteArray> sent() { return fake ? fake_sent : bus.log().request_payloads(); }
 };
 
 const QByteArray kWriteLf = "38 2c 2f 2d 30 31 32 33 34 3f 2e ";
@@ -132,8 +107,8 @@ const QByteArray kWriteHf = "38 2f 2d 30 31 32 33 34 3f 3c 3d ";
 const QByteArray kWritePlain = "38 2f 2d 30 31 32 33 34 3f ";
 const QByteArray kWriteTail = "36 37 3a";
 
-// Every value inside the unit's range and away from its factory value; the
-// fields a mode does not write hold the factory values.
+// LF, HF, off, LF; every value inside the unit's range and away from its
+// factory value, except the fields the mode does not write.
 UnitConfig writable_config()
 {
     UnitConfig c;
@@ -196,17 +171,9 @@ void TestUnitTransfer::read_requests()
 
     UnitConfig out;
     QVERIFY(read_unit_config(rig.hooks, kAddress, out));
-    const QList<QByteArray> sent = rig.sent();
-    QCOMPARE(sent.size(), count);
+    QCOMPARE(rig.sent().size(), count);
     if (!expected.isEmpty())
-        QCOMPARE(sent, payloads(expected));
-    QCOMPARE(sent.first(), QByteArray::fromHex("0005"));
-    for (const QByteArray &p : sent.mid(1)) {
-        QCOMPARE(int(p[0]), kAddress);
-        const int code = quint8(p[1]);
-        const bool no_channel = code == 0x21 || code == 0x22 || code == 0x18 || code == 0x19 || code == 0x1C;
-        QCOMPARE(p.size(), no_channel ? 2 : 3);
-    }
+        QCOMPARE(rig.sent(), payloads(expected));
     QCOMPARE(rig.progress, count_up(count - 1));
     QCOMPARE(rig.checks, count - 1);
     for (int n = 0; n < 4; ++n)
@@ -218,10 +185,8 @@ void TestUnitTransfer::read_of_the_example_unit_gives_the_example_file()
     Rig rig;
     ChannelSettings lf = example_config().channels[0];
     lf.perepil_porog = 7;  // not read in LF mode
-    lf.perepil_vremj = 3;
     rig.set_channel(1, lf);
-    for (int n = 2; n <= 4; ++n)  // off, with the factory values that must not be read
-        rig.unit.state().channel(n).mode = 0;
+    rig.set_modes(QByteArray::fromHex("01000000"));  // off channels keep factory values, never read
     rig.unit.state().param(UnitParam::Cross) = 0;
     rig.unit.state().param(UnitParam::Delay) = 2;
     rig.unit.state().param(UnitParam::Blocking) = 1;
@@ -235,8 +200,8 @@ void TestUnitTransfer::signed_values_round_trip()
 {
     Rig rig;
     rig.set_modes(QByteArray::fromHex("02000000"));
-    rig.unit.state().channel(1).param(ChannelParam::Threshold) = 0xC8;
-    rig.unit.state().channel(1).param(ChannelParam::CutThreshold) = 0xFF;
+    rig.unit.state().channel(1).params[0] = 0xC8;   // porog
+    rig.unit.state().channel(1).params[10] = 0xFF;  // perepil_porog
     rig.unit.state().param(UnitParam::Blocking) = 0x80;
 
     UnitConfig out;
@@ -245,21 +210,19 @@ void TestUnitTransfer::signed_values_round_trip()
     QCOMPARE(out.channels[0].perepil_porog, -1);
     QCOMPARE(out.blokirovka, -128);
 
-    FakeUnit fake;
+    Rig fake(true);
     QVERIFY(write_unit_config(fake.hooks, kAddress, out));
-    QCOMPARE(fake.sent[1], QByteArray::fromHex("052f01c8"));
-    QCOMPARE(fake.sent[9], QByteArray::fromHex("053c01ff"));
-    QCOMPARE(fake.sent.last(), QByteArray::fromHex("053a80"));
+    QCOMPARE(fake.sent()[1], QByteArray::fromHex("052f01c8"));
+    QCOMPARE(fake.sent()[9], QByteArray::fromHex("053c01ff"));
+    QCOMPARE(fake.sent().last(), QByteArray::fromHex("053a80"));
 }
 
 void TestUnitTransfer::read_ends_early_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<int>("cancel_at");
-    QTest::addColumn<int>("taken");  // leading fields of the channel that were read
+    QTest::addColumn<int>("taken");  // leading values of channel 1 that were read
 
-    QTest::newRow("cancel after the mode map") << QString() << 1 << 0;
-    QTest::newRow("cancel after the first value") << QString() << 2 << 1;
     QTest::newRow("cancel after the seventh value") << QString() << 8 << 7;
     QTest::newRow("trevoga refused") << QStringLiteral("refuse=0x1a") << -1 << 7;
 }
@@ -274,23 +237,14 @@ void TestUnitTransfer::read_ends_early()
         rig.unit.faults().add(fault);
     rig.cancel_at = cancel_at;
     rig.set_modes(QByteArray::fromHex("01010101"));
-    ChannelSettings known = writable_config().channels[0];
+    const ChannelSettings known = writable_config().channels[0];
     rig.set_channel(1, known);
 
     UnitConfig out;
-    out.kross = 99;
     QVERIFY(!read_unit_config(rig.hooks, kAddress, out));
-    // Read order: porog, usilenie, arp, impuls, pauza, okno, schet, trevoga.
-    const qint32 ChannelSettings::*order[] = {
-        &ChannelSettings::porog,  &ChannelSettings::usilenie, &ChannelSettings::arp,
-        &ChannelSettings::impuls, &ChannelSettings::pauza,    &ChannelSettings::okno,
-        &ChannelSettings::schet,  &ChannelSettings::trevoga,
-    };
-    for (int i = 0; i < 8; ++i)
-        QCOMPARE(out.channels[0].*order[i], i < taken ? known.*order[i] : 0);
-    QCOMPARE(out.channels[0].regim, 1);
-    QCOMPARE(out.channels[1].porog, 0);
-    QCOMPARE(out.kross, 0);
+    // The first eight parameters are read in the simulated unit's order.
+    for (int p = 0; p < 8; ++p)
+        QCOMPARE(out.channels[0].*kSimOrder[p], p < taken ? known.*kSimOrder[p] : 0);
     if (cancel_at > 0)
         QCOMPARE(rig.sent().size(), cancel_at);
 }
@@ -318,34 +272,32 @@ void TestUnitTransfer::write_requests()
     QFETCH(QList<int>, regims);
     QFETCH(QByteArray, codes);
     UnitConfig config = writable_config();
-    for (int n = 0; n < 4; ++n)
+    Modes modes;
+    for (int n = 0; n < 4; ++n) {
         config.channels[n].regim = regims[n];
-    FakeUnit fake;
-    QList<int> progress;
-    fake.hooks.progress = [&progress](int step) { progress << step; };
-
-    QVERIFY(write_unit_config(fake.hooks, kAddress, config));
-    const QList<QByteArray> expected = payloads(codes);
-    QCOMPARE(fake.sent.size(), expected.size());
-    int channel = 1;
-    for (int i = 0; i < fake.sent.size(); ++i) {
-        const QByteArray &p = fake.sent[i];
-        QCOMPARE(p.mid(1, 1), expected[i]);
-        QCOMPARE(int(p[0]), kAddress);
-        const bool unit_wide = i >= fake.sent.size() - 3;
-        QCOMPARE(p.size(), unit_wide ? 3 : 4);
-        if (!unit_wide && quint8(p[1]) == 0x38) {
-            channel = p[2];
-            QCOMPARE(int(quint8(p[3])), regims[channel - 1] & 0xFF);
-        }
-        if (!unit_wide)
-            QCOMPARE(int(p[2]), channel);
+        modes << qMakePair(n + 1, regims[n] & 0xFF);
     }
-    QVERIFY(!fake.waits.contains(false));
-    QCOMPARE(progress, count_up(int(expected.size()) - 1));
-    const QList<QPair<int, int>> modes = {
-        {1, regims[0] & 0xFF}, {2, regims[1] & 0xFF}, {3, regims[2] & 0xFF}, {4, regims[3] & 0xFF}};
-    QCOMPARE(fake.modes_written, modes);
+    Rig rig(true);
+
+    QVERIFY(write_unit_config(rig.hooks, kAddress, config));
+    // Codes in order; channel requests [address, code, channel, value], unit-wide ones [address, code,
+    // value].
+    QByteArray got;
+    int channel = 0;
+    for (const QByteArray &p : rig.sent()) {
+        got += p.mid(1, 1).toHex() + ' ';
+        channel += p[1] == 0x38;
+        QCOMPARE(int(p[0]), kAddress);
+        QCOMPARE(p.size(), p[1] >= 0x36 && p[1] <= 0x3A && p[1] != 0x38 ? 3 : 4);
+        if (p.size() == 4)
+            QCOMPARE(int(p[2]), channel);
+        if (p[1] == 0x38)
+            QCOMPARE(int(quint8(p[3])), regims[channel - 1] & 0xFF);
+    }
+    QCOMPARE(got.trimmed(), codes.trimmed());
+    QVERIFY(!rig.waits.contains(false));
+    QCOMPARE(rig.progress, count_up(rig.sent().size() - 1));
+    QCOMPARE(rig.modes_written, modes);
 }
 
 void TestUnitTransfer::write_reaches_the_unit()
@@ -360,10 +312,7 @@ void TestUnitTransfer::write_reaches_the_unit()
     QCOMPARE(int(rig.unit.state().param(UnitParam::Cross)), config.kross);
     QCOMPARE(int(rig.unit.state().param(UnitParam::Delay)), config.zaderzhka);
     QCOMPARE(int(rig.unit.state().param(UnitParam::Blocking)), config.blokirovka);
-    const QList<QPair<int, int>> modes = {{1, 1}, {2, 2}, {3, 0}, {4, 1}};
-    QCOMPARE(rig.modes_written, modes);
-    QCOMPARE(rig.sent().size(), 11 + 11 + 9 + 11 + 3);
-    QCOMPARE(rig.progress.last(), 43);
+    QCOMPARE(rig.modes_written, (Modes{{1, 1}, {2, 2}, {3, 0}, {4, 1}}));
 }
 
 void TestUnitTransfer::write_ends_early_data()

@@ -180,16 +180,22 @@ void TestSimCommands::set_commands_read_back()
                 QCOMPARE(u.state().channel(ch).params, before.channel(ch).params);
         }
     }
-    // Out of range: refused without an answer, nothing changes.
+    // Out of range: refused without an answer, nothing changes. A channel
+    // that is off acknowledges it instead, and still keeps its value.
     QList<int> bad{high + 1, 255};
     if (low > 0)
         bad << low - 1;
     for (int value : bad) {
-        Unit u;
-        make_known(u);
-        const QByteArray reading = ask(u, read_request);
-        QCOMPARE(ask(u, head + char(value)), QByteArray());
-        QCOMPARE(ask(u, read_request), reading);
+        for (quint8 mode : {sim::kModeLf, sim::kModeOff}) {
+            Unit u;
+            make_known(u);
+            u.state().channel(3).mode = mode;
+            const sim::UnitState before = u.state();
+            const bool acknowledged = per_channel && set != 0x2C && mode == sim::kModeOff;
+            QCOMPARE(ask(u, head + char(value)).isEmpty(), !acknowledged);
+            QCOMPARE(u.state().channel(3).params, before.channel(3).params);
+            QCOMPARE(u.state().unit_params, before.unit_params);
+        }
     }
 }
 
