@@ -17,6 +17,8 @@ namespace Ui {
 class MainWindow;
 }
 class proto;
+class prog;
+class QMenu;
 struct TransferHooks;
 
 // While nonzero, set_controls_enabled changes nothing: an operation made of
@@ -33,6 +35,7 @@ struct MainWindowServices {
     PortWatcher::Enumerate enumerate;                        // null: the system's and the virtual ports
     std::function<std::unique_ptr<SerialPort>()> make_port;  // null: QSerialPort
     std::function<void(proto &viewer)> show_viewer;          // null: the viewer runs modally
+    std::function<void(prog &dialog)> show_progress;         // null: the firmware progress is shown
     int watch_interval_ms = 500;
 };
 
@@ -88,6 +91,15 @@ public:
     int speed_search = 0;
 
     UserDialogs &dialogs() { return *m_dialogs; }
+
+    // Replaces the unit's firmware with a file the user picks ("Сменить
+    // прошивку…" in the context menu of the version label). Connected by
+    // pointer: there is no progButton for the form to connect it by name.
+    void on_progButton_released();
+    // The version label's context menu, built afresh; its one entry runs the
+    // firmware update once the menu has closed and is enabled only while a
+    // unit is connected.
+    std::unique_ptr<QMenu> version_menu();
 
 public slots:
     void start();
@@ -153,6 +165,11 @@ private:
     void collected_measurement(quint8 start_code, quint8 result_code, int seconds, int progress_max,
                                const QString &result_prefix, const QString &unit_text);
 
+    void show_version_menu(const QPoint &pos);
+    void show_firmware_progress(prog &dialog);
+
+    // A firmware update is running; the menu entry does nothing meanwhile.
+    bool m_updating_firmware = false;
     // A connection is being made; presses of the start button are ignored.
     bool m_connecting = false;
     // show_cross_mask is putting the mask into the lists.

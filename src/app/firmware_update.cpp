@@ -1,0 +1,108 @@
+// Replacing the unit's firmware through its loader, and the context menu of
+// the version label that starts it.
+#include "firmware/firmware_file.h"
+#include "firmware/firmware_transfer.h"
+#include "mainwindow.h"
+#include "prog.h"
+#include "ui_mainwindow.h"
+
+#include <QCoreApplication>
+#include <QMenu>
+
+namespace {
+
+const QString kAppName = QStringLiteral("МИРВАЛ-В Визард");
+
+}  // namespace
+
+std::unique_ptr<QMenu> MainWindow::version_menu()
+{
+    auto menu = std::make_unique<QMenu>(this);
+    QAction *change = menu->addAction(QStringLiteral("Сменить прошивку…"));
+    change->setEnabled(port && port->isOpen());
+    // Queued: the update runs from the event loop after the menu is gone,
+    // not inside the menu's own loop.
+    connect(change, &QAction::triggered, this, &MainWindow::on_progButton_released, Qt::QueuedConnection);
+    return menu;
+}
+
+void MainWindow::show_version_menu(const QPoint &pos)
+{
+    std::unique_ptr<QMenu> menu = version_menu();
+    menu->exec(ui->version->mapToGlobal(pos));
+}
+
+void MainWindow::show_firmware_progress(prog &dialog)
+{
+    if (m_services.show_progress)
+        m_services.show_progress(dialog);
+    else
+        dialog.show();
+}
+
+void MainWindow::on_progButton_released()
+{
+    // A unit must be connected, and no operation may be waiting for it
+    // further down the stack: the update would take the line from under it.
+    if (m_updating_firmware || !port || !port->isOpen() || exchange_busy || exchange->waiting())
+        return;
+    struct Updating {
+        bool &flag;
+        explicit Updating(bool &f) : flag(f) { flag = true; }
+        ~Updating() { flag = false; }
+    } updating(m_updating_firmware);
+
+    cDataFile file(*m_dialogs);
+    const int read = file.read_firmware_file();
+    if (read == 1)
+        return;
+    if (read != 0) {
+        critical(firmware_file_error_text(read));
+        return;
+    }
+    if (m_dialogs->message(MessageKind::Information, kAppName,
+                           QStringLiteral("Вы действительно хотите сменить прошивку?"),
+                           YesButton | NoButtonAnswer) != YesButton)
+        return;
+
+    set_controls_enabled(false);
+    // The set_line_speed transactions would unlock the controls at their end.
+    const int frozen_before = controls_frozen;
+    controls_frozen = 1;
+    auto transfer_dialog = std::make_unique<prog>(this, QStringLiteral("Передача прошивки..."));
+    std::unique_ptr<prog> restart_dialog;
+
+    firmware::Hooks hooks;
+    hooks.wait = [this](int ms) { wait_ms(ms); };
+    hooks.process_events = [] { QCoreApplication::processEvents(); };
+    hooks.send = [this](QByteArray &payload, bool pre_wait) { return SendCommand(payload, pre_wait); };
+    hooks.transfer_begins = [&](int lines) {
+        transfer_dialog->start_progress(lines);
+        show_firmware_progress(*transfer_dialog);
+        ui->searchButton->setEnabled(false);
+    };
+    hooks.line_sent = [&](int sent) { transfer_dialog->set_step(sent); };
+    hooks.transfer_ends = [&] { transfer_dialog->hide(); };
+    hooks.restart_begins = [&](int steps) {
+        restart_dialog =
+            std::make_unique<prog>(this, QStringLiteral("Прошивка успешно завершена ! Рестарт блока ..."));
+        show_firmware_progress(*restart_dialog);
+        restart_dialog->start_progress(steps);
+        // The unit is back in normal operation after the restart.
+        controls_frozen = frozen_before;
+    };
+    hooks.restart_step = [&](int step) { restart_dialog->set_step(step); };
+    hooks.restart_ends = [&] {
+        restart_dialog->hide();
+        ui->searchButton->setEnabled(true);
+    };
+    hooks.failed = [&](const QString &text) {
+        critical(text);
+        ui->searchButton->setEnabled(true);
+    };
+
+    const firmware::Outcome outcome = firmware::update(*port, file.lines, hooks);
+    controls_frozen = frozen_before;
+    if (outcome == firmware::Outcome::Failed)
+        set_controls_enabled(false);
+}
