@@ -7,6 +7,8 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <QScopedValueRollback>
+
 namespace {
 
 const QString kStart = QStringLiteral("Старт");
@@ -110,11 +112,7 @@ void MainWindow::connect_unit()
         return;
     }
 
-    struct Connecting {
-        bool &flag;
-        explicit Connecting(bool &f) : flag(f) { flag = true; }
-        ~Connecting() { flag = false; }
-    } connecting(m_connecting);
+    const QScopedValueRollback<bool> connecting(m_connecting, true);
 
     const QString name = ui->comPortComboBox->currentText();
     drop_port();

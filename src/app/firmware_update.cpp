@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QMenu>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -46,11 +47,7 @@ void MainWindow::on_progButton_released()
     // further down the stack: the update would take the line from under it.
     if (m_updating_firmware || !port || !port->isOpen() || exchange_busy || exchange->waiting())
         return;
-    struct Updating {
-        bool &flag;
-        explicit Updating(bool &f) : flag(f) { flag = true; }
-        ~Updating() { flag = false; }
-    } updating(m_updating_firmware);
+    const QScopedValueRollback<bool> updating(m_updating_firmware, true);
 
     cDataFile file(*m_dialogs);
     const int read = file.read_firmware_file();
