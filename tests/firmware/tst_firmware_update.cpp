@@ -36,8 +36,7 @@ struct Shown {
 struct Rig : SimWindow {
     Rig()
     {
-        link_settings.repeat_index = 0;
-        link_settings.wait_index = 0;
+        short_time_outs();
         timing().loader_tick_ms = 2;
         timing().restart_step_ms = 1;
         unit.timing().restart = sim::msec(5);

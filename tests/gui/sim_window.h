@@ -44,6 +44,14 @@ public:
         exchange_busy = 0;
     }
 
+    // The fewest attempts and idle ticks the line settings allow: an
+    // unanswered request costs some 25 ms.
+    static void short_time_outs()
+    {
+        link_settings.repeat_index = 0;
+        link_settings.wait_index = 0;
+    }
+
     Ui::MainWindow &ui() { return *window->ui; }
     sim::SimLinkPort *port() { return static_cast<sim::SimLinkPort *>(window->port.get()); }
     bool connected() { return ui().searchButton->text() == QStringLiteral("Стоп"); }

@@ -9,11 +9,7 @@ using CP = sim::ChannelParam;
 using UP = sim::UnitParam;
 
 struct Sim : SimWindow {
-    Sim()
-    {
-        link_settings.repeat_index = 0;
-        link_settings.wait_index = 0;
-    }
+    Sim() { short_time_outs(); }
     void connect_with(const QList<int> &m)
     {
         unit.state().set_modes({quint8(m[0]), quint8(m[1]), quint8(m[2]), quint8(m[3])});

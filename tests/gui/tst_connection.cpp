@@ -11,8 +11,7 @@ struct Sim : SimWindow {
     {
         if (!short_waits)
             return;
-        link_settings.repeat_index = 0;
-        link_settings.wait_index = 0;
+        short_time_outs();
     }
     // Payloads the unit received, as hex ("01 05").
     QStringList sent()

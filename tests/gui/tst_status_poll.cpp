@@ -10,8 +10,7 @@ namespace {
 struct PollRig : SimWindow {
     explicit PollRig(quint8 mode)
     {
-        link_settings.repeat_index = 0;
-        link_settings.wait_index = 0;  // an unanswered poll costs some 25 ms
+        short_time_outs();
         unit.state().set_modes({mode, 1, 1, 1});
         press_start();
         line = new ScriptedPort;

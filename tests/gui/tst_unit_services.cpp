@@ -48,8 +48,7 @@ struct RangeWatch : ScriptedDialogs {
 struct Rig : SimWindow {
     Rig()
     {
-        link_settings.repeat_index = 0;
-        link_settings.wait_index = 0;
+        short_time_outs();
         timing().collect_second_ms = 50;
         watch = std::make_shared<RangeWatch>();
         dialogs = watch;
