@@ -248,6 +248,8 @@ bool Faults::add(const QString &fault_text, QString *error)
 
 void Faults::add(const Fault &fault)
 {
+    if (fault.kind == FaultKind::SilentAfter)
+        m_heard = 0;  // counts the requests heard from now on
     m_faults.append(fault);
 }
 

@@ -1,5 +1,6 @@
 // mirval-sim: simulated units on a virtual serial port.
 
+#include "control.h"
 #include "sim_config.h"
 
 #include "link/virtual_ports.h"
@@ -12,6 +13,7 @@
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
+#include "control_input.h"
 #include "pty_host.h"
 #include "signal_watcher.h"
 #endif
@@ -62,6 +64,18 @@ int main(int argc, char *argv[])
     bus.log().set_listener([&out](const sim::LogEntry &e) { out << sim::RequestLog::format(e) << Qt::endl; });
     // Printed entries are all a long run needs; keep only a short tail.
     bus.log().set_limit(1000);
+
+    // Faults and the unit's speed can be changed while running, from stdin.
+    sim::ControlInput control(0);
+    QObject::connect(&control, &sim::ControlInput::line, &app, [&bus, &host](const QString &text) {
+        QString reply;
+        const bool ok = sim::apply_control_line(bus, text, &reply);
+        // Switched off, a fault leaves nothing behind on the line.
+        if (ok && text.startsWith(QLatin1String("clear")))
+            host.drop_output();
+        bus.log().add_note(host.now(),
+                           (ok ? QStringLiteral("control: ") : QStringLiteral("control refused: ")) + reply);
+    });
 
     sim::SignalWatcher signals_in;
     QObject::connect(&signals_in, &sim::SignalWatcher::received, &app, [&app](int) { app.quit(); });

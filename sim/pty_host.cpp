@@ -144,6 +144,16 @@ int PtyHost::line_baud() const
     return 0;
 }
 
+void PtyHost::drop_output()
+{
+    m_bus->clear_output();
+    m_tx.clear();
+    m_blocked.clear();
+    if (m_slave >= 0)
+        tcflush(m_slave, TCIFLUSH);
+    reschedule();
+}
+
 void PtyHost::on_readable()
 {
     char buffer[4096];

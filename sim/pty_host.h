@@ -39,6 +39,9 @@ public:
     // Baud rate currently set on the line (0 when unknown).
     int line_baud() const;
     Usec now() const;
+    // Forgets every byte not yet on the line, also those the program has not
+    // read yet: the line goes quiet at once.
+    void drop_output();
 
 private:
     void on_readable();

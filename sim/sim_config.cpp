@@ -1,5 +1,7 @@
 #include "sim_config.h"
 
+#include "control.h"
+
 #include <QCommandLineParser>
 #include <QSet>
 
@@ -87,8 +89,8 @@ ParseResult parse_command_line(const QStringList &arguments, SimSetup *setup, QS
         QStringLiteral(
             "Runs simulated units on a virtual serial port. Prints the port name on the first line, "
             "then every request and answer.\n\nFaults (--fault NAME[=ARG][@CODES][:TIMES], prefix "
-            "ADDR/ for one unit only):\n%1")
-            .arg(Faults::help()));
+            "ADDR/ for one unit only):\n%1\n\n%2")
+            .arg(Faults::help(), control_help()));
     const QCommandLineOption help_option(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                          QStringLiteral("Show this help."));
     p.addOption(help_option);

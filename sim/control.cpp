@@ -1,0 +1,113 @@
+#include "control.h"
+
+#include <QList>
+
+namespace sim {
+
+namespace {
+
+// Splits "ADDR/REST"; without a slash every unit is meant (*address = 0).
+bool split_scope(const QString &text, int *address, QString *rest)
+{
+    const qsizetype slash = text.indexOf(QLatin1Char('/'));
+    if (slash < 0) {
+        *address = 0;
+        *rest = text;
+        return true;
+    }
+    bool ok = false;
+    *address = text.left(slash).toInt(&ok);
+    *rest = text.mid(slash + 1);
+    return ok && *address >= 1 && *address <= 255;
+}
+
+// The units a command is meant for; empty when the address has no unit.
+QList<Unit *> units_of(Bus &bus, int address)
+{
+    QList<Unit *> units;
+    if (address == 0) {
+        for (int i = 0; i < bus.size(); ++i)
+            units << &bus.unit_at(i);
+    } else if (Unit *u = bus.unit(quint8(address))) {
+        units << u;
+    }
+    return units;
+}
+
+}  // namespace
+
+bool apply_control_line(Bus &bus, const QString &line, QString *reply)
+{
+    const QString text = line.trimmed();
+    const qsizetype space = text.indexOf(QLatin1Char(' '));
+    const QString verb = space < 0 ? text : text.left(space);
+    const QString argument = space < 0 ? QString() : text.mid(space + 1).trimmed();
+
+    int address = 0;
+    QString rest;
+    if (!split_scope(argument, &address, &rest)) {
+        *reply = QStringLiteral("bad address in \"%1\"").arg(text);
+        return false;
+    }
+    if (verb == QLatin1String("clear") && !rest.isEmpty()) {
+        // "clear ADDR" has no slash.
+        bool ok = false;
+        address = rest.toInt(&ok);
+        if (!ok || address < 1 || address > 255) {
+            *reply = QStringLiteral("bad address in \"%1\"").arg(text);
+            return false;
+        }
+    }
+    const QList<Unit *> units = units_of(bus, address);
+    if (units.isEmpty()) {
+        *reply = QStringLiteral("no unit at address %1").arg(address);
+        return false;
+    }
+
+    if (verb == QLatin1String("fault")) {
+        QString error;
+        Faults check;
+        if (rest.isEmpty() || !check.add(rest, &error)) {
+            *reply = QStringLiteral("bad fault \"%1\": %2").arg(rest, error);
+            return false;
+        }
+        for (Unit *u : units)
+            u->faults().add(rest);
+        *reply = QStringLiteral("fault %1 on").arg(rest);
+        return true;
+    }
+    if (verb == QLatin1String("clear")) {
+        for (Unit *u : units) {
+            const bool check_speed = u->faults().speed_check();
+            u->faults().clear();
+            if (check_speed)
+                u->faults().add(QStringLiteral("speed-check"));
+        }
+        *reply = QStringLiteral("faults cleared");
+        return true;
+    }
+    if (verb == QLatin1String("speed-index")) {
+        bool ok = false;
+        const int index = rest.toInt(&ok);
+        if (!ok || index < 0 || index > 5) {
+            *reply = QStringLiteral("bad speed index \"%1\"").arg(rest);
+            return false;
+        }
+        for (Unit *u : units)
+            u->state().speed_index = index;
+        *reply = QStringLiteral("speed index %1").arg(index);
+        return true;
+    }
+    *reply = QStringLiteral("unknown command \"%1\"").arg(text);
+    return false;
+}
+
+QString control_help()
+{
+    return QStringLiteral("Commands on standard input, one per line:\n"
+                          "  fault [ADDR/]FAULT     switch a fault on (silent-after counts from here)\n"
+                          "  clear [ADDR]           switch every fault off but speed-check\n"
+                          "  speed-index [ADDR/]I   the unit listens and answers at speed index I");
+}
+
+}  // namespace sim
