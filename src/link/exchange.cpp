@@ -35,11 +35,27 @@ void Exchange::wait_ms(int ms)
     --m_wait_depth;
 }
 
+// Whatever arrived before a request is written cannot be its answer: a late
+// answer to an earlier request, or what a babbling line left behind.
+void Exchange::drop_unread_input()
+{
+    if (m_port->bytesAvailable() <= 0)
+        return;
+    const QByteArray stale = m_port->readAll();
+    qCDebug(lcLink) << "dropped before the request:" << stale;
+}
+
 // Appends a chunk; true when the attempt is over (answered or given up).
 bool Exchange::collect_chunk(QByteArray &buffer, const QByteArray &chunk, bool *answered) const
 {
     buffer.append(chunk);
-    if (buffer.endsWith('\r')) {
+    // An answer ends at its CR. What follows in the same chunk is not part of
+    // it: a late answer to an earlier attempt can arrive glued to this one.
+    const qsizetype end = buffer.indexOf('\r');
+    if (end >= 0) {
+        if (end + 1 < buffer.size())
+            qCDebug(lcLink) << "bytes after the answer dropped:" << buffer.mid(end + 1);
+        buffer.truncate(end + 1);
         *answered = true;
         return true;
     }
@@ -68,6 +84,7 @@ int Exchange::SendCommand(QByteArray &buffer, bool pre_wait)
         qDebug() << "SendCommand " << attempt << " " << frame;
         QElapsedTimer since_write;
         if (m_port) {
+            drop_unread_input();
             m_port->write(frame);
             m_port->flush();
         }
@@ -114,6 +131,7 @@ int Exchange::poll_exchange(QByteArray &buffer)
         return 1;
     exchange_busy = 1;
     if (m_port) {
+        drop_unread_input();
         m_port->write(buffer);
         m_port->flush();
         m_port->waitForBytesWritten(timing().tick_ms);

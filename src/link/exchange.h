@@ -54,6 +54,7 @@ public slots:
 private:
     void lock(bool enable);
     bool collect_chunk(QByteArray &buffer, const QByteArray &chunk, bool *done) const;
+    void drop_unread_input();
 
     SerialPort *m_port = nullptr;
     ControlLock m_lock;

@@ -36,6 +36,8 @@ private slots:
     void controls_locked_around_each_transaction();
     void silent_unit_real_timing_costs_little_cpu();
     void pre_wait_delays_the_first_read();
+    void late_answer_glued_to_the_retry_answer();
+    void bytes_from_before_the_request_are_dropped();
     void nested_request_is_refused_at_once();
     void limits_data();
     void limits();
@@ -89,8 +91,11 @@ void TestExchange::answers_data()
         << QList<Chunks>{{{250, "!00\r"}}} << 0 << 2 << QByteArray(1, '\0');
     QTest::newRow("corrupt answer is not retried")
         << QList<Chunks>{{{1, "!0102a5a9\r"}}} << 6 << 1 << QByteArray("!0102a5a9");
+    // The answer ends at the first CR; text before its "!" fails it.
     QTest::newRow("stale bytes before the answer")
-        << QList<Chunks>{{{1, "5\r!00\r"}}} << 1 << 1 << QByteArray("5\r!00\r");
+        << QList<Chunks>{{{1, "5\r!00\r"}}} << 1 << 1 << QByteArray("5\r");
+    QTest::newRow("text after the answer")
+        << QList<Chunks>{{{1, "!0101\r!0"}}} << 0 << 1 << QByteArray::fromHex("0101");
     QTest::newRow("silent unit") << QList<Chunks>{} << 9 << 3 << QByteArray();
     QTest::newRow("answer without CR counts as none")
         << QList<Chunks>{{{1, "!00"}}} << 9 << 3 << QByteArray();
@@ -112,6 +117,37 @@ void TestExchange::answers()
     QCOMPARE(payload, buffer);
     QCOMPARE(exchange_busy, 0);
     QVERIFY(!m_exchange->tick_timer.isActive());
+}
+
+// The first attempt's answer comes late, during the second attempt's pause,
+// and both answers are read as one chunk: the first of them is the answer.
+void TestExchange::late_answer_glued_to_the_retry_answer()
+{
+    timing().pre_wait_ms = 100;
+    m_port->answers = {{{340, "!0101\r"}}, {{1, "!0101\r"}}};
+    QByteArray payload = QByteArray::fromHex("012f0102");
+    QCOMPARE(m_exchange->SendCommand(payload, true), 0);
+    QCOMPARE(m_port->writes.size(), 2);
+    QCOMPARE(payload, QByteArray::fromHex("0101"));
+}
+
+// A late answer to an earlier request is waiting when the next request goes
+// out; it is not taken for that request's answer.
+void TestExchange::bytes_from_before_the_request_are_dropped()
+{
+    m_port->inject("!0101\r");
+    QTest::qWait(5);
+    m_port->answers = {{{1, "!00\r"}}};
+    QByteArray payload = QByteArray::fromHex("0105");
+    QCOMPARE(m_exchange->SendCommand(payload, false), 0);
+    QCOMPARE(payload, QByteArray(1, '\0'));
+
+    m_port->inject("!0101\r");
+    QTest::qWait(5);
+    m_port->answers = {{{1, "!00\r"}}};
+    QByteArray poll("$010b010d\r");
+    QCOMPARE(m_exchange->poll_exchange(poll), 0);
+    QCOMPARE(poll, QByteArray("!00\r"));
 }
 
 void TestExchange::controls_locked_around_each_transaction()
@@ -183,11 +219,12 @@ void TestExchange::limits_data()
     QTest::addColumn<int>("every_ms");
     QTest::addColumn<int>("attempt_limit_ms");
     QTest::addColumn<int>("max_attempt_ms");
+    QTest::addColumn<bool>("bound_reached");
     // 1 byte every 1 ms arrives faster than the 2 ms tick: 256 bytes end the
     // attempt after about half a second.
-    QTest::newRow("256 bytes without CR") << 1 << 60000 << 1500;
+    QTest::newRow("256 bytes without CR") << 1 << 60000 << 1500 << true;
     // Slower babble never reaches 256 bytes; the time bound ends it.
-    QTest::newRow("time after write") << 2 << 300 << 700;
+    QTest::newRow("time after write") << 2 << 300 << 700 << false;
 }
 
 void TestExchange::limits()
@@ -195,6 +232,7 @@ void TestExchange::limits()
     QFETCH(int, every_ms);
     QFETCH(int, attempt_limit_ms);
     QFETCH(int, max_attempt_ms);
+    QFETCH(bool, bound_reached);
     timing().attempt_limit_ms = attempt_limit_ms;
     m_port->responder = [&](const QByteArray &) { return babble(every_ms, 100000); };
     QElapsedTimer t;
@@ -203,7 +241,14 @@ void TestExchange::limits()
     QCOMPARE(m_exchange->SendCommand(payload, false), 9);
     QCOMPARE(m_port->writes.size(), 3);
     QVERIFY2(t.elapsed() < 3 * max_attempt_ms, qPrintable(QString::number(t.elapsed())));
-    QVERIFY2(payload.size() < 512, qPrintable(QString::number(payload.size())));
+    // However the bytes were cut into reads, the attempt ends at the first read
+    // that takes the buffer to the bound, not later.
+    const int limit = timing().attempt_byte_limit;
+    QVERIFY(!m_port->reads.isEmpty());
+    const qsizetype before_last = payload.size() - m_port->reads.last().bytes.size();
+    QVERIFY2(before_last < limit, qPrintable(QString::number(payload.size())));
+    if (bound_reached)
+        QVERIFY2(payload.size() >= limit, qPrintable(QString::number(payload.size())));
 }
 
 void TestExchange::poll_exchange_data()
