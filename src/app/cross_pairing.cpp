@@ -64,6 +64,13 @@ void MainWindow::send_cross_mask()
     if (SendCommand(buffer, true) != 0) {
         critical(QStringLiteral("Параметр 'Кросс' не установлен!..."));
         cross_mask = prev_cross_mask;
+        // The unit may have taken the mask although its answer was lost or
+        // corrupted: the previous one goes again, as a list put back does.
+        buffer.clear();
+        buffer.append(char(quint8(unit_address)));
+        buffer.append(char(kSetCrossMask));
+        buffer.append(char(cross_mask));
+        SendCommand(buffer, true);
     } else {
         prev_cross_mask = cross_mask;
     }
