@@ -1,21 +1,53 @@
 #include "link/qt_serial_port.h"
 
+#include "common/logging.h"
 #include "link/port_names.h"
+
+#include <QDebug>
+#include <utility>
 
 QtSerialPort::QtSerialPort()
 {
-    // A vanished adapter reports a resource error; the port is unusable from
-    // then on, and the exchange sees it as silence.
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port, [this](QSerialPort::SerialPortError e) {
-        if (e == QSerialPort::ResourceError && m_port.isOpen())
-            m_port.close();
+        // Nothing else makes a read fail once the device has reported itself
+        // readable; a write to a hung-up line fails with a resource error.
+        if (e == QSerialPort::ResourceError || e == QSerialPort::ReadError)
+            line_lost(e);
     });
+}
+
+QtSerialPort::~QtSerialPort()
+{
+    // Closing may report an error; its handler must find the members alive.
+    close();
+}
+
+void QtSerialPort::line_lost(QSerialPort::SerialPortError error)
+{
+    if (m_lost || !m_port.isOpen())
+        return;
+    m_lost = true;
+    m_lost_error = m_port.errorString();
+    qCWarning(lcLink) << "serial line lost:" << m_port.portName() << error << m_lost_error;
+    QMetaObject::invokeMethod(
+        &m_port, [this] { close_lost_line(); }, Qt::QueuedConnection);
+}
+
+void QtSerialPort::close_lost_line()
+{
+    // A close() or a new open() since the loss has dealt with it already.
+    if (!m_lost || !m_port.isOpen())
+        return;
+    m_left += m_port.readAll();
+    m_port.close();
 }
 
 bool QtSerialPort::open(const QString &name, const LineSettings &settings)
 {
     if (name.isEmpty())
         return false;
+    if (m_lost)
+        close();
     m_port.setPortName(port_system_path(name));
     m_port.setBaudRate(settings.baud_rate);
     m_port.setDataBits(QSerialPort::Data8);
@@ -27,23 +59,25 @@ bool QtSerialPort::open(const QString &name, const LineSettings &settings)
 
 bool QtSerialPort::isOpen() const
 {
-    return m_port.isOpen();
+    return m_port.isOpen() && !m_lost;
 }
 
 void QtSerialPort::close()
 {
     if (m_port.isOpen())
         m_port.close();
+    m_lost = false;
+    m_left.clear();
 }
 
 QString QtSerialPort::errorString() const
 {
-    return m_port.errorString();
+    return m_lost ? m_lost_error : m_port.errorString();
 }
 
 bool QtSerialPort::setBaudRate(int baud)
 {
-    return m_port.setBaudRate(baud);
+    return !m_lost && m_port.setBaudRate(baud);
 }
 
 int QtSerialPort::baudRate() const
@@ -53,35 +87,38 @@ int QtSerialPort::baudRate() const
 
 qint64 QtSerialPort::write(const QByteArray &data)
 {
-    return m_port.isOpen() ? m_port.write(data) : -1;
+    return isOpen() ? m_port.write(data) : -1;
 }
 
 bool QtSerialPort::flush()
 {
-    return m_port.isOpen() && m_port.flush();
+    return isOpen() && m_port.flush();
 }
 
 qint64 QtSerialPort::bytesToWrite() const
 {
-    return m_port.isOpen() ? m_port.bytesToWrite() : 0;
+    return isOpen() ? m_port.bytesToWrite() : 0;
 }
 
 qint64 QtSerialPort::bytesAvailable()
 {
-    return m_port.isOpen() ? m_port.bytesAvailable() : 0;
+    return m_left.size() + (m_port.isOpen() ? m_port.bytesAvailable() : 0);
 }
 
 QByteArray QtSerialPort::readAll()
 {
-    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+    QByteArray data = std::exchange(m_left, QByteArray());
+    if (m_port.isOpen())
+        data += m_port.readAll();
+    return data;
 }
 
 bool QtSerialPort::waitForBytesWritten(int msecs)
 {
-    return m_port.isOpen() && m_port.waitForBytesWritten(msecs);
+    return isOpen() && m_port.waitForBytesWritten(msecs);
 }
 
 bool QtSerialPort::waitForReadyRead(int msecs)
 {
-    return m_port.isOpen() && m_port.waitForReadyRead(msecs);
+    return isOpen() && m_port.waitForReadyRead(msecs);
 }

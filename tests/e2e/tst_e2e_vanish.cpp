@@ -1,0 +1,341 @@
+// The adapter is pulled out while the program is connected: mirval-sim dies
+// under the main window with the real serial port and the real port list
+// (SIGKILL: its pty master closes and its link dangles; SIGTERM: it removes
+// its link). The program must not spin, the operation in progress must end as
+// a failed exchange, the port must leave the list, and a unit that comes back
+// must be reachable again without a restart.
+#include "common/timing.h"
+#include "link/link_settings.h"
+#include "link/virtual_ports.h"
+#include "mainwindow.h"
+#include "scripted_dialogs.h"
+#include "ui_mainwindow.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QtTest>
+
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+enum class Operation { IdlePoll, Setter, SetterAnsweredBeforePull };
+enum class Vanish { Killed, Terminated };
+
+const QString kNoAnswer = QStringLiteral("Нет ответа от блока!");
+const QString kThresholdNotSet = QStringLiteral("Параметр 'Порог' не установлен!");
+const QString kNoPorts = QStringLiteral("COM-порт не обнаружен !\n Конец работы ...");
+
+// The unit answers a threshold change this late: after the moment the test
+// pulls the adapter, well within the setter's wait.
+constexpr int kSetAnswerDelayMs = 600;
+constexpr int kPullAfterWriteMs = 300;
+constexpr double kCpuShareLimit = 0.10;
+
+qint64 process_cpu_ns()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// Process CPU time as a share of the wall time since construction.
+class CpuMeter {
+public:
+    CpuMeter() : m_cpu0(process_cpu_ns()) { m_wall.start(); }
+    qint64 wall_ms() const { return m_wall.elapsed(); }
+    double share() const
+    {
+        return double(process_cpu_ns() - m_cpu0) / double(qMax<qint64>(m_wall.nsecsElapsed(), 1));
+    }
+
+private:
+    qint64 m_cpu0;
+    QElapsedTimer m_wall;
+};
+
+// Ends the process when a blocking call of the window does not return: a hang
+// fails the run instead of waiting for the CTest time-out.
+class Watchdog {
+public:
+    Watchdog(int ms, const char *what)
+    {
+        m_timer.setSingleShot(true);
+        QObject::connect(&m_timer, &QTimer::timeout, [what] { qFatal("hung: %s", what); });
+        m_timer.start(ms);
+    }
+
+private:
+    QTimer m_timer;
+};
+
+// Keeps a pty's number from being handed out again while open. Once the
+// simulator and the program have closed it, any process on the machine may
+// get the same number, and a dangling link to it looks alive again.
+class PtyNumberHold {
+public:
+    explicit PtyNumberHold(const QString &slave_path)
+        : m_fd(::open(QFile::encodeName(slave_path).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK))
+    {
+    }
+    ~PtyNumberHold() { release(); }
+    bool held() const { return m_fd >= 0; }
+    void release()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+};
+
+QStringList combo_items(const QComboBox *box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Operation)
+Q_DECLARE_METATYPE(Vanish)
+
+class TestE2eVanish : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void adapter_pulled_out_data();
+    void adapter_pulled_out();
+
+private:
+    QString start_sim(const QStringList &extra = {});
+
+    QProcess m_sim;
+};
+
+void TestE2eVanish::initTestCase()
+{
+    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
+    QVERIFY(!runtime.isEmpty());
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void TestE2eVanish::init()
+{
+    // Links a killed simulator left behind in this test's own runtime
+    // directory; once their pty number is reused they look alive again.
+    QDir ports(virtual_ports::directory());
+    for (const QFileInfo &info : ports.entryInfoList(QDir::System | QDir::AllEntries | QDir::NoDotAndDotDot))
+        if (info.isSymLink())
+            QFile::remove(info.filePath());
+}
+
+void TestE2eVanish::cleanup()
+{
+    if (m_sim.state() != QProcess::NotRunning) {
+        m_sim.terminate();
+        if (!m_sim.waitForFinished(3000))
+            m_sim.kill();
+        m_sim.waitForFinished(3000);
+    }
+}
+
+// Starts mirval-sim at address 3; its port name, or an empty string.
+QString TestE2eVanish::start_sim(const QStringList &extra)
+{
+    m_sim.start(QStringLiteral(MIRVAL_SIM_PATH),
+                QStringList{"--address", "3", "--modes", "1,2,0,1", "--version", "2.5"} + extra);
+    if (!m_sim.waitForStarted(3000))
+        return QString();
+    QElapsedTimer t;
+    t.start();
+    while (!m_sim.canReadLine() && t.elapsed() < 5000)
+        m_sim.waitForReadyRead(100);
+    return QString::fromUtf8(m_sim.readLine()).trimmed();
+}
+
+void TestE2eVanish::adapter_pulled_out_data()
+{
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<Vanish>("how");
+    QTest::newRow("idle poll, killed") << Operation::IdlePoll << Vanish::Killed;
+    QTest::newRow("idle poll, terminated") << Operation::IdlePoll << Vanish::Terminated;
+    QTest::newRow("setter, killed") << Operation::Setter << Vanish::Killed;
+    QTest::newRow("setter, terminated") << Operation::Setter << Vanish::Terminated;
+    QTest::newRow("setter answered before the pull, killed")
+        << Operation::SetterAnsweredBeforePull << Vanish::Killed;
+}
+
+void TestE2eVanish::adapter_pulled_out()
+{
+    QFETCH(Operation, operation);
+    QFETCH(Vanish, how);
+
+    link_settings = LinkSettings();
+    link_settings.repeat_index = 0;  // 2 attempts
+    link_settings.wait_index = 0;    // of 25 idle ticks
+
+    QStringList faults;
+    if (operation == Operation::Setter)
+        faults << "--fault" << QStringLiteral("delay=%1@0x2f").arg(kSetAnswerDelayMs);
+    const QString name = start_sim(faults);
+    QVERIFY2(name.startsWith("ttySIM"), qPrintable(name));
+    const QString link = virtual_ports::directory() + QLatin1Char('/') + name;
+    PtyNumberHold hold(QFileInfo(link).symLinkTarget());
+    QVERIFY(hold.held());
+
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    MainWindowServices services;
+    services.dialogs = dialogs;  // the real port and the real port list
+    // The program's own look interval: the CPU bound applies to the program
+    // as it runs, and one look at the system's ports takes milliseconds.
+    services.watch_interval_ms = 500;
+    MainWindow w(services);
+    Ui::MainWindow &ui = *w.ui;
+
+    QTRY_VERIFY_WITH_TIMEOUT(ui.comPortComboBox->findText(name) >= 0, 2000);
+    ui.comPortComboBox->setCurrentText(name);
+    ui.addres->setValue(3);
+    {
+        Watchdog dog(10000, "connecting");
+        ui.searchButton->released();
+    }
+    QCOMPARE(ui.searchButton->text(), QString("Стоп"));
+    QCOMPARE(dialogs->texts(), QStringList());
+    QVERIFY(w.poll_timer->isActive());
+
+    QElapsedTimer since_pull;
+    qint64 removed_after_ms = -1;
+    QStringList list_on_removal;
+    bool link_left_on_removal = false;
+    connect(w.enumerator, &PortWatcher::deviceRemoved, &w, [&](const PortInfo &info) {
+        if (info.portName == name && removed_after_ms < 0) {
+            removed_after_ms = since_pull.elapsed();
+            list_on_removal = combo_items(ui.comPortComboBox);
+            link_left_on_removal = QFileInfo(link).isSymLink();
+        }
+    });
+    std::unique_ptr<CpuMeter> cpu;
+    const auto pull_out = [&] {
+        since_pull.start();
+        cpu = std::make_unique<CpuMeter>();
+        if (how == Vanish::Killed)
+            m_sim.kill();
+        else
+            m_sim.terminate();
+    };
+
+    QStringList expected_messages;
+    if (operation == Operation::IdlePoll) {
+        pull_out();
+        QTest::qWait(2000);
+        qInfo("idle poll: %.1f %% of a core over %lld ms after the pull", 100 * cpu->share(), cpu->wall_ms());
+        QVERIFY2(cpu->share() < kCpuShareLimit, qPrintable(QString::number(cpu->share())));
+        // Still connected, on a port that fails at once.
+        QVERIFY(w.port);
+        QVERIFY(!w.port->isOpen());
+        QCOMPARE(w.port->write("$"), qint64(-1));
+
+        // Twenty unanswered polls end the connection, with one message.
+        QCOMPARE(ui.searchButton->text(), QString("Стоп"));
+        QTRY_COMPARE_WITH_TIMEOUT(ui.searchButton->text(), QString("Старт"), 10000);
+        QTest::qWait(3 * timing().poll_period_ms);
+        expected_messages << kNoAnswer;
+    } else if (operation == Operation::Setter) {
+        // The unit is slow to confirm a threshold, but it does confirm it.
+        const int confirmed = ui.porog->currentIndex() == 9 ? 10 : 9;
+        {
+            Watchdog dog(10000, "the first threshold change");
+            ui.porog->setCurrentIndex(confirmed);
+        }
+        QCOMPARE(w.cur_porog, confirmed);
+        QCOMPARE(dialogs->texts(), QStringList());
+
+        // The next change loses its answer: the adapter goes during the wait.
+        QTimer::singleShot(kPullAfterWriteMs, &w, pull_out);
+        {
+            Watchdog dog(15000, "the threshold change during the pull");
+            ui.porog->setCurrentIndex(confirmed == 9 ? 8 : 9);
+        }
+        QVERIFY(cpu);
+        qInfo("setter: %.1f %% of a core over %lld ms after the pull", 100 * cpu->share(), cpu->wall_ms());
+        QVERIFY2(cpu->share() < kCpuShareLimit, qPrintable(QString::number(cpu->share())));
+        QVERIFY(cpu->wall_ms() >= 1000);  // the setter really waited for its answer
+
+        // Told and rolled back; putting the list back sends the old value,
+        // which gets no answer either.
+        QCOMPARE(ui.porog->currentIndex(), confirmed);
+        QCOMPARE(w.cur_porog, confirmed);
+        expected_messages << kThresholdNotSet << kThresholdNotSet;
+    } else {
+        // The unit confirmed at once; the adapter goes before the setter
+        // reads the answer at the end of its wait. The answer counts.
+        const int wanted = ui.porog->currentIndex() == 9 ? 10 : 9;
+        QTimer::singleShot(kPullAfterWriteMs, &w, pull_out);
+        {
+            Watchdog dog(15000, "the threshold change answered before the pull");
+            ui.porog->setCurrentIndex(wanted);
+        }
+        QCOMPARE(ui.porog->currentIndex(), wanted);
+        QCOMPARE(w.cur_porog, wanted);
+        QCOMPARE(dialogs->texts(), QStringList());
+        QVERIFY(cpu);
+        QTest::qWait(1500);  // still connected, the poll failing
+        qInfo("setter answered: %.1f %% of a core over %lld ms after the pull", 100 * cpu->share(),
+              cpu->wall_ms());
+        QVERIFY2(cpu->share() < kCpuShareLimit, qPrintable(QString::number(cpu->share())));
+    }
+    if (operation != Operation::IdlePoll) {
+        QCOMPARE(ui.searchButton->text(), QString("Стоп"));
+        ui.searchButton->released();
+        QCOMPARE(ui.searchButton->text(), QString("Старт"));
+    }
+    QVERIFY(w.port == nullptr);
+    QVERIFY(!w.poll_timer->isActive());
+
+    // The list lost the port at the watcher's next look; a killed simulator
+    // left its link dangling. With no other port left the program says so
+    // and asks to end.
+    QVERIFY2(removed_after_ms >= 0 && removed_after_ms < 1500, qPrintable(QString::number(removed_after_ms)));
+    QVERIFY(!list_on_removal.contains(name));
+    QCOMPARE(link_left_on_removal, how == Vanish::Killed);
+    if (list_on_removal.isEmpty()) {
+        expected_messages.prepend(kNoPorts);
+        QCOMPARE(dialogs->terminations, QList<int>{0});
+    } else {
+        QCOMPARE(dialogs->terminations, QList<int>());
+    }
+    QCOMPARE(dialogs->texts(), expected_messages);
+    QTRY_COMPARE_WITH_TIMEOUT(m_sim.state(), QProcess::NotRunning, 3000);
+    hold.release();
+
+    // The unit comes back; the same window finds it and connects again.
+    const QString again = start_sim();
+    QVERIFY2(again.startsWith("ttySIM"), qPrintable(again));
+    QTRY_VERIFY_WITH_TIMEOUT(ui.comPortComboBox->findText(again) >= 0, 2000);
+    ui.comPortComboBox->setCurrentText(again);
+    {
+        Watchdog dog(10000, "connecting again");
+        ui.searchButton->released();
+    }
+    QCOMPARE(ui.searchButton->text(), QString("Стоп"));
+    QCOMPARE(ui.state->text(), QString("Норма"));
+    QVERIFY(w.poll_timer->isActive());
+    QTest::qWait(2 * timing().poll_period_ms);
+    QCOMPARE(ui.searchButton->text(), QString("Стоп"));
+    ui.searchButton->released();
+    QCOMPARE(ui.searchButton->text(), QString("Старт"));
+    QCOMPARE(dialogs->texts(), expected_messages);
+}
+
+QTEST_MAIN(TestE2eVanish)
+#include "tst_e2e_vanish.moc"
