@@ -1,0 +1,100 @@
+#pragma once
+
+// mirval-sim as a child process: its port name, control commands on its
+// standard input, what it printed, and killing it as a pulled adapter.
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStringList>
+
+#include <csignal>
+#include <sys/prctl.h>
+
+class SimProcess {
+public:
+    ~SimProcess() { stop(); }
+
+    // Starts mirval-sim with arguments; false when it did not publish a port.
+    bool start(const QStringList &arguments)
+    {
+        m_lines.clear();
+        m_partial.clear();
+        // A test that is aborted by its watchdog takes the simulator with it.
+        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        m_process.start(QStringLiteral(MIRVAL_SIM_PATH), arguments);
+        if (!m_process.waitForStarted(5000))
+            return false;
+        QElapsedTimer clock;
+        clock.start();
+        while (m_lines.isEmpty() && clock.elapsed() < 5000) {
+            m_process.waitForReadyRead(100);
+            read_lines();
+        }
+        m_port = m_lines.isEmpty() ? QString() : m_lines.first();
+        return m_port.startsWith(QStringLiteral("ttySIM"));
+    }
+
+    // Sends a control line and waits, without running the event loop, for
+    // the simulator's acknowledgement; false when it refused or did not answer.
+    bool control(const QString &line)
+    {
+        const int from = int(m_lines.size());
+        m_process.write(line.toUtf8() + '\n');
+        m_process.waitForBytesWritten(1000);
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 3000) {
+            read_lines();
+            for (int i = from; i < m_lines.size(); ++i) {
+                if (m_lines[i].contains(QStringLiteral("control refused")))
+                    return false;
+                if (m_lines[i].contains(QStringLiteral("control: ")))
+                    return true;
+            }
+            m_process.waitForReadyRead(50);
+        }
+        return false;
+    }
+
+    // The adapter is pulled out: no clean-up, the link is left dangling.
+    void kill()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.kill();
+        m_process.waitForFinished(3000);
+    }
+
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000))
+            kill();
+    }
+
+    // Every line printed so far (the port name first).
+    const QStringList &lines()
+    {
+        read_lines();
+        return m_lines;
+    }
+
+    QString port() const { return m_port; }
+    QProcess &process() { return m_process; }
+
+private:
+    void read_lines()
+    {
+        m_partial += m_process.readAllStandardOutput();
+        for (qsizetype end; (end = m_partial.indexOf('\n')) >= 0;) {
+            m_lines << QString::fromUtf8(m_partial.left(end)).trimmed();
+            m_partial.remove(0, end + 1);
+        }
+    }
+
+    QProcess m_process;
+    QStringList m_lines;
+    QByteArray m_partial;
+    QString m_port;
+};
