@@ -61,14 +61,15 @@ void TestCrossPairing::pairing_data()
     QTest::addColumn<int>("address");
     QTest::addColumn<QString>("modes");
     QTest::addColumn<int>("initial");
-    QTest::addColumn<int>("shown");           // channel shown
-    QTest::addColumn<QList<int>>("changes");  // +k: list k on, -k: off, 0: shown channel off
-    QTest::addColumn<QString>("fault");  // the unit's fault for 0x36, if any
+    QTest::addColumn<int>("shown");             // channel shown
+    QTest::addColumn<QList<int>>("changes");    // +k: list k on, -k: off, 0: shown channel off
+    QTest::addColumn<QString>("fault");         // the unit's fault for 0x36, if any
     QTest::addColumn<QStringList>("requests");  // an unconfirmed one is tried MREP() times, then the old mask
     QTest::addColumn<QString>("lists");
     QTest::addColumn<int>("mask");
     const auto row = [](const char *name, int address, const char *modes, int initial, int shown,
-                        QList<int> changes, const char *fault, const char *requests, const char *lists, int mask) {
+                        QList<int> changes, const char *fault, const char *requests, const char *lists,
+                        int mask) {
         QTest::newRow(name) << address << QString(modes) << initial << shown << changes << QString(fault)
                             << QString(requests).split(' ', Qt::SkipEmptyParts) << QString(lists) << mask;
     };
@@ -128,7 +129,8 @@ void TestCrossPairing::pairing()
         // Corrupt answers are not retried; silence is.
         const int tries = fault.startsWith("refuse") ? MREP() : 1;
         attempts += QStringList(tries, r);
-        attempts += QStringList(tries, r.left(4) + QStringLiteral("%1").arg(initial, 2, 16, QLatin1Char('0')));
+        attempts +=
+            QStringList(tries, r.left(4) + QStringLiteral("%1").arg(initial, 2, 16, QLatin1Char('0')));
     }
     QCOMPARE(request_hex(s), attempts);
     QCOMPARE(list_states(s), lists);
