@@ -3,6 +3,7 @@
 set -euo pipefail
 packages=(
   g++ cmake ninja-build clang-format
+  clang libclang-rt-14-dev llvm
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
 )
