@@ -56,6 +56,7 @@ int main(int argc, char *argv[])
     }
 
     sim::PtyHost host(&bus);
+    host.set_pace_input(setup.pace_input);
     if (!host.start(&message)) {
         err << "mirval-sim: cannot publish a virtual port: " << message << Qt::endl;
         return 4;

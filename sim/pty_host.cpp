@@ -127,6 +127,7 @@ void PtyHost::stop()
         ::close(m_master);
     m_slave = m_master = -1;
     m_tx.clear();
+    m_rx.clear();
     m_blocked.clear();
 }
 
@@ -160,7 +161,10 @@ void PtyHost::on_readable()
     for (;;) {
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
         if (n > 0) {
-            m_bus->feed(QByteArray(buffer, int(n)), now(), line_baud());
+            if (m_pace_input)
+                m_rx.push(now(), QByteArray(buffer, int(n)), line_baud());
+            else
+                m_bus->feed(QByteArray(buffer, int(n)), now(), line_baud());
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -178,6 +182,9 @@ void PtyHost::on_timer()
 {
     const Usec t = now();
     const int baud = line_baud();
+    const QByteArray heard = m_rx.take(t);
+    if (!heard.isEmpty())
+        m_bus->feed(heard, t, baud);
     for (const Chunk &c : m_bus->take_due(t))
         m_tx.push(c.due, c.bytes, baud);
     m_blocked += m_tx.take(t);
@@ -204,7 +211,7 @@ void PtyHost::reschedule()
     if (m_master < 0)
         return;
     const Usec t = now();
-    Usec next = std::min(m_tx.next_time(), m_bus->next_due());
+    Usec next = std::min({m_tx.next_time(), m_rx.next_time(), m_bus->next_due()});
     if (!m_blocked.isEmpty())
         next = std::min(next, t + msec(10));
     if (next == kNever) {

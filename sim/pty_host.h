@@ -42,6 +42,10 @@ public:
     // Forgets every byte not yet on the line, also those the program has not
     // read yet: the line goes quiet at once.
     void drop_output();
+    // Off: a request is heard the moment the program writes it. On: each byte
+    // only after its time on the line at the line's speed, as through a real
+    // adapter, so that what the program waits for includes the wire time.
+    void set_pace_input(bool on) { m_pace_input = on; }
 
 private:
     void on_readable();
@@ -57,6 +61,8 @@ private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     LinePacer m_tx;
+    LinePacer m_rx;  // requests on their way in, with pace_input
+    bool m_pace_input = false;
     QByteArray m_blocked;  // paced bytes the pty did not take yet
 };
 

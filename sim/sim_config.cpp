@@ -116,6 +116,8 @@ ParseResult parse_command_line(const QStringList &arguments, SimSetup *setup, QS
     p.addOption({QStringLiteral("clock"),
                  QStringLiteral("Unit time at start, seconds since 1970 (default: now)."),
                  QStringLiteral("SECONDS")});
+    p.addOption({QStringLiteral("pace-input"),
+                 QStringLiteral("The unit hears each byte of a request only after its time on the line.")});
     p.addOption({QStringLiteral("quit-after-ms"), QStringLiteral("Exit after this many milliseconds."),
                  QStringLiteral("MS")});
 
@@ -156,6 +158,7 @@ ParseResult parse_command_line(const QStringList &arguments, SimSetup *setup, QS
         }
     }
     setup->check_speed = !p.isSet(QStringLiteral("any-speed"));
+    setup->pace_input = p.isSet(QStringLiteral("pace-input"));
 
     const QStringList modes = p.values(QStringLiteral("modes"));
     for (int i = 0; i < addresses.size(); ++i) {

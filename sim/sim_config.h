@@ -27,6 +27,7 @@ struct SimSetup {
     QList<UnitSetup> units;
     bool check_speed = true;  // the line speed must match the unit's (speed-check)
     int quit_after_ms = -1;
+    bool pace_input = false;  // requests reach the unit at line speed, as on a wire
     qint64 clock_start = -1;  // unit time at start; -1: the host's clock
 };
 

@@ -30,6 +30,7 @@ void TestSimConfig::defaults_make_one_unit_at_address_1()
     QCOMPARE(int(u.version_minor), 5);
     QCOMPARE(u.speed_index, 4);
     QVERIFY(s.check_speed);
+    QVERIFY(!s.pace_input);
     QVERIFY(u.faults.isEmpty());
 }
 
@@ -40,7 +41,7 @@ void TestSimConfig::several_units_with_their_own_modes_and_faults()
     const QStringList args{"mirval-sim", "--address",     "3,4",       "--address",    "9",
                            "--modes",    "1,2,0,1",       "--modes",   "0,0,2,2",      "--fault",
                            "4/silence",  "--fault",       "delay=100", "--no-version", "--speed-index",
-                           "2",          "--log-records", "5",         "--any-speed"};
+                           "2",          "--log-records", "5",         "--any-speed",  "--pace-input"};
     QCOMPARE(sim::parse_command_line(args, &s, &message), sim::ParseResult::Ok);
     QCOMPARE(s.units.size(), 3);
     QCOMPARE(int(s.units[0].address), 3);
@@ -56,6 +57,7 @@ void TestSimConfig::several_units_with_their_own_modes_and_faults()
         QCOMPARE(u.log_records, 5);
     }
     QVERIFY(!s.check_speed);
+    QVERIFY(s.pace_input);
 }
 
 void TestSimConfig::bad_command_lines_are_refused_data()

@@ -36,6 +36,7 @@ private slots:
     void answers_over_a_plain_fd();
     void mismatched_speed_gets_no_answer_until_it_matches();
     void port_can_be_closed_and_opened_again();
+    void answer_is_paced_at_the_line_speed_data();
     void answer_is_paced_at_the_line_speed();
     void stop_removes_the_link();
 
@@ -124,11 +125,28 @@ void TestSimPty::port_can_be_closed_and_opened_again()
     }
 }
 
+void TestSimPty::answer_is_paced_at_the_line_speed_data()
+{
+    QTest::addColumn<bool>("pace_input");
+    QTest::addColumn<double>("earliest_ms");
+    // A unit at 4800 baud: its 24-byte answer takes 50 ms on the line, the
+    // 10-byte request another 20.8 ms when the unit hears it at line speed.
+    QTest::newRow("request heard at once") << false << 50.0;
+    QTest::newRow("request paced too") << true << 70.8;
+}
+
 void TestSimPty::answer_is_paced_at_the_line_speed()
 {
-    // A unit at 4800 baud: its 24-byte answer takes 50 ms on the line.
+    QFETCH(bool, pace_input);
+    QFETCH(double, earliest_ms);
+    QCOMPARE(kPoll.size(), 10);
     QMetaObject::invokeMethod(
-        m_host, [this] { m_bus->unit_at(0).state().speed_index = 0; }, Qt::BlockingQueuedConnection);
+        m_host,
+        [this, pace_input] {
+            m_bus->unit_at(0).state().speed_index = 0;
+            m_host->set_pace_input(pace_input);
+        },
+        Qt::BlockingQueuedConnection);
     m_fd = open_line(m_link, B4800);
     QVERIFY(m_fd >= 0);
     QElapsedTimer clock;
@@ -136,7 +154,7 @@ void TestSimPty::answer_is_paced_at_the_line_speed()
     QCOMPARE(::write(m_fd, kPoll.constData(), size_t(kPoll.size())), ssize_t(kPoll.size()));
     double last = 0;
     QCOMPARE(read_until_cr(m_fd, 1000, clock, &last), kPollAnswer);
-    QVERIFY2(last >= 50 && last < 150, qPrintable(QString::number(last)));
+    QVERIFY2(last >= earliest_ms && last < earliest_ms + 100, qPrintable(QString::number(last)));
 }
 
 void TestSimPty::stop_removes_the_link()
