@@ -1,8 +1,7 @@
 #include "link/port_names.h"
 
+#include "link/system_ports.h"
 #include "link/virtual_ports.h"
-
-#include <QSerialPortInfo>
 
 PortNaming native_port_naming()
 {
@@ -21,10 +20,7 @@ bool admits_port_name(const QString &name, PortNaming naming)
 
 QStringList present_port_names()
 {
-    QStringList names;
-    const auto ports = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : ports)
-        names << info.portName();
+    QStringList names = system_port_names();
     for (const QString &name : virtual_ports::live_ports())
         if (!names.contains(name))
             names << name;

@@ -1,6 +1,7 @@
 #include "link/link_settings.h"
 #include "link/port_names.h"
 #include "link/port_watcher.h"
+#include "link/system_ports.h"
 #include "link/virtual_ports.h"
 
 #include <QSignalSpy>
@@ -13,6 +14,9 @@ private slots:
     void admits_names();
     void speed_tables();
     void watcher_reports_arrivals_and_removals();
+    void system_ports_enumerated_after_a_change_data();
+    void system_ports_enumerated_after_a_change();
+    void device_fingerprint_is_stable();
     void virtual_port_appears_and_vanishes();
 };
 
@@ -119,6 +123,44 @@ void TestPortList::virtual_port_appears_and_vanishes()
     QTemporaryFile again;
     QVERIFY(again.open());
     QCOMPARE(virtual_ports::publish(again.fileName(), &error), QString("ttySIM0"));
+}
+
+void TestPortList::system_ports_enumerated_after_a_change_data()
+{
+    // Fingerprint seen at each look; which enumeration each look returns.
+    QTest::addColumn<QStringList>("fingerprints");
+    QTest::addColumn<QList<int>>("enumeration");
+    QTest::newRow("unchanged") << QStringList{"a", "a", "a", "a"} << QList<int>{1, 1, 1, 1};
+    QTest::newRow("one change, then a settling look")
+        << QStringList{"a", "a", "b", "b", "b"} << QList<int>{1, 1, 2, 3, 3};
+    QTest::newRow("changes in a row") << QStringList{"a", "b", "c", "c", "c"} << QList<int>{1, 2, 3, 4, 4};
+    QTest::newRow("back to the first") << QStringList{"a", "b", "a", "a"} << QList<int>{1, 2, 3, 4};
+    QTest::newRow("no fingerprint: every look") << QStringList{"", "", ""} << QList<int>{1, 2, 3};
+}
+
+void TestPortList::system_ports_enumerated_after_a_change()
+{
+    QFETCH(QStringList, fingerprints);
+    QFETCH(QList<int>, enumeration);
+    int calls = 0;
+    int look = 0;
+    SystemPorts ports([&] { return QStringList{QStringLiteral("ttyS%1").arg(++calls)}; },
+                      [&] { return fingerprints[look].toLatin1(); });
+    for (look = 0; look < fingerprints.size(); ++look)
+        QCOMPARE(ports.names(), QStringList{QStringLiteral("ttyS%1").arg(enumeration[look])});
+    QCOMPARE(calls, enumeration.last());
+}
+
+void TestPortList::device_fingerprint_is_stable()
+{
+#ifdef Q_OS_LINUX
+    const QByteArray first = device_fingerprint();
+    QVERIFY(first.startsWith("/dev"));
+    QVERIFY(first.contains("/sys/class/tty"));
+    QCOMPARE(device_fingerprint(), first);
+#else
+    QVERIFY(device_fingerprint().isEmpty());
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestPortList)
