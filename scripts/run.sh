@@ -9,10 +9,7 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
 build_dir=${BUILD_DIR:-build}
-if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
-  export XDG_RUNTIME_DIR=/tmp/runtime-$(id -un)
-fi
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 0700 "$XDG_RUNTIME_DIR"
+. scripts/runtime_dir.sh
 
 sim_out=$(mktemp)
 "$build_dir/sim/mirval-sim" "$@" >"$sim_out" &

@@ -1,0 +1,13 @@
+#pragma once
+
+// CPU cost of the main window connected to the simulated unit: the status
+// poll running, and an amplitude measurement's collection.
+#include "figure.h"
+
+namespace bench {
+
+class SimChild;
+
+QList<Figure> window_figures(SimChild &sim, int poll_seconds);
+
+}  // namespace bench
