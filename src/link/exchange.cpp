@@ -43,18 +43,55 @@ void Exchange::drop_unread_input()
         return;
     const QByteArray stale = m_port->readAll();
     qCDebug(lcLink) << "dropped before the request:" << stale;
+    note_dropped(stale);
+}
+
+// A dropped piece that ends after a frame's start but before its CR leaves
+// the rest of that frame to come: a late answer cut at a read.
+void Exchange::note_dropped(const QByteArray &dropped)
+{
+    if (dropped.isEmpty())
+        return;
+    const qsizetype start = dropped.lastIndexOf('!');
+    const qsizetype end = dropped.lastIndexOf('\r');
+    if (start > end)
+        m_stale_frame_open = true;
+    else if (end >= 0)
+        m_stale_frame_open = false;
 }
 
 // Appends a chunk; true when the attempt is over (answered or given up).
-bool Exchange::collect_chunk(QByteArray &buffer, const QByteArray &chunk, bool *answered) const
+bool Exchange::collect_chunk(QByteArray &buffer, const QByteArray &chunk, bool *answered)
 {
-    buffer.append(chunk);
+    QByteArray data = chunk;
+    if (m_stale_frame_open && buffer.isEmpty()) {
+        // The rest of a stale frame: up to its CR, or to the start of a new
+        // frame if that rest never comes. An answer starts with '!'.
+        const qsizetype end = data.indexOf('\r');
+        const qsizetype start = data.indexOf('!');
+        if (start >= 0 && (end < 0 || start < end)) {
+            if (start > 0)
+                qCDebug(lcLink) << "rest of a stale frame dropped:" << data.left(start);
+            data.remove(0, start);
+            m_stale_frame_open = false;
+        } else if (end >= 0) {
+            qCDebug(lcLink) << "rest of a stale frame dropped:" << data.left(end + 1);
+            data.remove(0, end + 1);
+            m_stale_frame_open = false;
+        } else {
+            qCDebug(lcLink) << "rest of a stale frame dropped:" << data;
+            data.clear();
+        }
+    }
+    buffer.append(data);
     // An answer ends at its CR. What follows in the same chunk is not part of
     // it: a late answer to an earlier attempt can arrive glued to this one.
     const qsizetype end = buffer.indexOf('\r');
     if (end >= 0) {
-        if (end + 1 < buffer.size())
+        if (end + 1 < buffer.size()) {
             qCDebug(lcLink) << "bytes after the answer dropped:" << buffer.mid(end + 1);
+            note_dropped(buffer.mid(end + 1));
+        }
         buffer.truncate(end + 1);
         *answered = true;
         return true;

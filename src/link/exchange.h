@@ -53,10 +53,14 @@ public slots:
 
 private:
     void lock(bool enable);
-    bool collect_chunk(QByteArray &buffer, const QByteArray &chunk, bool *done) const;
+    bool collect_chunk(QByteArray &buffer, const QByteArray &chunk, bool *done);
     void drop_unread_input();
+    void note_dropped(const QByteArray &dropped);
 
     SerialPort *m_port = nullptr;
     ControlLock m_lock;
     int m_wait_depth = 0;
+    // Bytes dropped as stale ended inside a frame: the rest of that frame is
+    // still on its way and is no part of the next answer.
+    bool m_stale_frame_open = false;
 };

@@ -38,6 +38,8 @@ private slots:
     void pre_wait_delays_the_first_read();
     void late_answer_glued_to_the_retry_answer();
     void bytes_from_before_the_request_are_dropped();
+    void rest_of_a_cut_late_answer_is_dropped_data();
+    void rest_of_a_cut_late_answer_is_dropped();
     void nested_request_is_refused_at_once();
     void limits_data();
     void limits();
@@ -148,6 +150,39 @@ void TestExchange::bytes_from_before_the_request_are_dropped()
     QByteArray poll("$010b010d\r");
     QCOMPARE(m_exchange->poll_exchange(poll), 0);
     QCOMPARE(poll, QByteArray("!00\r"));
+}
+
+void TestExchange::rest_of_a_cut_late_answer_is_dropped_data()
+{
+    // The first exchange's answer comes with the start of a late answer
+    // glued to it ("!"); its rest arrives after the next request is written.
+    QTest::addColumn<Chunks>("next");
+    QTest::addColumn<bool>("poll");
+    QTest::newRow("rest glued to the answer") << Chunks{{1, "01494a\r!0101\r"}} << false;
+    QTest::newRow("rest in pieces, then the answer")
+        << Chunks{{1, "0149"}, {4, "4a\r"}, {8, "!0101\r"}} << false;
+    QTest::newRow("rest never comes") << Chunks{{1, "!0101\r"}} << false;
+    QTest::newRow("status poll after it") << Chunks{{1, "01494a\r!0101\r"}} << true;
+}
+
+void TestExchange::rest_of_a_cut_late_answer_is_dropped()
+{
+    QFETCH(Chunks, next);
+    QFETCH(bool, poll);
+    m_port->answers = {{{1, "!00\r!"}}, next};
+    QByteArray first = QByteArray::fromHex("0105");
+    QCOMPARE(m_exchange->SendCommand(first, false), 0);
+    QCOMPARE(first, QByteArray(1, '\0'));
+    if (poll) {
+        QByteArray frame("$010b010d\r");
+        QCOMPARE(m_exchange->poll_exchange(frame), 0);
+        QCOMPARE(frame, QByteArray("!0101\r"));
+        return;
+    }
+    QByteArray second = QByteArray::fromHex("0105");
+    QCOMPARE(m_exchange->SendCommand(second, false), 0);
+    QCOMPARE(second, QByteArray::fromHex("0101"));
+    QCOMPARE(m_port->writes.size(), 2);  // answered in the first attempt
 }
 
 void TestExchange::controls_locked_around_each_transaction()
