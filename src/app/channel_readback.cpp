@@ -1,10 +1,11 @@
 // Reading the current channel's settings back into the form, changing the
 // channel shown and the channel's mode.
+#include "channels/channel_reading.h"
 #include "channels/cross_mask.h"
 #include "channels/readback_plan.h"
-#include "channels/unit_answers.h"
 #include "common/timing.h"
 #include "link/frames.h"
+#include "link/unit_link.h"
 #include "mainwindow.h"
 #include "parameter_bindings.h"
 #include "ui_mainwindow.h"
@@ -25,44 +26,25 @@ int MainWindow::read_channel_settings(int channel)
     // cannot finish while we wait here: such a call is refused.
     if (exchange_busy)
         return NoAnswer;
-    wait_ms(timing().settle_ms);
 
-    current_channel = static_cast<signed char>(channel);
-    setters_armed = 0;
-    last_state = 0;
-
-    const auto fail = [this](int result) {
-        setters_armed = 1;
-        set_controls_enabled(false);
-        poll_timer->stop();
-        return result;
+    const auto on_stage = [this, channel](reading::Stage stage, const reading::ChannelReading &so_far) {
+        switch (stage) {
+        case reading::Stage::Settled:
+            current_channel = static_cast<signed char>(channel);
+            setters_armed = 0;
+            last_state = 0;
+            break;
+        case reading::Stage::Address:
+            unit_address = so_far.address;
+            ui->addres->setValue(unit_address);
+            break;
+        case reading::Stage::Version:
+            unit_version = so_far.version_major;
+            ui->version->setText(so_far.version_text);
+            break;
+        }
     };
-
-    QByteArray buffer = readback::request(unit_address, readback::kGetAddress);
-    int r = SendCommand(buffer, false);
-    if (r != 0)
-        return fail(r);
-    unit_address = answer_byte(buffer, 1);
-    ui->addres->setValue(unit_address);
-
-    buffer = readback::request(unit_address, readback::kGetVersion);
-    if (SendCommand(buffer, false) == 0) {
-        unit_version = answer_byte(buffer, 1);
-        ui->version->setText(answers::version_text(buffer));
-    } else {
-        // A unit without the version query is of major version 0.
-        unit_version = 0;
-        ui->version->setText(QStringLiteral("1.0"));
-    }
-
-    const int mode = channel_mode[channel];
-    for (const readback::Request &request :
-         readback::parameter_reads(unit_address, channel, mode, unit_version)) {
-        buffer = request.payload;
-        r = SendCommand(buffer, false);
-        if (r != 0)
-            return fail(r);
-        const int index = readback::list_index(buffer, request.offset);
+    const auto on_value = [this](const readback::Request &request, int index, const QByteArray &answer) {
         switch (request.target) {
         case readback::Target::Parameter: {
             const ParameterBinding &b = parameter_binding(request.id);
@@ -75,17 +57,22 @@ int MainWindow::read_channel_settings(int channel)
             ui->pred->setCurrentIndex(index);
             break;
         case readback::Target::CrossMask:
-            cross_mask = prev_cross_mask = quint8(answer_byte(buffer, 1));
+            cross_mask = prev_cross_mask = quint8(answer_byte(answer, 1));
             show_cross_mask();
             break;
         }
-    }
+    };
 
-    buffer = readback::request(unit_address, readback::kGetUnitStatus);
-    r = SendCommand(buffer, false);
-    if (r != 0)
-        return fail(r);
-    show_info(answer_byte(buffer, channel));
+    reading::ChannelReading read;
+    const int r = reading::read_channel(unit_link(), unit_address, channel, channel_mode[channel], &read,
+                                        on_value, on_stage);
+    if (r != 0) {
+        setters_armed = 1;
+        set_controls_enabled(false);
+        poll_timer->stop();
+        return r;
+    }
+    show_info(read.state);
     cur_onoff = channel_mode[channel];
     ui->onoff->setCurrentIndex(cur_onoff);
 

@@ -1,9 +1,9 @@
 // Connecting to and disconnecting from a unit with the start button.
-#include "channels/readback_plan.h"
-#include "channels/unit_answers.h"
+#include "channels/channel_reading.h"
 #include "common/timing.h"
 #include "link/frames.h"
 #include "link/link_settings.h"
+#include "link/unit_link.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
@@ -14,10 +14,17 @@ namespace {
 const QString kStart = QStringLiteral("Старт");
 const QString kStop = QStringLiteral("Стоп");
 constexpr quint8 kSetLineSpeed = 0x01;
-constexpr quint8 kGetChannelModes = 0x05;
 constexpr int kInitialBaud = 4800;
 
 }  // namespace
+
+UnitLink MainWindow::unit_link()
+{
+    UnitLink link;
+    link.send = [this](QByteArray &payload, bool pre_wait) { return SendCommand(payload, pre_wait); };
+    link.wait = [this](int ms) { wait_ms(ms); };
+    return link;
+}
 
 void MainWindow::start()
 {
@@ -136,15 +143,14 @@ void MainWindow::connect_unit()
 
     for (int k = 1; k <= 4; ++k)
         channel_mode[k] = 0;
-    QByteArray buffer = readback::request(unit_address, kGetChannelModes);
-    if (SendCommand(buffer, false) != 0) {
+    std::array<int, 5> modes{};
+    if (reading::read_modes(unit_link(), unit_address, &modes) != 0) {
         setters_armed = 1;
         connection_failed();
         return;
     }
-    const auto modes = answers::split_mode_map(answer_byte(buffer, 1));
     for (int k = 1; k <= 4; ++k)
-        channel_mode[k] = modes[k];
+        channel_mode[k] = static_cast<signed char>(modes[k]);
 
     if (read_channel_settings(ui->chn->currentIndex() + 1) != 0) {
         connection_failed();

@@ -1,7 +1,9 @@
 // Reading the unit's event log into the viewer, and clearing it.
+#include "link/unit_link.h"
 #include "mainwindow.h"
 #include "proto.h"
 #include "services/event_log.h"
+#include "services/log_reading.h"
 #include "services/unit_time.h"
 
 #include <QCoreApplication>
@@ -26,38 +28,33 @@ void MainWindow::on_getProtokol_released()
     set_controls_enabled(false);
     controls_frozen = 1;
 
-    const auto request = [this](QByteArray &buffer) {
-        buffer.clear();
-        buffer.append(char(quint8(unit_address)));
-        buffer.append(char(kGetLogRecord));
-        return SendCommand(buffer, false);
-    };
-
-    QByteArray buffer;
-    bool failed = request(buffer) != 0;
-    bool cancelled = false;
     int maximum = kProgressRecords;
-    while (!failed) {
+    // Every answer moves the bar, the end mark included. A log longer than
+    // the scale doubles it, so the bar keeps moving without ever showing the
+    // reading as finished.
+    const auto step = [&] {
         ++count;
-        // A log longer than the scale doubles it, so the bar keeps moving
-        // without ever showing the reading as finished.
         if (count >= maximum) {
             maximum *= 2;
             progress->setMaximum(maximum);
         }
         progress->setValue(count);
-        const LogRecord record = log_record_from(buffer);
-        if (record.time == 0)
-            break;
-        for (const QString &line : log_lines(record))
-            viewer->add_line(line);
-        QCoreApplication::processEvents();
-        if (progress->wasCanceled()) {
-            cancelled = true;
-            break;
-        }
-        failed = request(buffer) != 0;
-    }
+    };
+
+    UnitLink link = unit_link();
+    link.cancelled = [&progress] { return progress->wasCanceled(); };
+    const log_reading::Outcome outcome =
+        log_reading::read_event_log(link, unit_address, [&](const LogRecord &record, int) {
+            step();
+            for (const QString &line : log_lines(record))
+                viewer->add_line(line);
+            QCoreApplication::processEvents();
+            return true;
+        });
+    if (outcome == log_reading::Outcome::Complete)
+        step();
+    const bool failed = outcome == log_reading::Outcome::Failed;
+    const bool cancelled = outcome == log_reading::Outcome::Cancelled;
 
     if (failed) {
         critical(QStringLiteral("Нет ответа от блока!"));

@@ -20,6 +20,7 @@ class proto;
 class prog;
 class QMenu;
 struct TransferHooks;
+struct UnitLink;
 
 // While nonzero, set_controls_enabled changes nothing: an operation made of
 // many transactions keeps the controls locked throughout.
@@ -162,6 +163,9 @@ private:
     int file_message(const QString &title, const QString &text);
     bool run_transfer(const QString &label, bool writing,
                       const std::function<bool(const TransferHooks &)> &transfer);
+    // The window's transaction and wait for the request sequences of the
+    // core; no cancel check (callers add their progress dialog's).
+    UnitLink unit_link();
     void collected_measurement(quint8 start_code, quint8 result_code, int seconds, int progress_max,
                                const QString &result_prefix, const QString &unit_text);
 

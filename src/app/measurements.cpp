@@ -2,11 +2,9 @@
 // self-test; results are shown in message boxes, nothing is kept.
 #include "channels/measurements.h"
 
-#include "common/timing.h"
+#include "channels/measurement_run.h"
+#include "link/unit_link.h"
 #include "mainwindow.h"
-
-#include <QDateTime>
-#include <cstdlib>
 
 using namespace measurements;
 
@@ -48,47 +46,37 @@ void MainWindow::collected_measurement(quint8 start_code, quint8 result_code, in
 {
     if (setters_armed == 0)
         return;
-    QByteArray buffer = channel_payload(unit_address, start_code, current_channel);
-    if (SendCommand(buffer, false) != 0) {
+
+    // The dialog opens once the unit has taken the start and closes before
+    // the result is asked for.
+    std::unique_ptr<ProgressDialog> progress;
+    UnitLink link = unit_link();
+    link.cancelled = [&progress] { return progress && progress->wasCanceled(); };
+    const RunResult run = run_collected(
+        link, unit_address, current_channel, start_code, result_code, seconds,
+        [&](qint64 elapsed) { progress->setValue(int(qMin<qint64>(elapsed, progress_max))); },
+        [&] {
+            progress =
+                open_progress(QStringLiteral("Набор данных ..."), QStringLiteral("Отмена"), progress_max);
+        },
+        [&] {
+            progress->close();
+            progress.reset();
+        });
+
+    switch (run.stage) {
+    case RunStage::StartFailed:
         critical(QStringLiteral("Не удалось запустить процедуру измерения!"));
         return;
-    }
-
-    // Whole "seconds" of the wall clock; the time constants may shorten them.
-    const qint64 second_ms = qMax(1, timing().collect_second_ms);
-    const auto clock_seconds = [second_ms] { return QDateTime::currentMSecsSinceEpoch() / second_ms; };
-    const qint64 noted = clock_seconds();
-
-    std::unique_ptr<ProgressDialog> progress =
-        open_progress(QStringLiteral("Набор данных ..."), QStringLiteral("Отмена"), progress_max);
-
-    qint64 shown = -1;
-    for (;;) {
-        // A clock set back or forth during the wait counts by its distance.
-        const qint64 elapsed = std::llabs(clock_seconds() - noted);
-        if (elapsed != shown) {
-            shown = elapsed;
-            progress->setValue(int(qMin<qint64>(elapsed, progress_max)));
-        }
-        // One tick of event processing; the thread sleeps until an event or
-        // the tick arrives instead of spinning.
-        wait_ms(timing().tick_ms);
-        if (elapsed >= seconds)
-            break;
-        if (progress->wasCanceled()) {
-            progress->close();
-            return;
-        }
-    }
-    progress->close();
-    progress.reset();
-
-    buffer = channel_payload(unit_address, result_code, current_channel);
-    if (SendCommand(buffer, false) != 0) {
+    case RunStage::Cancelled:
+        progress->close();
+        return;
+    case RunStage::ResultFailed:
         critical(QStringLiteral("Не удалось получить результаты !"));
         return;
+    case RunStage::Done:
+        break;
     }
-    const int count = answer_count(buffer);
-    const float value = result_code == kFrequencyResult ? hertz(count) : millivolts(count);
+    const float value = result_code == kFrequencyResult ? hertz(run.count) : millivolts(run.count);
     information(result_prefix + value_text(value) + unit_text);
 }

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <functional>
+
+// What a sequence of requests needs from whoever runs it: the transaction,
+// a pause that keeps the program responsive, and whether the user cancelled.
+struct UnitLink {
+    // One transaction (Exchange::SendCommand or the window's SendCommand):
+    // payload in, decoded answer out; 0 on success. Required.
+    std::function<int(QByteArray &payload, bool pre_wait)> send;
+    // Processes events for ms (the window's wait_ms); null: no pause.
+    std::function<void(int ms)> wait;
+    // Asked where the sequence may stop early; null: never.
+    std::function<bool()> cancelled;
+};
