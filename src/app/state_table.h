@@ -1,5 +1,7 @@
 #pragma once
 
+#include "channels/channel_state.h"
+
 #include <QColor>
 #include <QString>
 
@@ -10,7 +12,7 @@ struct StateRow {
     QColor foreground;
 };
 
-constexpr int kStateRows = 8;
+constexpr int kStateRows = channel_state::kRows;
 const StateRow &state_table(int row);
 
 // Row of the state table for a state byte reported by the unit, or -1 when the
