@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QHash>
+#include <QJsonObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+// mirval-cli: one command per run, over the core library. Results go to
+// standard output (or one JSON document with --json), messages to standard
+// error.
+namespace cli {
+
+// Exit status.
+enum Exit : int {
+    Success = 0,
+    UnitFailed = 1,  // the unit did not answer or did not confirm, or the port did not open
+    Usage = 2,       // wrong command line or a value the unit's lists do not hold
+    FileProblem = 3,
+};
+
+// A command's own arguments: positional ones in order, options with a value,
+// flags.
+struct Args {
+    QStringList positional;
+    QHash<QString, QString> values;
+    QSet<QString> flags;
+};
+
+struct Context {
+    QString port;      // --port
+    int address = -1;  // --address; -1: not given
+    int speed = 57600;
+    bool json = false;
+    Args args;
+
+    // The JSON document of the command; "command", "ok", "exit" and "error"
+    // are added when it ends.
+    QJsonObject result;
+    // Set by a command that wrote its JSON documents itself (monitor).
+    bool json_streamed = false;
+    QString error;
+
+    // One result line on standard output; nothing in JSON mode.
+    void out(const QString &line) const;
+    // Tells text on standard error and returns code; the first such text is
+    // the JSON document's "error".
+    int fail(int code, const QString &text);
+    // Whether standard error is a terminal (progress lines go there only then).
+    static bool progress_shown();
+    // A progress line on standard error, overwritten by the next one; an
+    // empty text clears it.
+    static void progress(const QString &text);
+
+    // The --channel option (1..4, default 1); 0 after a usage failure.
+    int channel();
+};
+
+// One command of the table.
+struct Command {
+    const char *name;
+    const char *usage;  // arguments after the name
+    const char *help;   // what it does (UTF-8)
+    enum Needs { Nothing, Port, Unit } needs;
+    QStringList value_options;  // options taking a value, without "--"
+    QStringList flag_options;
+    int min_positional;
+    int max_positional;
+    int (*run)(Context &context);
+};
+
+const QList<Command> &commands();
+
+// Writes a line to standard error / standard output (UTF-8).
+void print_err(const QString &line);
+void print_out(const QString &line);
+
+}  // namespace cli

@@ -1,0 +1,183 @@
+// mirval-cli: the configuration tool's operations from the command line.
+#include "cli.h"
+#include "link/link_settings.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+
+using namespace cli;
+
+namespace {
+
+const char kUsage[] =
+    "Использование: mirval-cli [--json] [--port NAME --address N [--speed BAUD]] COMMAND ...";
+
+void drop_trace(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    // The exchange traces every transaction on the debug channel; the tool's
+    // output is its own. MIRVAL_CLI_TRACE=1 shows the trace.
+    static const bool trace = qEnvironmentVariableIntValue("MIRVAL_CLI_TRACE") != 0;
+    if ((type == QtDebugMsg || type == QtInfoMsg) && !trace)
+        return;
+    print_err(text);
+}
+
+const Command *find_command(const QString &name)
+{
+    for (const Command &c : commands())
+        if (name == QLatin1String(c.name))
+            return &c;
+    return nullptr;
+}
+
+QString command_help(const Command &c)
+{
+    QString needs;
+    if (c.needs == Command::Unit)
+        needs = QStringLiteral("mirval-cli --port NAME --address N [--speed BAUD] ");
+    else if (c.needs == Command::Port)
+        needs = QStringLiteral("mirval-cli --port NAME [--speed BAUD] ");
+    else
+        needs = QStringLiteral("mirval-cli ");
+    return QStringLiteral("%1%2 %3\n  %4")
+        .arg(needs, QString::fromLatin1(c.name), QString::fromUtf8(c.usage), QString::fromUtf8(c.help));
+}
+
+QString general_help()
+{
+    QStringList lines{QString::fromUtf8(kUsage), QString()};
+    for (const Command &c : commands())
+        lines << QStringLiteral("  %1 %2")
+                     .arg(QString::fromLatin1(c.name), QString::fromUtf8(c.usage))
+                     .trimmed();
+    lines << QString()
+          << QStringLiteral(
+                 "Порт открывается на 4800 бод, затем переключается на --speed (по умолчанию 57600).")
+          << QStringLiteral("--json: один документ JSON на команду на стандартном выводе.")
+          << QStringLiteral(
+                 "Код завершения: 0 успех, 1 блок не ответил или не подтвердил, 2 ошибка в командной "
+                 "строке, 3 ошибка файла.")
+          << QStringLiteral("mirval-cli COMMAND --help: описание команды.");
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Takes the value of option `name` at argv[*i] ("--name VALUE" or
+// "--name=VALUE"); false when there is none.
+bool take_value(const QStringList &argv, int *i, const QString &name, QString *value)
+{
+    const QString &a = argv[*i];
+    const QString prefix = QStringLiteral("--") + name;
+    if (a.startsWith(prefix + QLatin1Char('='))) {
+        *value = a.mid(prefix.size() + 1);
+        return true;
+    }
+    if (*i + 1 >= argv.size())
+        return false;
+    *value = argv[++*i];
+    return true;
+}
+
+int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
+{
+    const Command *command = nullptr;
+    bool help = false;
+    QString port, address, speed;
+    for (int i = 0; i < argv.size(); ++i) {
+        const QString &a = argv[i];
+        const QString name =
+            a.startsWith(QStringLiteral("--")) ? a.mid(2).section(QLatin1Char('='), 0, 0) : QString();
+        QString value;
+        if (a == QStringLiteral("--json")) {
+            c.json = true;
+        } else if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
+            help = true;
+        } else if (name == QStringLiteral("port") || name == QStringLiteral("address") ||
+                   name == QStringLiteral("speed")) {
+            if (!take_value(argv, &i, name, &value))
+                return c.fail(Usage, QStringLiteral("--%1: нет значения").arg(name));
+            (name == QStringLiteral("port")      ? port
+             : name == QStringLiteral("address") ? address
+                                                 : speed) = value;
+        } else if (!command && name.isEmpty()) {
+            command = find_command(a);
+            *command_name = a;
+            if (!command)
+                return c.fail(
+                    Usage, QStringLiteral("Неизвестная команда '%1'\n%2").arg(a, QString::fromUtf8(kUsage)));
+        } else if (command && !name.isEmpty() && command->value_options.contains(name)) {
+            if (!take_value(argv, &i, name, &value))
+                return c.fail(Usage, QStringLiteral("--%1: нет значения").arg(name));
+            c.args.values.insert(name, value);
+        } else if (command && !name.isEmpty() && command->flag_options.contains(name) && !a.contains('=')) {
+            c.args.flags.insert(name);
+        } else if (command && name.isEmpty()) {
+            c.args.positional << a;
+        } else {
+            return c.fail(Usage, QStringLiteral("Неизвестный параметр '%1'").arg(a));
+        }
+    }
+
+    if (help) {
+        print_out(command ? command_help(*command) : general_help());
+        c.json = false;  // help is text
+        return Success;
+    }
+    if (!command)
+        return c.fail(Usage, general_help());
+    const int positional = int(c.args.positional.size());
+    if (positional < command->min_positional || positional > command->max_positional)
+        return c.fail(Usage, QStringLiteral("Неверные аргументы.\n%1").arg(command_help(*command)));
+
+    if (command->needs != Command::Nothing) {
+        if (port.isEmpty())
+            return c.fail(Usage, QStringLiteral("Не задан порт (--port NAME, см. mirval-cli ports)"));
+        c.port = port;
+        bool ok = true;
+        const int baud = speed.isEmpty() ? 57600 : speed.toInt(&ok);
+        const int index = [&] {
+            for (int k = 0; k < 6; ++k)
+                if (LinkSettings::speeds[k] == baud)
+                    return k;
+            return -1;
+        }();
+        if (!ok || index < 0)
+            return c.fail(Usage,
+                          QStringLiteral("Скорость обмена: 4800, 9600, 19200, 38400, 57600 или 115200 ('%1')")
+                              .arg(speed));
+        link_settings.speed_index = index;
+        c.speed = baud;
+    }
+    if (command->needs == Command::Unit || !address.isEmpty()) {
+        bool ok = false;
+        const int a = address.toInt(&ok);
+        if (address.isEmpty() || (ok && a == 0))
+            return c.fail(Usage, QStringLiteral("Необходимо задать адрес блока!"));
+        if (!ok || a < 1 || a > 255)
+            return c.fail(Usage, QStringLiteral("Адрес блока: от 1 до 255 ('%1')").arg(address));
+        c.address = a;
+    }
+    return command->run(c);
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    qInstallMessageHandler(drop_trace);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("mirval-cli"));
+
+    Context c;
+    QString command_name;
+    const int status = parse_and_run(c, app.arguments().mid(1), &command_name);
+    if (c.json && !c.json_streamed) {
+        QJsonObject doc = c.result;
+        doc[QStringLiteral("command")] = command_name;
+        doc[QStringLiteral("ok")] = status == Success;
+        doc[QStringLiteral("exit")] = status;
+        if (!c.error.isEmpty())
+            doc[QStringLiteral("error")] = c.error;
+        print_out(QString::fromUtf8(QJsonDocument(doc).toJson(QJsonDocument::Compact)));
+    }
+    return status;
+}

@@ -1,0 +1,281 @@
+// mirval-cli without a unit: the command line, its refusals and exit
+// statuses, the help, `show`, and the comparison behind `diff` and
+// `write --verify`.
+#include "cli.h"
+#include "cli_process.h"
+#include "config/config_file.h"
+#include "config_text.h"
+
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestCliOffline : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void refusals_data();
+    void refusals();
+    void help_data();
+    void help();
+    void show_text();
+    void show_json();
+    void differences_data();
+    void differences();
+
+private:
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+// A unit: channel 1 LF, channel 2 HF, channel 3 off, channel 4 LF; pairs
+// 1+4.
+static UnitConfig example()
+{
+    UnitConfig c;
+    ChannelSettings &a = c.channels[0];
+    a.regim = 1, a.porog = 9, a.usilenie = 3, a.arp = 0, a.impuls = 2, a.pauza = 3, a.okno = 4, a.schet = 1,
+    a.trevoga = 1, a.predustanovka = 6, a.rezhektsiya = 10;
+    ChannelSettings &b = c.channels[1];
+    b.regim = 2, b.porog = 6, b.usilenie = 4, b.arp = 1, b.impuls = 4, b.pauza = 4, b.okno = 5, b.schet = 2,
+    b.trevoga = 2, b.perepil_porog = 7, b.perepil_vremj = 2;
+    // Channel 3 off, with the zeros a file saved from the unit holds.
+    c.channels[3] = b;
+    ChannelSettings &d = c.channels[3];
+    d.regim = 1, d.perepil_porog = 0, d.perepil_vremj = 0, d.arp = 0;
+    c.kross = 0x04;  // the pair (1,4)
+    c.zaderzhka = 4;
+    c.blokirovka = 3;
+    return c;
+}
+
+void TestCliOffline::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QString error;
+    QCOMPARE(save_config_file(file("unit.xml"), example(), &error), 0);
+    QFile bad(file("bad.xml"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("<MIRVAL><KANAL NOMER=\"0\"/></MIRVAL>");
+}
+
+void TestCliOffline::refusals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("message");  // part of what standard error says
+
+    const QStringList unit{"--port", "ttyNONE0", "--address", "1"};
+    QTest::newRow("no command") << QStringList{} << 2 << "COMMAND";
+    QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2 << "Неизвестная команда 'frobnicate'";
+    QTest::newRow("no port") << QStringList{"--address", "1", "time"} << 2 << "Не задан порт";
+    QTest::newRow("no address") << QStringList{"--port", "ttyNONE0", "time"} << 2
+                                << "Необходимо задать адрес блока!";
+    QTest::newRow("address 0") << QStringList{"--port", "ttyNONE0", "--address", "0", "time"} << 2
+                               << "Необходимо задать адрес блока!";
+    QTest::newRow("address 256") << QStringList{"--port", "ttyNONE0", "--address", "256", "time"} << 2
+                                 << "от 1 до 255";
+    QTest::newRow("speed not in the table")
+        << (unit + QStringList{"--speed", "14400", "time"}) << 2 << "Скорость обмена";
+    QTest::newRow("option of another command")
+        << (unit + QStringList{"time", "--verify"}) << 2 << "Неизвестный параметр '--verify'";
+    QTest::newRow("missing argument") << (unit + QStringList{"set", "porog"}) << 2 << "Неверные аргументы";
+    QTest::newRow("extra argument") << (unit + QStringList{"time", "now"}) << 2 << "Неверные аргументы";
+    QTest::newRow("unknown parameter") << (unit + QStringList{"get", "POROG"}) << 2
+                                       << "Неизвестный параметр 'POROG'. Параметры: porog, usilenie";
+    QTest::newRow("value not in the list")
+        << (unit + QStringList{"set", "porog", "141", "--channel", "2"}) << 2
+        << "Значение '141' не из списка 'Порог (мВ)'. Допустимые значения: 6, 9, 13, 18, 25, 35, 50, 70, "
+           "100, "
+           "140, 200, 280, 400, 560";
+    QTest::newRow("value as a code") << (unit + QStringList{"set", "arp", "0"}) << 2
+                                     << "Допустимые значения: Выкл, 1, 2, 3, 4, 5";
+    QTest::newRow("rejection as written elsewhere")
+        << (unit + QStringList{"set", "reject", "2,7"}) << 2 << "не из списка 'Режекция (Гц)'";
+    QTest::newRow("channel 5") << (unit + QStringList{"level", "--channel", "5"}) << 2 << "от 1 до 4";
+    QTest::newRow("scan range") << QStringList{"--port", "ttyNONE0", "scan", "--from", "9", "--to", "3"} << 2
+                                << "--from";
+    QTest::newRow("port that does not open")
+        << (unit + QStringList{"time"}) << 1 << "Не возможно открыть выбранный порт!";
+    QTest::newRow("show: no file") << QStringList{"show", m_dir.filePath("missing.xml")} << 3
+                                   << "Ошибка открытия файла";
+    QTest::newRow("show: not a configuration")
+        << QStringList{"show", m_dir.filePath("bad.xml")} << 3 << "Ошибка анализа файла";
+    QTest::newRow("write: file refused before the port")
+        << (unit + QStringList{"write", m_dir.filePath("bad.xml")}) << 3 << "Ошибка анализа файла";
+    QTest::newRow("flash: no file") << QStringList{"--port", "ttyNONE0", "flash", m_dir.filePath("none.hex")}
+                                    << 3 << "";
+    QTest::newRow("flash: not a hex file")
+        << QStringList{"--port", "ttyNONE0", "flash", m_dir.filePath("unit.xml")} << 3 << "";
+}
+
+void TestCliOffline::refusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exit);
+    QFETCH(QString, message);
+    const CliRun run = run_cli(arguments);
+    QCOMPARE(run.exit, exit);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY2(!run.err.trimmed().isEmpty(), "every refusal says why");
+    QCOMPARE(run.out, QString());
+
+    // The same with --json: one document on standard output that says so.
+    const CliRun json = run_cli(QStringList{"--json"} + arguments);
+    QCOMPARE(json.exit, exit);
+    const QJsonObject doc = json.json();
+    QCOMPARE(doc.value("ok").toBool(true), false);
+    QCOMPARE(doc.value("exit").toInt(), exit);
+    QVERIFY(doc.value("error").toString().contains(message));
+}
+
+void TestCliOffline::help_data()
+{
+    QTest::addColumn<QString>("command");
+    for (const cli::Command &c : cli::commands())
+        QTest::newRow(c.name) << QString::fromLatin1(c.name);
+}
+
+void TestCliOffline::help()
+{
+    QFETCH(QString, command);
+    const CliRun run = run_cli({command, "--help"});
+    QCOMPARE(run.exit, 0);
+    QVERIFY2(run.out.contains("mirval-cli") && run.out.contains(command), qPrintable(run.out));
+    QCOMPARE(run.err, QString());
+}
+
+void TestCliOffline::show_text()
+{
+    const CliRun run = run_cli({"show", file("unit.xml")});
+    QCOMPARE(run.exit, 0);
+    const QStringList expected = {
+        "Канал 1: НЧ",
+        "  Предустановка: Рабица",
+        "  Порог: 140 мВ",
+        "  Усиление: 3",
+        "  АРП: Выкл",
+        "  Импульс: 80 мсек",
+        "  Пауза: 160 мсек",
+        "  Окно: 10 сек",
+        "  Счет: 1",
+        "  Тревога: 1 сек",
+        "  Режекция: 2.7 Гц",
+        "Канал 2: ВЧ",
+        "  Порог: 50 мВ",
+        "  Усиление: 4",
+        "  АРП: 1",
+        "  Импульс: 160 мсек",
+        "  Пауза: 200 мсек",
+        "  Окно: 12 сек",
+        "  Счет: 2",
+        "  Тревога: 2 сек",
+        "  Перепил: Порог: 70 мВ",
+        "  Перепил: Превышение: 3 сек",
+        "Канал 3: Выкл",
+        "Канал 4: НЧ",
+        "  Предустановка: Заводская",
+        "  Порог: 50 мВ",
+        "  Усиление: 4",
+        "  АРП: Выкл",
+        "  Импульс: 160 мсек",
+        "  Пауза: 200 мсек",
+        "  Окно: 12 сек",
+        "  Счет: 2",
+        "  Тревога: 2 сек",
+        "  Режекция: 0 Гц",
+        "Блок:",
+        "  Кросс: 1+4",
+        "  Задержка: 160 мсек",
+        "  Блокировка: 3 сек",
+    };
+    QCOMPARE(run.out_lines(), expected);
+}
+
+void TestCliOffline::show_json()
+{
+    const CliRun run = run_cli({"--json", "show", file("unit.xml")});
+    QCOMPARE(run.exit, 0);
+    QCOMPARE(run.out.count('\n'), 1);
+    const QJsonObject doc = run.json();
+    QCOMPARE(doc["command"].toString(), QString("show"));
+    QCOMPARE(doc["ok"].toBool(), true);
+    const QJsonObject config = doc["config"].toObject();
+    const QJsonArray channels = config["channels"].toArray();
+    QCOMPARE(channels.size(), 4);
+    const QJsonObject ch2 = channels[1].toObject();
+    QCOMPARE(ch2["onoff"]["text"].toString(), QString("ВЧ"));
+    QCOMPARE(ch2["values"]["porog_perepil"]["code"].toInt(), 7);
+    QCOMPARE(ch2["values"]["porog_perepil"]["text"].toString(), QString("70"));
+    QCOMPARE(ch2["values"]["porog_perepil"]["unit"].toString(), QString("мВ"));
+    QVERIFY(!ch2["values"].toObject().contains("reject"));
+    QCOMPARE(channels[2].toObject()["values"].toObject().size(), 0);
+    QCOMPARE(config["cross"]["pairs"].toArray(), (QJsonArray{QJsonArray{1, 4}}));
+    QCOMPARE(config["zad"]["text"].toString(), QString("160"));
+}
+
+void TestCliOffline::differences_data()
+{
+    QTest::addColumn<int>("channel");  // 1..4, 0 for the unit-wide values
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("unit_value");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("same") << 1 << "porog" << 9 << QStringList{};
+    QTest::newRow("threshold") << 1 << "porog" << 8
+                               << QStringList{"Канал 1: Порог: в файле 140 мВ, в блоке 100 мВ"};
+    QTest::newRow("gain with offset")
+        << 2 << "usilenie" << 5 << QStringList{"Канал 2: Усиление: в файле 4, в блоке 5"};
+    QTest::newRow("preset in LF") << 1 << "pred" << 0
+                                  << QStringList{"Канал 1: Предустановка: в файле Рабица, в блоке Заводская"};
+    QTest::newRow("cut value in HF") << 2 << "perepil" << 3
+                                     << QStringList{"Канал 2: Перепил: Порог: в файле 70 мВ, в блоке 18 мВ"};
+    // What a channel's mode does not use is neither read nor compared.
+    QTest::newRow("cut value in LF ignored") << 1 << "perepil" << 3 << QStringList{};
+    QTest::newRow("rejection in HF ignored") << 2 << "reject" << 4 << QStringList{};
+    QTest::newRow("values of a channel off ignored") << 3 << "porog" << 5 << QStringList{};
+    QTest::newRow("mode, other values not compared")
+        << 4 << "regim" << 2 << QStringList{"Канал 4: Режим работы: в файле НЧ, в блоке ВЧ"};
+    QTest::newRow("code outside the list")
+        << 1 << "porog" << 40 << QStringList{"Канал 1: Порог: в файле 140 мВ, в блоке код 40 (нет в списке)"};
+    QTest::newRow("pairs") << 0 << "kross" << 0x21
+                           << QStringList{"Блок: Кросс: в файле 1+4, в блоке 1+2, 3+4"};
+    QTest::newRow("delay") << 0 << "zaderzhka" << 0
+                           << QStringList{"Блок: Задержка: в файле 160 мсек, в блоке код 0 (нет в списке)"};
+}
+
+void TestCliOffline::differences()
+{
+    QFETCH(int, channel);
+    QFETCH(QString, field);
+    QFETCH(int, unit_value);
+    QFETCH(QStringList, expected);
+    const UnitConfig file = example();
+    UnitConfig unit = file;
+    if (channel == 0) {
+        (field == "kross" ? unit.kross : unit.zaderzhka) = unit_value;
+    } else {
+        ChannelSettings &c = unit.channels[channel - 1];
+        if (field == "porog")
+            c.porog = unit_value;
+        else if (field == "usilenie")
+            c.usilenie = unit_value;
+        else if (field == "pred")
+            c.predustanovka = unit_value;
+        else if (field == "perepil")
+            c.perepil_porog = unit_value;
+        else if (field == "reject")
+            c.rezhektsiya = unit_value;
+        else if (field == "regim") {
+            c.regim = unit_value;
+            c.porog = 0;
+        }
+    }
+    QStringList lines;
+    for (const cli::Difference &d : cli::config_differences(file, unit))
+        lines << cli::difference_line(d);
+    QCOMPARE(lines, expected);
+}
+
+QTEST_MAIN(TestCliOffline)
+#include "tst_cli_offline.moc"

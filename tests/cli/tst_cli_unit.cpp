@@ -1,0 +1,435 @@
+// mirval-cli against mirval-sim on a pseudo-terminal: for each operation the
+// requests the unit hears equal the window's for the same operation (the
+// window against an in-process unit of the same address and modes), the
+// exit statuses and messages when the unit fails, the JSON documents, and
+// `scan` on a line of three units.
+#include "cli_process.h"
+#include "config/config_file.h"
+#include "hex_image.h"
+#include "link/frames.h"
+#include "services/unit_time.h"
+#include "sim_process.h"
+#include "sim_window.h"
+
+#include <QComboBox>
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Payloads of the request frames in mirval-sim's printed lines.
+QList<QByteArray> printed_requests(const QStringList &lines)
+{
+    static const QRegularExpression request(QStringLiteral("^\\s*\\d+\\.\\d+ > ([0-9a-f ]+?)  \""));
+    QList<QByteArray> out;
+    for (const QString &line : lines) {
+        const QRegularExpressionMatch m = request.match(line);
+        if (!m.hasMatch())
+            continue;
+        QByteArray frame = QByteArray::fromHex(m.captured(1).toLatin1());
+        if (!frame.startsWith('$') || !frame.endsWith('\r'))
+            continue;
+        QByteArray payload = QByteArray::fromHex(frame.mid(1, frame.size() - 2));
+        payload.chop(1);  // the checksum
+        out << payload;
+    }
+    return out;
+}
+
+QStringList hex(const QList<QByteArray> &payloads)
+{
+    QStringList out;
+    for (const QByteArray &p : payloads)
+        out << QString::fromLatin1(p.toHex());
+    return out;
+}
+
+// mirval-sim's lines from `from` on, once it has printed everything.
+QStringList settled_lines(SimProcess &sim, int from)
+{
+    int count = -1;
+    for (int i = 0; i < 20 && count != int(sim.lines().size()); ++i) {
+        count = int(sim.lines().size());
+        sim.process().waitForReadyRead(100);
+    }
+    return sim.lines().mid(from);
+}
+
+}  // namespace
+
+class TestCliUnit : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void same_requests_as_window_data();
+    void same_requests_as_window();
+    void unit_failures_data();
+    void unit_failures();
+    void json_documents();
+    void scan_finds_the_units_on_the_line();
+    void read_of_one_unit_among_several();
+    void write_verify_and_diff();
+    void flash();
+
+private:
+    QStringList unit_args(SimProcess &sim, int address = 7) const
+    {
+        return {"--port", sim.port(), "--address", QString::number(address)};
+    }
+    QTemporaryDir m_dir;
+};
+
+void TestCliUnit::initTestCase()
+{
+    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
+    QVERIFY(!runtime.isEmpty());
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(m_dir.isValid());
+    // The window's transaction trace would drown the failures.
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+}
+
+void TestCliUnit::same_requests_as_window_data()
+{
+    QTest::addColumn<QStringList>("cli");
+    QTest::addColumn<QString>("op");       // what the window does
+    QTest::addColumn<QString>("value");    // the list item picked
+    QTest::addColumn<int>("channel");      // the channel shown in the window
+    QTest::addColumn<QStringList>("own");  // requests the tool sends before the window's
+    QTest::addColumn<int>("gui_from");     // the window's requests compared: [from, to)
+    QTest::addColumn<int>("gui_to");       // <= 0: counted from the end
+
+    // The unit: address 7, channels HF, HF, LF, off; factory values.
+    const QStringList modes{"0705"};
+    QTest::newRow("set porog") << QStringList{"set", "porog", "140", "--channel", "2"} << "porog"
+                               << "140" << 2 << modes << 0 << 0;
+    QTest::newRow("set arp") << QStringList{"set", "arp", "3"} << "arp"
+                             << "3" << 1 << modes << 0 << 0;
+    QTest::newRow("set zad (unit-wide)") << QStringList{"set", "zad", "400"} << "zad"
+                                         << "400" << 1 << modes << 0 << 0;
+    QTest::newRow("set trevoga (by version)")
+        << QStringList{"set", "trevoga", "5", "--channel", "2"} << "trevoga"
+        << "5" << 2 << QStringList{"0705", "0726"} << 0 << 0;
+    QTest::newRow("set reject (LF)") << QStringList{"set", "reject", "2.7", "--channel", "3"} << "reject"
+                                     << "2.7" << 3 << modes << 0 << 0;
+    QTest::newRow("set porog_perepil (HF)") << QStringList{"set", "porog_perepil", "200"} << "porog_perepil"
+                                            << "200" << 1 << modes << 0 << 0;
+    QTest::newRow("set time_perepil (HF)")
+        << QStringList{"set", "time_perepil", "12", "--channel", "2"} << "time_perepil"
+        << "12" << 2 << modes << 0 << 0;
+    // The window reads the channel back after a preset and a mode change to
+    // show it; the tool does not.
+    QTest::newRow("set pred") << QStringList{"set", "pred", "Рабица", "--channel", "3"} << "pred"
+                              << "Рабица" << 3 << modes << 0 << 1;
+    // The window holds the pairing mask from its read-back; the tool asks.
+    QTest::newRow("set onoff") << QStringList{"set", "onoff", "НЧ", "--channel", "4"} << "onoff"
+                               << "НЧ" << 4 << QStringList{"0705", "0718"} << 0 << 2;
+    // The channel's read-back, without the window's get_address before it and
+    // the unit status after it.
+    QTest::newRow("get porog (HF read-back)") << QStringList{"get", "porog", "--channel", "2"} << "select"
+                                              << "" << 2 << modes << 1 << -1;
+    QTest::newRow("get reject (LF read-back)") << QStringList{"get", "reject", "--channel", "3"} << "select"
+                                               << "" << 3 << modes << 1 << -1;
+    QTest::newRow("time") << QStringList{"time"} << "time"
+                          << "" << 1 << QStringList{} << 0 << 0;
+    QTest::newRow("clear-log") << QStringList{"clear-log"} << "clear-log"
+                               << "" << 1 << QStringList{} << 0 << 0;
+    QTest::newRow("test") << QStringList{"test"} << "test"
+                          << "" << 1 << QStringList{} << 0 << 0;
+    QTest::newRow("level") << QStringList{"level", "--channel", "2"} << "level"
+                           << "" << 2 << QStringList{} << 0 << 0;
+    QTest::newRow("read") << QStringList{"read", m_dir.filePath("read.xml")} << "read"
+                          << "" << 1 << QStringList{} << 0 << 0;
+}
+
+void TestCliUnit::same_requests_as_window()
+{
+    QFETCH(QStringList, cli);
+    QFETCH(QString, op);
+    QFETCH(QString, value);
+    QFETCH(int, channel);
+    QFETCH(QStringList, own);
+    QFETCH(int, gui_from);
+    QFETCH(int, gui_to);
+
+    // The window.
+    QList<QByteArray> window_requests;
+    {
+        SimWindow w(7);
+        w.unit.state().set_modes({2, 2, 1, 0});
+        w.press_start();
+        QVERIFY(w.connected());
+        if (op != "select" && channel != 1)
+            w.ui().chn->setCurrentIndex(channel - 1);
+        w.forget_requests();
+        if (op == "select") {
+            w.ui().chn->setCurrentIndex(channel - 1);
+        } else if (op == "time") {
+            w.window->on_getTime_released();
+        } else if (op == "clear-log") {
+            w.window->on_clearProtokol_released();
+        } else if (op == "test") {
+            w.window->dk();
+        } else if (op == "level") {
+            w.window->yroven();
+        } else if (op == "read") {
+            UnitConfig out;
+            QVERIFY(w.window->read_unit_config(7, out));
+        } else {
+            auto *box = w.window->findChild<QComboBox *>(op);
+            QVERIFY(box);
+            const int index = box->findText(value);
+            QVERIFY(index >= 0 && index != box->currentIndex());
+            box->setCurrentIndex(index);
+        }
+        // The window told of no failure.
+        static const QRegularExpression failure(
+            QStringLiteral("Нет ответа|не установлен|не выполнен|не изменен"));
+        QCOMPARE(w.dialogs->texts().filter(failure), QStringList());
+        window_requests = w.requests();
+    }
+    QVERIFY(!window_requests.isEmpty());
+    if (op == "read") {
+        // The tool asks the unit it reads for the mode map, not address 0:
+        // on a line of several units only the first answers address 0.
+        QCOMPARE(window_requests[0], QByteArray::fromHex("0005"));
+        window_requests[0][0] = char(7);
+    }
+    const int to = gui_to > 0 ? gui_to : int(window_requests.size()) + gui_to;
+    QStringList expected = own + hex(window_requests.mid(gui_from, to - gui_from));
+
+    // The tool against mirval-sim with the same unit.
+    SimProcess sim;
+    QVERIFY(sim.start({"--address", "7", "--modes", "2,2,1,0"}));
+    const int from = int(sim.lines().size());
+    const CliRun run = run_cli(unit_args(sim) + cli);
+    QVERIFY2(run.exit == 0, qPrintable(run.err));
+    QCOMPARE(run.err, QString());
+    QCOMPARE(hex(printed_requests(settled_lines(sim, from))), expected);
+}
+
+void TestCliUnit::unit_failures_data()
+{
+    QTest::addColumn<QStringList>("sim");  // more mirval-sim arguments
+    QTest::addColumn<QStringList>("cli");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("requests");  // what the unit heard; empty: not checked
+
+    QTest::newRow("set not confirmed")
+        << QStringList{"--fault", "refuse=0x2f"} << QStringList{"set", "porog", "140", "--channel", "2"} << 1
+        << "Параметр 'Порог' не установлен!" << QStringList{};
+    QTest::newRow("silent unit") << QStringList{"--fault", "silence"} << QStringList{"time"} << 1
+                                 << "Нет ответа от блока!" << QStringList{};
+    QTest::newRow("mode change refused")
+        << QStringList{"--fault", "refuse=0x38"} << QStringList{"set", "onoff", "НЧ", "--channel", "4"} << 1
+        << "Не изменен режим работы канала!..." << QStringList{};
+    QTest::newRow("pairs not cleared")
+        << QStringList{"--fault", "refuse=0x36"} << QStringList{"set", "onoff", "НЧ", "--channel", "4"} << 1
+        << "Параметр 'Кросс' не установлен!..." << QStringList{};
+    QTest::newRow("self-test refused") << QStringList{"--fault", "refuse=0x03"} << QStringList{"test"} << 1
+                                       << "Команда 'Тест' не выполнена!" << QStringList{};
+    QTest::newRow("level refused") << QStringList{"--fault", "refuse=0x1f"} << QStringList{"level"} << 1
+                                   << "Команда 'Уровень' не выполнена!" << QStringList{};
+    QTest::newRow("read broken off") << QStringList{"--fault", "silent-after=6"}
+                                     << QStringList{"read", m_dir.filePath("broken.xml")} << 1
+                                     << "Нет ответа от блока!" << QStringList{};
+    // Refused before anything is set: the form disables those lists.
+    QTest::newRow("rejection on an HF channel") << QStringList{} << QStringList{"set", "reject", "1"} << 2
+                                                << "не задается в режиме 'ВЧ'" << QStringList{"0705"};
+    QTest::newRow("threshold on a channel off")
+        << QStringList{} << QStringList{"set", "porog", "140", "--channel", "4"} << 2
+        << "не задается в режиме 'Выкл'" << QStringList{"0705"};
+    QTest::newRow("preset of an HF channel") << QStringList{} << QStringList{"get", "pred"} << 2
+                                             << "не используется в режиме 'ВЧ'" << QStringList{"0705"};
+    QTest::newRow("monitor of a channel off") << QStringList{} << QStringList{"monitor", "--channel", "4"}
+                                              << 2 << "Канал 4 выключен!" << QStringList{"0705"};
+}
+
+void TestCliUnit::unit_failures()
+{
+    QFETCH(QStringList, sim);
+    QFETCH(QStringList, cli);
+    QFETCH(int, exit);
+    QFETCH(QString, message);
+    QFETCH(QStringList, requests);
+
+    SimProcess unit;
+    QVERIFY(unit.start(QStringList{"--address", "7", "--modes", "2,2,1,0"} + sim));
+    const int from = int(unit.lines().size());
+    const CliRun run = run_cli(QStringList{"--json"} + unit_args(unit) + cli);
+    QCOMPARE(run.exit, exit);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    const QJsonObject doc = run.json();
+    QCOMPARE(doc["ok"].toBool(true), false);
+    QCOMPARE(doc["exit"].toInt(), exit);
+    QVERIFY(doc["error"].toString().contains(message));
+    if (!requests.isEmpty())
+        QCOMPARE(hex(printed_requests(settled_lines(unit, from))), requests);
+    // A read that broke off leaves no file behind.
+    QVERIFY(!QFile::exists(m_dir.filePath("broken.xml")));
+}
+
+void TestCliUnit::json_documents()
+{
+    SimProcess sim;
+    QVERIFY(sim.start({"--address", "7", "--modes", "2,2,1,0", "--clock", "1700000000"}));
+    const QStringList unit = unit_args(sim);
+
+    CliRun run = run_cli(QStringList{"--json"} + unit + QStringList{"set", "porog", "140", "--channel", "2"});
+    QCOMPARE(run.exit, 0);
+    QJsonObject doc = run.json();
+    QCOMPARE(doc["command"].toString(), QString("set"));
+    QCOMPARE(doc["ok"].toBool(), true);
+    QCOMPARE(doc["code"].toInt(), 9);
+    QCOMPARE(doc["unit"].toString(), QString("мВ"));
+
+    // The unit keeps it; the other HF channel does not change.
+    run = run_cli(QStringList{"--json"} + unit + QStringList{"get", "porog", "--channel", "2"});
+    QCOMPARE(run.exit, 0);
+    QCOMPARE(run.json()["text"].toString(), QString("140"));
+    run = run_cli(unit + QStringList{"get", "porog", "--channel", "1"});
+    QCOMPARE(run.out, QString("50\n"));
+    run = run_cli(QStringList{"--json"} + unit + QStringList{"get", "onoff", "--channel", "3"});
+    QCOMPARE(run.json()["text"].toString(), QString("НЧ"));
+
+    run = run_cli(QStringList{"--json"} + unit + QStringList{"time"});
+    QCOMPARE(run.exit, 0);
+    const qint64 t = run.json()["unit_time"].toInteger();
+    QVERIFY2(t >= 1700000000 && t < 1700000000 + 30, qPrintable(run.out));
+    QCOMPARE(run.json()["text"].toString(), DATE(t));
+
+    // One document per poll while monitoring; HF polls carry the level.
+    run = run_cli(QStringList{"--json"} + unit + QStringList{"monitor", "--channel", "1", "--count", "3"});
+    QCOMPARE(run.exit, 0);
+    const QStringList lines = run.out_lines();
+    QCOMPARE(lines.size(), 3);
+    for (const QString &line : lines) {
+        const QJsonObject poll = QJsonDocument::fromJson(line.toUtf8()).object();
+        QCOMPARE(poll["channel"].toInt(), 1);
+        QCOMPARE(poll["state"].toInt(), 0);
+        QVERIFY(poll.contains("level"));
+    }
+    run = run_cli(unit + QStringList{"monitor", "--channel", "3", "--count", "2"});
+    QCOMPARE(run.exit, 0);
+    QCOMPARE(run.out_lines().size(), 2);
+    QVERIFY2(run.out_lines()[0].endsWith("состояние 0 (0x00)"), qPrintable(run.out));
+}
+
+void TestCliUnit::scan_finds_the_units_on_the_line()
+{
+    SimProcess sim;
+    QVERIFY(sim.start({"--address", "3,7,12"}));
+    QElapsedTimer clock;
+    clock.start();
+    CliRun run = run_cli({"--port", sim.port(), "scan", "--from", "1", "--to", "13"});
+    QCOMPARE(run.exit, 0);
+    QCOMPARE(run.out, QString("3\n7\n12\n"));
+    // Ten silent addresses at the shortest attempts, some 0.5 s each.
+    QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
+    // Not a terminal: no progress lines.
+    QCOMPARE(run.err, QString());
+
+    run = run_cli({"--json", "--port", sim.port(), "scan", "--from", "6", "--to", "8"});
+    QCOMPARE(run.exit, 0);
+    QCOMPARE(run.json()["addresses"].toArray(), (QJsonArray{7}));
+    run = run_cli({"--port", sim.port(), "scan", "--from", "13", "--to", "14"});
+    QCOMPARE(run.exit, 1);
+    QVERIFY(run.err.contains("Блок не обнаружен!"));
+    QCOMPARE(run.out, QString());
+}
+
+// Each unit's file holds its own modes, not those of the first unit on the
+// line (which alone answers address 0).
+void TestCliUnit::read_of_one_unit_among_several()
+{
+    SimProcess sim;
+    QVERIFY(
+        sim.start({"--address", "3,7,12", "--modes", "1,1,1,1", "--modes", "2,2,1,0", "--modes", "0,0,0,1"}));
+    const struct {
+        int address;
+        int modes[4];
+    } units[] = {{3, {1, 1, 1, 1}}, {7, {2, 2, 1, 0}}, {12, {0, 0, 0, 1}}};
+    for (const auto &u : units) {
+        const QString path = m_dir.filePath(QStringLiteral("unit-%1.xml").arg(u.address));
+        const CliRun run = run_cli(unit_args(sim, u.address) + QStringList{"read", path});
+        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        UnitConfig config;
+        QVERIFY(load_config_file(path, config).ok);
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE(config.channels[k].regim, u.modes[k]);
+    }
+}
+
+// The whole-unit write with its read-back check, the same requests as the
+// window's write, and `diff` of the files.
+void TestCliUnit::write_verify_and_diff()
+{
+    SimProcess sim;
+    QVERIFY(sim.start({"--address", "7", "--modes", "2,2,1,0"}));
+    const QStringList unit = unit_args(sim);
+    const QString original = m_dir.filePath("original.xml");
+    const QString changed = m_dir.filePath("changed.xml");
+    QCOMPARE(run_cli(unit + QStringList{"read", original}).exit, 0);
+    UnitConfig config;
+    QVERIFY(load_config_file(original, config).ok);
+    config.channels[0].porog = 11;         // 280 mV
+    config.channels[2].predustanovka = 5;  // Профлист
+    config.zaderzhka = 10;                 // 400 ms (code offset 2)
+    QString error;
+    QCOMPARE(save_config_file(changed, config, &error), 0);
+
+    QList<QByteArray> window_requests;
+    {
+        SimWindow w(7);
+        w.unit.state().set_modes({2, 2, 1, 0});
+        w.press_start();
+        QVERIFY(w.connected());
+        w.forget_requests();
+        w.window->write_unit_config(7, config);
+        window_requests = w.requests();
+    }
+    // The window reads its channel back after the write, from get_address on.
+    const int written = int(window_requests.indexOf(QByteArray::fromHex("0720")));
+    QVERIFY(written > 40);
+
+    const int from = int(sim.lines().size());
+    CliRun run = run_cli(unit + QStringList{"write", changed, "--verify"}, 120000);
+    QVERIFY2(run.exit == 0, qPrintable(run.err));
+    QVERIFY(run.out.contains("проверена"));
+    const QList<QByteArray> heard = printed_requests(settled_lines(sim, from));
+    QCOMPARE(hex(heard.mid(0, written)), hex(window_requests.mid(0, written)));
+    QCOMPARE(heard.value(written), QByteArray::fromHex("0705"));  // the check reads the unit
+
+    run = run_cli(unit + QStringList{"diff", changed});
+    QCOMPARE(run.exit, 0);
+    QCOMPARE(run.out, QString("Расхождений нет.\n"));
+    run = run_cli(unit + QStringList{"diff", original});
+    QCOMPARE(run.exit, 1);
+    QCOMPARE(run.out_lines(), (QStringList{"Канал 1: Порог: в файле 50 мВ, в блоке 280 мВ",
+                                           "Канал 3: Предустановка: в файле Заводская, в блоке Профлист",
+                                           "Блок: Задержка: в файле 160 мсек, в блоке 400 мсек"}));
+}
+
+void TestCliUnit::flash()
+{
+    SimProcess sim;
+    QVERIFY(sim.start({"--address", "7"}));
+    const QString path = m_dir.filePath("image.hex");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(hex_image::lines(32).join('\n').toLatin1() + '\n');
+    file.close();
+    const CliRun run = run_cli(unit_args(sim) + QStringList{"flash", path}, 60000);
+    QVERIFY2(run.exit == 0, qPrintable(run.err));
+    QCOMPARE(run.out, QString("Прошивка успешно завершена !\n"));
+    QVERIFY(run.err.contains("Передача прошивки... 3/3"));
+    // Back at the line's speed afterwards.
+    QCOMPARE(run_cli(unit_args(sim) + QStringList{"test"}).exit, 0);
+}
+
+QTEST_MAIN(TestCliUnit)
+#include "tst_cli_unit.moc"

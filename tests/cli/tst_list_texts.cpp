@@ -1,0 +1,107 @@
+// The core's list table against the window's form: every list's items, as
+// the built form shows them (the .ui items and the lists the window fills),
+// and the label beside each list with its unit.
+#include "channels/list_texts.h"
+#include "mainwindow.h"
+#include "scripted_dialogs.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QtTest>
+
+class TestListTexts : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase() { m_window.reset(); }
+    void items_equal_form_data();
+    void items_equal_form();
+    void labels_equal_form_data();
+    void labels_equal_form();
+    void names_are_found();
+
+private:
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void TestListTexts::initTestCase()
+{
+    MainWindowServices services;
+    services.dialogs = std::make_shared<ScriptedDialogs>();
+    services.enumerate = [] { return QStringList{QStringLiteral("ttySIM0")}; };
+    services.watch_interval_ms = 3600 * 1000;
+    m_window = std::make_unique<MainWindow>(services);
+}
+
+void TestListTexts::items_equal_form_data()
+{
+    QTest::addColumn<int>("list");
+    for (int i = 0; i < lists::ListCount; ++i)
+        QTest::newRow(lists::list_info(lists::List(i)).name) << i;
+}
+
+void TestListTexts::items_equal_form()
+{
+    QFETCH(int, list);
+    const auto *box =
+        m_window->findChild<QComboBox *>(QString::fromLatin1(lists::list_info(lists::List(list)).name));
+    QVERIFY(box);
+    QStringList shown;
+    for (int i = 0; i < box->count(); ++i)
+        shown << box->itemText(i);
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(lists::list_texts(lists::List(list)), shown);
+}
+
+void TestListTexts::labels_equal_form_data()
+{
+    QTest::addColumn<int>("list");
+    QTest::addColumn<QString>("label");  // the form's label widget beside the list
+    const struct {
+        lists::List list;
+        const char *label;
+    } rows[] = {
+        {lists::Porog, "pLabel"},
+        {lists::Usilenie, "uLabel"},
+        {lists::Arp, "la"},
+        {lists::Impuls, "ti"},
+        {lists::Pause, "lp"},
+        {lists::Okno, "ls"},
+        {lists::Schet, "cl"},
+        {lists::Trevoga, "tl"},
+        {lists::Zad, "zl"},
+        {lists::Block, "bll"},
+        {lists::Reject, "rl"},
+        {lists::PorogPerepil, "label_15"},
+        {lists::TimePerepil, "label_16"},
+        {lists::Pred, "label_4"},
+        {lists::Onoff, "label_10"},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(lists::list_info(r.list).name) << int(r.list) << QString::fromLatin1(r.label);
+}
+
+void TestListTexts::labels_equal_form()
+{
+    QFETCH(int, list);
+    QFETCH(QString, label);
+    const auto *widget = m_window->findChild<QLabel *>(label);
+    QVERIFY(widget);
+    // The form pads its labels and writes "Тревога(сек)" without a blank;
+    // the cut values' labels sit in a group of their own ("Перепил").
+    const auto squeeze = [](QString s) { return s.remove(QLatin1Char(' ')); };
+    QString expected = lists::label_with_unit(lists::List(list));
+    expected.remove(QStringLiteral("Перепил:"));
+    QCOMPARE(squeeze(widget->text()), squeeze(expected));
+}
+
+void TestListTexts::names_are_found()
+{
+    for (int i = 0; i < lists::ListCount; ++i)
+        QCOMPARE(int(lists::find_list(QString::fromLatin1(lists::list_info(lists::List(i)).name))), i);
+    QCOMPARE(int(lists::find_list(QStringLiteral("POROG"))), int(lists::ListCount));
+    QCOMPARE(int(lists::find_list(QString())), int(lists::ListCount));
+}
+
+QTEST_MAIN(TestListTexts)
+#include "tst_list_texts.moc"
