@@ -1,11 +1,12 @@
 #include "session.h"
 
+#include "channels/channel_reading.h"
 #include "channels/readback_plan.h"
 #include "channels/unit_answers.h"
+#include "channels/unit_codes.h"
 #include "common/timing.h"
 #include "link/frames.h"
 #include "link/link_settings.h"
-#include "unit_codes.h"
 
 namespace cli {
 
@@ -47,10 +48,13 @@ void Session::settle()
 
 bool Session::read_modes(std::array<signed char, 5> *modes)
 {
-    QByteArray buffer = readback::request(address(), codes::kGetChannelModes);
-    if (send(buffer, false) != 0)
+    UnitLink link;
+    link.send = [this](QByteArray &payload, bool pre_wait) { return send(payload, pre_wait); };
+    std::array<int, 5> read{};
+    if (reading::read_modes(link, address(), &read) != 0)
         return false;
-    *modes = answers::split_mode_map(answer_byte(buffer, 1));
+    for (size_t k = 0; k < read.size(); ++k)
+        (*modes)[k] = static_cast<signed char>(read[k]);
     return true;
 }
 
@@ -65,16 +69,7 @@ int Session::read_version()
 TransferHooks Session::transfer_hooks(const QString &label)
 {
     TransferHooks hooks;
-    const int address = m_context.address;
-    hooks.send = [this, address](QByteArray &payload, bool pre_wait) {
-        // The whole-unit read asks for the mode map at address 0, which on a
-        // line of several units only the first one answers: the others'
-        // files would get the first unit's modes. The request goes to the
-        // unit being read instead.
-        if (payload.size() == 2 && payload[0] == '\0' && quint8(payload[1]) == codes::kGetChannelModes)
-            payload[0] = char(quint8(address));
-        return send(payload, pre_wait);
-    };
+    hooks.send = [this](QByteArray &payload, bool pre_wait) { return send(payload, pre_wait); };
     if (Context::progress_shown())
         hooks.progress = [label](int step) {
             Context::progress(QStringLiteral("%1 %2").arg(label).arg(step));

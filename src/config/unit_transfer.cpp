@@ -70,8 +70,11 @@ bool read_unit_config(const TransferHooks &hooks, int address, UnitConfig &out)
         return last || !seq.cancelled();
     };
 
-    // The mode map goes to address 0: two bits per channel, channel 1 lowest.
-    QByteArray modes = payload_of({0x00, 0x05});
+    // The mode map, two bits per channel, channel 1 lowest, from the unit
+    // being read: at address 0 only the first unit of a line answers, and a
+    // line of several units would give every unit's file the first one's
+    // modes.
+    QByteArray modes = payload_of({quint8(address), 0x05});
     if (!seq.exchange(modes, false))
         return false;
     const int map = answer_byte(modes, 1);

@@ -11,10 +11,13 @@
 #include "sim_process.h"
 #include "sim_window.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -65,6 +68,8 @@ private slots:
     void initTestCase();
     void same_requests_as_window_data();
     void same_requests_as_window();
+    void reading_commands_send_the_windows_requests_data();
+    void reading_commands_send_the_windows_requests();
     void unit_failures_data();
     void unit_failures();
     void json_documents();
@@ -192,12 +197,6 @@ void TestCliUnit::same_requests_as_window()
         window_requests = w.requests();
     }
     QVERIFY(!window_requests.isEmpty());
-    if (op == "read") {
-        // The tool asks the unit it reads for the mode map, not address 0:
-        // on a line of several units only the first answers address 0.
-        QCOMPARE(window_requests[0], QByteArray::fromHex("0005"));
-        window_requests[0][0] = char(7);
-    }
     const int to = gui_to > 0 ? gui_to : int(window_requests.size()) + gui_to;
     QStringList expected = own + hex(window_requests.mid(gui_from, to - gui_from));
 
@@ -209,6 +208,78 @@ void TestCliUnit::same_requests_as_window()
     QVERIFY2(run.exit == 0, qPrintable(run.err));
     QCOMPARE(run.err, QString());
     QCOMPARE(hex(printed_requests(settled_lines(sim, from))), expected);
+}
+
+void TestCliUnit::reading_commands_send_the_windows_requests_data()
+{
+    QTest::addColumn<QStringList>("cli");
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<QStringList>("after");  // requests the tool sends after the window's
+    QTest::addColumn<QString>("output");     // a line the tool prints
+
+    // info is the window's connection, then one poll of each other channel
+    // that is on (3 and 7 are HF and LF; channel 4 is off and not asked).
+    QTest::newRow("info") << QStringList{"info"} << "connect" << QStringList{"070b02", "070b03"}
+                          << "Канал 4: Выкл";
+    QTest::newRow("log") << QStringList{"log"} << "log" << QStringList{} << "[4]: Канал ВЫКЛ.";
+    QTest::newRow("frequency") << QStringList{"frequency", "--channel", "2"} << "frequency" << QStringList{}
+                               << "Частота : ";
+}
+
+// The sequences the core holds for both: the connection's read-back, the
+// event log, a collected measurement.
+void TestCliUnit::reading_commands_send_the_windows_requests()
+{
+    QFETCH(QStringList, cli);
+    QFETCH(QString, op);
+    QFETCH(QStringList, after);
+    QFETCH(QString, output);
+    constexpr int kRecords = 3;
+
+    QList<QByteArray> window_requests;
+    {
+        SimWindow w(7);
+        w.unit.state().set_modes({2, 2, 1, 0});
+        w.unit.state().fill_example_log(kRecords, 1800000000u);
+        timing().collect_second_ms = 20;  // the window's seconds; the tool's are real
+        if (op != "connect") {
+            w.press_start();
+            QVERIFY(w.connected());
+        }
+        w.forget_requests();
+        // The log viewer is modal: close it once it is open.
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                d->accept();
+        });
+        closer.start(5);
+        if (op == "connect") {
+            w.press_start();
+            QVERIFY(w.connected());
+        } else if (op == "log") {
+            w.window->on_getProtokol_released();
+        } else {
+            w.ui().chn->setCurrentIndex(1);
+            w.forget_requests();
+            w.window->ch_filtr();
+        }
+        // Without the window's status polls, which run between its requests.
+        for (const QByteArray &r : w.requests())
+            if (quint8(r[1]) != 0x0B)
+                window_requests << r;
+        QCOMPARE(w.dialogs->texts().filter(QRegularExpression(QStringLiteral("Нет ответа|Не удалось"))),
+                 QStringList());
+    }
+    QVERIFY(!window_requests.isEmpty());
+
+    SimProcess sim;
+    QVERIFY(sim.start({"--address", "7", "--modes", "2,2,1,0", "--log-records", QString::number(kRecords)}));
+    const int from = int(sim.lines().size());
+    const CliRun run = run_cli(unit_args(sim) + cli);
+    QVERIFY2(run.exit == 0, qPrintable(run.err));
+    QVERIFY2(run.out.contains(output), qPrintable(run.out));
+    QCOMPARE(hex(printed_requests(settled_lines(sim, from))), hex(window_requests) + after);
 }
 
 void TestCliUnit::unit_failures_data()
@@ -316,7 +387,7 @@ void TestCliUnit::json_documents()
     run = run_cli(unit + QStringList{"monitor", "--channel", "3", "--count", "2"});
     QCOMPARE(run.exit, 0);
     QCOMPARE(run.out_lines().size(), 2);
-    QVERIFY2(run.out_lines()[0].endsWith("состояние 0 (0x00)"), qPrintable(run.out));
+    QVERIFY2(run.out_lines()[0].endsWith("Норма (0x00)"), qPrintable(run.out));
 }
 
 void TestCliUnit::scan_finds_the_units_on_the_line()

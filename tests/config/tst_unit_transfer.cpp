@@ -25,7 +25,7 @@ qint32 ChannelSettings::*const kSimOrder[] = {
     &ChannelSettings::schet,       &ChannelSettings::trevoga,       &ChannelSettings::predustanovka,
     &ChannelSettings::rezhektsiya, &ChannelSettings::perepil_porog, &ChannelSettings::perepil_vremj};
 
-// "0005 051101 ..." -> payloads.
+// "0505 051101 ..." -> payloads.
 QList<QByteArray> payloads(const QByteArray &hex)
 {
     QList<QByteArray> out;
@@ -130,6 +130,7 @@ private slots:
     void read_requests_data();
     void read_requests();
     void read_of_the_example_unit_gives_the_example_file();
+    void read_on_a_line_of_several_units();
     void signed_values_round_trip();
     void read_ends_early_data();
     void read_ends_early();
@@ -146,16 +147,16 @@ void TestUnitTransfer::read_requests_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<QByteArray>("expected");  // empty: count only
 
-    QTest::newRow("all off") << QByteArray::fromHex("00000000") << 4 << QByteArray("0005 0518 0519 051c");
+    QTest::newRow("all off") << QByteArray::fromHex("00000000") << 4 << QByteArray("0505 0518 0519 051c");
     QTest::newRow("four LF") << QByteArray::fromHex("01010101") << 44 << QByteArray();
     QTest::newRow("four HF") << QByteArray::fromHex("02020202") << 44 << QByteArray();
     // Mode bits 3: neither LF nor HF, only the eight common values.
     QTest::newRow("mode 3 on 1") << QByteArray::fromHex("03000000") << 12
-                                 << QByteArray("0005 051101 050f01 051201 051301 051401 051501 051601 051a01 "
+                                 << QByteArray("0505 051101 050f01 051201 051301 051401 051501 051601 051a01 "
                                                "0518 0519 051c");
     QTest::newRow("LF on 2, HF on 4")
         << QByteArray::fromHex("00010002") << 24
-        << QByteArray("0005 "
+        << QByteArray("0505 "
                       "051102 050f02 051202 051302 051402 051502 051602 051a02 051002 050e02 "
                       "051104 050f04 051204 051304 051404 051504 051604 051a04 0521 0522 "
                       "0518 0519 051c");
@@ -194,6 +195,22 @@ void TestUnitTransfer::read_of_the_example_unit_gives_the_example_file()
     UnitConfig out;
     QVERIFY(read_unit_config(rig.hooks, kAddress, out));
     QCOMPARE(config_file_bytes(out), example_file());
+}
+
+// On a line of several units every unit's own modes are read, not those of
+// the first unit, which alone answers address 0.
+void TestUnitTransfer::read_on_a_line_of_several_units()
+{
+    Rig rig;
+    rig.set_modes(QByteArray::fromHex("01010101"));
+    sim::Unit &other = rig.bus.add_unit(kAddress + 2);
+    for (int n = 1; n <= 4; ++n)
+        other.state().channel(n).mode = quint8(n == 2 ? 2 : 0);
+    UnitConfig out;
+    QVERIFY(read_unit_config(rig.hooks, kAddress + 2, out));
+    const int expected[4] = {0, 2, 0, 0};
+    for (int n = 0; n < 4; ++n)
+        QCOMPARE(out.channels[n].regim, expected[n]);
 }
 
 void TestUnitTransfer::signed_values_round_trip()
