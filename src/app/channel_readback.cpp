@@ -3,6 +3,7 @@
 #include "channels/channel_reading.h"
 #include "channels/cross_mask.h"
 #include "channels/readback_plan.h"
+#include "channels/unit_codes.h"
 #include "common/timing.h"
 #include "link/frames.h"
 #include "link/unit_link.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr quint8 kSetMode = 0x38;
+using codes::kSetMode;
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 // Pairing of channels through the four cross lists and the unit's mask.
 #include "channels/cross_mask.h"
+#include "channels/unit_codes.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
@@ -7,7 +8,7 @@
 
 namespace {
 
-constexpr quint8 kSetCrossMask = 0x36;
+using codes::kSetCrossMask;
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 // The thirteen parameter setters: one list change is one set request; a
 // change the unit does not confirm is told and rolled back.
+#include "channels/unit_codes.h"
 #include "mainwindow.h"
 #include "parameter_bindings.h"
 #include "ui_mainwindow.h"
@@ -10,7 +11,7 @@ using namespace parameters;
 
 namespace {
 
-constexpr quint8 kSetPreset = 0x2C;
+using codes::kSetPreset;
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // The periodic status poll of the current channel.
 #include "channels/readback_plan.h"
 #include "channels/unit_answers.h"
+#include "channels/unit_codes.h"
 #include "link/frames.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
@@ -9,8 +10,8 @@ int poll_fail_count = 0;
 
 namespace {
 
-constexpr quint8 kPollChannel = 0x0B;
-constexpr int kPollFailLimit = 20;
+using codes::kPollChannel;
+using codes::kPollFailLimit;
 
 }  // namespace
 

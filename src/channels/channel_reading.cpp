@@ -1,4 +1,5 @@
 #include "channels/channel_reading.h"
+#include "channels/unit_codes.h"
 
 #include "channels/unit_answers.h"
 #include "common/timing.h"
@@ -8,7 +9,7 @@ namespace reading {
 
 namespace {
 
-constexpr quint8 kGetChannelModes = 0x05;
+using codes::kGetChannelModes;
 
 int send(const UnitLink &link, QByteArray &payload)
 {

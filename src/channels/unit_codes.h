@@ -2,17 +2,16 @@
 
 #include <QtGlobal>
 
-// Command codes and limits that the main window uses but the core does not
-// publish yet (each is a constant in an anonymous namespace of src/app).
-// They belong beside readback_plan.h; until they move there, these mirror
-// the window's values.
-namespace cli::codes {
+// Command codes of the operations the window and the command-line tool run
+// on their own (the read-back and the measurements keep theirs beside their
+// requests), and the status poll's patience.
+namespace codes {
 
-constexpr quint8 kGetChannelModes = 0x05;  // connection.cpp
-constexpr quint8 kPollChannel = 0x0B;      // status_poll.cpp
-constexpr quint8 kSetPreset = 0x2C;        // parameter_setters.cpp
-constexpr quint8 kSetCrossMask = 0x36;     // cross_pairing.cpp
-constexpr quint8 kSetMode = 0x38;          // channel_readback.cpp
-constexpr int kPollFailLimit = 20;         // status_poll.cpp: unanswered polls that end the connection
+constexpr quint8 kGetChannelModes = 0x05;
+constexpr quint8 kPollChannel = 0x0B;
+constexpr quint8 kSetPreset = 0x2C;
+constexpr quint8 kSetCrossMask = 0x36;
+constexpr quint8 kSetMode = 0x38;
+constexpr int kPollFailLimit = 20;  // unanswered polls in a row that end the connection
 
-}  // namespace cli::codes
+}  // namespace codes

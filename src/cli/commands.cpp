@@ -1,10 +1,12 @@
 // The commands: each is one function and one entry of the table at the end.
+#include "channels/channel_state.h"
 #include "channels/cross_mask.h"
 #include "channels/list_texts.h"
 #include "channels/measurements.h"
 #include "channels/parameters.h"
 #include "channels/readback_plan.h"
 #include "channels/unit_answers.h"
+#include "channels/unit_codes.h"
 #include "cli.h"
 #include "cli_dialogs.h"
 #include "common/timing.h"
@@ -16,9 +18,9 @@
 #include "link/frames.h"
 #include "link/link_settings.h"
 #include "link/port_names.h"
+#include "reading_commands.h"
 #include "services/unit_time.h"
 #include "session.h"
-#include "unit_codes.h"
 
 #include <QDateTime>
 #include <QEventLoop>
@@ -565,13 +567,17 @@ int run_monitor(Context &c)
             o[QStringLiteral("time")] = time;
             o[QStringLiteral("channel")] = channel;
             o[QStringLiteral("state")] = reading.state;
+            if (channel_state::row_for_byte(reading.state) >= 0)
+                o[QStringLiteral("state_text")] =
+                    channel_state::row_text(channel_state::row_for_byte(reading.state));
             if (reading.has_level)
                 o[QStringLiteral("level")] = answers::level_text(reading.level).toDouble();
             print_out(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
         } else {
-            QString line = QStringLiteral("%1  состояние %2 (0x%3)")
+            const int row = channel_state::row_for_byte(reading.state);
+            QString line = QStringLiteral("%1  %2 (0x%3)")
                                .arg(time)
-                               .arg(reading.state)
+                               .arg(row >= 0 ? channel_state::row_text(row) : QStringLiteral("состояние"))
                                .arg(reading.state, 2, 16, QLatin1Char('0'));
             if (reading.has_level)
                 line += QStringLiteral("  уровень %1").arg(answers::level_text(reading.level));
@@ -659,6 +665,21 @@ const QList<Command> &commands()
          "не "
          "из списка отвергается (код 2).",
          N::Unit, channel, none, 2, 2, run_set},
+        {"info", "", "Адрес, версия прошивки, режимы и состояние каналов блока.", N::Unit, none, none, 0, 0,
+         run_info},
+        {"log",
+         "[--out FILE]",
+         "Протокол событий блока, как его показывает окно протокола; --out: в текстовый файл.",
+         N::Unit,
+         {QStringLiteral("out")},
+         none,
+         0,
+         0,
+         run_log},
+        {"amplitude", "--channel K", "Амплитуда сигнала канала K за 10 с набора данных, мВ.", N::Unit,
+         channel, none, 0, 0, run_amplitude},
+        {"frequency", "--channel K", "Частота сигнала канала K за 5 с набора данных, Гц.", N::Unit, channel,
+         none, 0, 0, run_frequency},
         {"time", "", "Время блока.", N::Unit, none, none, 0, 0, run_time},
         {"set-time", "", "Устанавливает часы блока по часам компьютера.", N::Unit, none, none, 0, 0,
          run_set_time},
