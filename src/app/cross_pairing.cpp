@@ -1,16 +1,9 @@
 // Pairing of channels through the four cross lists and the unit's mask.
 #include "channels/cross_mask.h"
-#include "channels/unit_codes.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
 #include <QDebug>
-
-namespace {
-
-using codes::kSetCrossMask;
-
-}  // namespace
 
 void MainWindow::cross_changed(int index)
 {
@@ -58,23 +51,12 @@ void MainWindow::send_cross_mask()
 {
     if (setters_armed == 0)
         return;
-    QByteArray buffer;
-    buffer.append(char(quint8(unit_address)));
-    buffer.append(char(kSetCrossMask));
-    buffer.append(char(cross_mask));
-    if (SendCommand(buffer, true) != 0) {
+    const bool confirmed = cross::send_mask(unit_link(), unit_address, cross_mask, prev_cross_mask, [this] {
         critical(QStringLiteral("Параметр 'Кросс' не установлен!..."));
         cross_mask = prev_cross_mask;
-        // The unit may have taken the mask although its answer was lost or
-        // corrupted: the previous one goes again, as a list put back does.
-        buffer.clear();
-        buffer.append(char(quint8(unit_address)));
-        buffer.append(char(kSetCrossMask));
-        buffer.append(char(cross_mask));
-        SendCommand(buffer, true);
-    } else {
+    });
+    if (confirmed)
         prev_cross_mask = cross_mask;
-    }
     show_cross_mask();
 }
 

@@ -1,5 +1,7 @@
 #include "channels/cross_mask.h"
 
+#include "channels/unit_codes.h"
+
 namespace cross {
 
 namespace {
@@ -39,6 +41,33 @@ quint8 derive(const bool on[5], const signed char modes[5])
             mask |= quint8(1u << bit);
     }
     return mask;
+}
+
+namespace {
+
+QByteArray mask_payload(int address, quint8 mask)
+{
+    QByteArray buffer;
+    buffer.append(char(quint8(address)));
+    buffer.append(char(codes::kSetCrossMask));
+    buffer.append(char(mask));
+    return buffer;
+}
+
+}  // namespace
+
+bool send_mask(const UnitLink &link, int address, quint8 mask, quint8 previous,
+               const std::function<void()> &refused)
+{
+    QByteArray buffer = mask_payload(address, mask);
+    if (link.send && link.send(buffer, true) == 0)
+        return true;
+    if (refused)
+        refused();
+    buffer = mask_payload(address, previous);
+    if (link.send)
+        link.send(buffer, true);
+    return false;
 }
 
 }  // namespace cross

@@ -330,9 +330,11 @@ int run_set(Context &c)
             buffer.append(char(quint8(index)));
             if (s.send(buffer, true) != 0)
                 return c.fail(UnitFailed, QStringLiteral("Не изменен режим работы канала!..."));
-            buffer = readback::request(s.address(), codes::kSetCrossMask);
-            buffer.append(char(cross::without_channel(mask, channel)));
-            if (s.send(buffer, true) != 0)
+            // As the window does it: a mask not confirmed is followed by
+            // the previous one.
+            UnitLink link;
+            link.send = [&s](QByteArray &payload, bool pre_wait) { return s.send(payload, pre_wait); };
+            if (!cross::send_mask(link, s.address(), cross::without_channel(mask, channel), mask))
                 return c.fail(UnitFailed, QStringLiteral("Параметр 'Кросс' не установлен!..."));
         }
     } else if (list == lists::Pred) {
