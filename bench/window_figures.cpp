@@ -21,7 +21,8 @@ namespace {
 class BenchDialogs : public UserDialogs {
 public:
     explicit BenchDialogs(QtUserDialogs *real) : m_real(real) {}
-    int message(MessageKind kind, const QString &, const QString &text, int) override
+    int message(MessageKind kind, const QString &, const QString &text, int,
+                const QString & = QString()) override
     {
         messages << text;
         return kind == MessageKind::Question ? YesButton : OkButton;

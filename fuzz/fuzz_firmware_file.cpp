@@ -17,7 +17,10 @@ namespace {
 class OneFileDialogs : public UserDialogs {
 public:
     explicit OneFileDialogs(const QString &path) : m_path(path) {}
-    int message(MessageKind, const QString &, const QString &, int) override { return OkButton; }
+    int message(MessageKind, const QString &, const QString &, int, const QString & = QString()) override
+    {
+        return OkButton;
+    }
     QString openFileName(const FileDialogOptions &) override { return m_path; }
     QString saveFileName(const FileDialogOptions &) override { return QString(); }
     std::unique_ptr<ProgressDialog> progress(const ProgressOptions &) override { return nullptr; }

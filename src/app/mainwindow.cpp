@@ -153,9 +153,9 @@ MainWindow::~MainWindow()
     enumerator->disconnect(this);
 }
 
-int MainWindow::critical(const QString &text)
+int MainWindow::critical(const QString &text, const QString &informative)
 {
-    return m_dialogs->message(MessageKind::Critical, kAppName, text, YesButton);
+    return m_dialogs->message(MessageKind::Critical, kAppName, text, YesButton, informative);
 }
 
 int MainWindow::information(const QString &text)

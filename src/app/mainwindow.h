@@ -146,7 +146,8 @@ public slots:
 
 private:
     void refill_port_list();
-    int critical(const QString &text);
+    // informative: the reason under the text, if there is one to tell.
+    int critical(const QString &text, const QString &informative = QString());
 
     void connect_unit();
     void disconnect_unit();

@@ -49,9 +49,12 @@ QMessageBox::Icon icon_of(MessageKind kind)
 
 }  // namespace
 
-int QtUserDialogs::message(MessageKind kind, const QString &title, const QString &text, int buttons)
+int QtUserDialogs::message(MessageKind kind, const QString &title, const QString &text, int buttons,
+                           const QString &informative)
 {
     QMessageBox box(icon_of(kind), title, text, QMessageBox::StandardButtons(buttons), m_parent);
+    if (!informative.isEmpty())
+        box.setInformativeText(informative);
     return box.exec();
 }
 

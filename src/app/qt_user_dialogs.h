@@ -12,7 +12,8 @@ public:
     explicit QtUserDialogs(QWidget *parent = nullptr) : m_parent(parent) {}
     void set_parent(QWidget *parent) { m_parent = parent; }
 
-    int message(MessageKind kind, const QString &title, const QString &text, int buttons) override;
+    int message(MessageKind kind, const QString &title, const QString &text, int buttons,
+                const QString &informative = QString()) override;
     QString openFileName(const FileDialogOptions &options) override;
     QString saveFileName(const FileDialogOptions &options) override;
     std::unique_ptr<ProgressDialog> progress(const ProgressOptions &options) override;

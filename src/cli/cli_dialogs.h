@@ -13,9 +13,12 @@ class CliDialogs : public UserDialogs {
 public:
     explicit CliDialogs(QString path) : m_path(std::move(path)) {}
 
-    int message(MessageKind, const QString &, const QString &text, int) override
+    int message(MessageKind, const QString &, const QString &text, int,
+                const QString &informative = QString()) override
     {
         print_err(text);
+        if (!informative.isEmpty())
+            print_err(informative);
         return NoButtonAnswer;
     }
     QString openFileName(const FileDialogOptions &) override { return m_path; }

@@ -51,8 +51,11 @@ class UserDialogs {
 public:
     virtual ~UserDialogs() = default;
 
-    // Modal message box; returns the button pressed.
-    virtual int message(MessageKind kind, const QString &title, const QString &text, int buttons) = 0;
+    // Modal message box; returns the button pressed. informative: a second,
+    // smaller text under the main one (why it happened, what to do); empty:
+    // none.
+    virtual int message(MessageKind kind, const QString &title, const QString &text, int buttons,
+                        const QString &informative = QString()) = 0;
     // An empty string when the user cancelled.
     virtual QString openFileName(const FileDialogOptions &options) = 0;
     virtual QString saveFileName(const FileDialogOptions &options) = 0;

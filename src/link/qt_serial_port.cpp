@@ -4,7 +4,39 @@
 #include "link/port_names.h"
 
 #include <QDebug>
+#include <QFile>
 #include <utility>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Qt reports a device the user may not open and one that another program
+// holds (TIOCEXCL, a lock file) alike as a permission error; whether the
+// device itself may be read and written tells them apart.
+PortFailure open_failure_of(QSerialPort::SerialPortError error, const QString &path)
+{
+    switch (error) {
+    case QSerialPort::NoError:
+        return PortFailure::None;
+    case QSerialPort::DeviceNotFoundError:
+        return PortFailure::NotFound;
+    case QSerialPort::PermissionError:
+#ifdef Q_OS_UNIX
+        if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0)
+            return PortFailure::Busy;
+#else
+        Q_UNUSED(path);
+#endif
+        return PortFailure::AccessDenied;
+    default:
+        return PortFailure::Other;
+    }
+}
+
+}  // namespace
 
 QtSerialPort::QtSerialPort()
 {
@@ -40,21 +72,26 @@ void QtSerialPort::close_lost_line()
         return;
     m_left += m_port.readAll();
     m_port.close();
+    report_lost();
 }
 
 bool QtSerialPort::open(const QString &name, const LineSettings &settings)
 {
+    m_open_failure = PortFailure::NotFound;
     if (name.isEmpty())
         return false;
     if (m_lost)
         close();
-    m_port.setPortName(port_system_path(name));
+    const QString path = port_system_path(name);
+    m_port.setPortName(path);
     m_port.setBaudRate(settings.baud_rate);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
-    return m_port.open(QIODevice::ReadWrite);
+    const bool opened = m_port.open(QIODevice::ReadWrite);
+    m_open_failure = opened ? PortFailure::None : open_failure_of(m_port.error(), path);
+    return opened;
 }
 
 bool QtSerialPort::isOpen() const
@@ -73,6 +110,11 @@ void QtSerialPort::close()
 QString QtSerialPort::errorString() const
 {
     return m_lost ? m_lost_error : m_port.errorString();
+}
+
+PortFailure QtSerialPort::failure() const
+{
+    return m_lost ? PortFailure::Vanished : m_open_failure;
 }
 
 bool QtSerialPort::setBaudRate(int baud)

@@ -24,6 +24,7 @@ public:
     bool isOpen() const override;
     void close() override;
     QString errorString() const override;
+    PortFailure failure() const override;
 
     bool setBaudRate(int baud) override;
     int baudRate() const override;
@@ -45,4 +46,5 @@ private:
     bool m_lost = false;   // the line went away while open
     QByteArray m_left;     // received before the loss, not read yet
     QString m_lost_error;  // what the port said when the line went away
+    PortFailure m_open_failure = PortFailure::None;
 };

@@ -26,9 +26,10 @@ private:
 
 }  // namespace
 
-int ScriptedDialogs::message(MessageKind kind, const QString &title, const QString &text, int buttons)
+int ScriptedDialogs::message(MessageKind kind, const QString &title, const QString &text, int buttons,
+                             const QString &informative)
 {
-    const Message m{kind, title, text, buttons};
+    const Message m{kind, title, text, buttons, informative};
     messages << m;
     if (on_message)
         on_message(m);

@@ -15,6 +15,7 @@ public:
         QString title;
         QString text;
         int buttons;
+        QString informative;
     };
     struct Progress {
         ProgressOptions options;
@@ -33,7 +34,8 @@ public:
     QList<int> terminations;
     std::function<void(const Message &)> on_message;  // runs while a message is "open"
 
-    int message(MessageKind kind, const QString &title, const QString &text, int buttons) override;
+    int message(MessageKind kind, const QString &title, const QString &text, int buttons,
+                const QString &informative = QString()) override;
     QString openFileName(const FileDialogOptions &options) override;
     QString saveFileName(const FileDialogOptions &options) override;
     std::unique_ptr<ProgressDialog> progress(const ProgressOptions &options) override;

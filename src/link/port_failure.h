@@ -1,0 +1,11 @@
+#pragma once
+
+#include "link/serial_port.h"
+
+#include <QString>
+
+// The reason under "Не возможно открыть выбранный порт!" or "Нет ответа от
+// блока!": what went wrong with the port and what the user can do about it.
+// name is the port as the user chose it; detail the port's own error text,
+// used where no better reason is known. Empty for PortFailure::None.
+QString port_failure_text(PortFailure failure, const QString &name, const QString &detail = QString());
