@@ -31,7 +31,8 @@ void MainWindow::remember_connection(const QString &port_name)
 
 void MainWindow::port_open_failed(const QString &port_name)
 {
-    const QString why = port_name.isEmpty() ? QStringLiteral("Порт не выбран: в списке нет ни одного порта.")
-                                            : port_failure_text(port->failure(), port_name, port->errorString());
+    const QString why = port_name.isEmpty()
+                            ? QStringLiteral("Порт не выбран: в списке нет ни одного порта.")
+                            : port_failure_text(port->failure(), port_name, port->errorString());
     critical(QStringLiteral("Не возможно открыть выбранный порт!"), why);
 }

@@ -6,7 +6,8 @@ namespace cli {
 
 QString usage_line()
 {
-    return QStringLiteral("Использование: mirval-cli [--json] [--port NAME --address N [--speed BAUD]] COMMAND ...");
+    return QStringLiteral(
+        "Использование: mirval-cli [--json] [--port NAME --address N [--speed BAUD]] COMMAND ...");
 }
 
 QString command_help(const Command &c)

@@ -56,14 +56,17 @@ QString man_page(const QString &date)
     m << QStringLiteral(".SH NAME")
       << QStringLiteral("mirval\\-cli \\- операции пульта МИРВАЛ\\-В из командной строки");
     m << QStringLiteral(".SH SYNOPSIS") << QStringLiteral(".B mirval\\-cli")
-      << QStringLiteral("[\\fB\\-\\-json\\fR] [\\fB\\-\\-port\\fR \\fINAME\\fR \\fB\\-\\-address\\fR \\fIN\\fR "
-                        "[\\fB\\-\\-speed\\fR \\fIBAUD\\fR]] \\fICOMMAND\\fR ...")
-      << QStringLiteral(".br") << QStringLiteral(".B mirval\\-cli") << QStringLiteral("\\fICOMMAND\\fR \\fB\\-\\-help\\fR")
-      << QStringLiteral(".br") << QStringLiteral(".B mirval\\-cli \\-\\-version");
+      << QStringLiteral(
+             "[\\fB\\-\\-json\\fR] [\\fB\\-\\-port\\fR \\fINAME\\fR \\fB\\-\\-address\\fR \\fIN\\fR "
+             "[\\fB\\-\\-speed\\fR \\fIBAUD\\fR]] \\fICOMMAND\\fR ...")
+      << QStringLiteral(".br") << QStringLiteral(".B mirval\\-cli")
+      << QStringLiteral("\\fICOMMAND\\fR \\fB\\-\\-help\\fR") << QStringLiteral(".br")
+      << QStringLiteral(".B mirval\\-cli \\-\\-version");
     m << QStringLiteral(".SH DESCRIPTION")
-      << roff(QStringLiteral("mirval-cli выполняет операции окна mirval-pult над блоком МИРВАЛ-В, подключенным к "
-                             "последовательному порту: одна команда за запуск. Результаты идут на стандартный "
-                             "вывод, сообщения программы - на стандартный вывод ошибок."));
+      << roff(QStringLiteral(
+             "mirval-cli выполняет операции окна mirval-pult над блоком МИРВАЛ-В, подключенным к "
+             "последовательному порту: одна команда за запуск. Результаты идут на стандартный "
+             "вывод, сообщения программы - на стандартный вывод ошибок."));
     for (const QString &note : general_notes())
         m << QStringLiteral(".PP") << roff(note);
     m << QStringLiteral(".SH COMMANDS");
@@ -71,8 +74,10 @@ QString man_page(const QString &date)
         const QStringList help = command_help(c).split(QLatin1Char('\n'));
         m << QStringLiteral(".TP") << bold(help.value(0).trimmed()) << roff(help.mid(1).join(' ').trimmed());
     }
-    m << QStringLiteral(".SH ENVIRONMENT") << QStringLiteral(".TP") << bold(QStringLiteral("MIRVAL_CLI_TRACE"))
-      << roff(QStringLiteral("1: журнал обмена с блоком (каждый запрос и ответ) на стандартном выводе ошибок."))
+    m << QStringLiteral(".SH ENVIRONMENT") << QStringLiteral(".TP")
+      << bold(QStringLiteral("MIRVAL_CLI_TRACE"))
+      << roff(QStringLiteral(
+             "1: журнал обмена с блоком (каждый запрос и ответ) на стандартном выводе ошибок."))
       << QStringLiteral(".TP") << bold(QStringLiteral("QT_LOGGING_RULES"))
       << roff(QStringLiteral("Правила журнала Qt: когда заданы, выводится все, что они включают, также "
                              "сообщения самой библиотеки Qt."))
@@ -85,7 +90,8 @@ QString man_page(const QString &date)
                              "mirval-cli --port /dev/ttyUSB0 --address 7 set porog 140 --channel 2\n"
                              "mirval-cli --port ttyUSB0 scan --from 1 --to 20"))
       << QStringLiteral(".fi");
-    m << QStringLiteral(".SH SEE ALSO") << QStringLiteral("\\fBmirval\\-pult\\fR(1), \\fBmirval\\-sim\\fR(1)");
+    m << QStringLiteral(".SH SEE ALSO")
+      << QStringLiteral("\\fBmirval\\-pult\\fR(1), \\fBmirval\\-sim\\fR(1)");
     return m.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
@@ -109,13 +115,12 @@ QString bash_completion()
         const auto list = lists::List(i);
         const QString name = QString::fromLatin1(lists::list_info(list).name);
         params << name;
-        values << QStringLiteral("        %1) printf '%s\\n' %2 ;;")
-                      .arg(name, [&] {
-                          QStringList q;
-                          for (const QString &t : lists::list_texts(list))
-                              q << quoted(t);
-                          return q.join(' ');
-                      }());
+        values << QStringLiteral("        %1) printf '%s\\n' %2 ;;").arg(name, [&] {
+            QStringList q;
+            for (const QString &t : lists::list_texts(list))
+                q << quoted(t);
+            return q.join(' ');
+        }());
     }
 
     QString script = QStringLiteral(R"SH(# bash completion for mirval-cli, made from its command table.

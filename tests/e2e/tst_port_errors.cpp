@@ -143,7 +143,8 @@ void TestPortErrors::initTestCase()
         QVERIFY(::chmod(QFile::encodeName(dir).constData(), 0755) == 0);
         QVERIFY(QFile::copy(QStringLiteral(MIRVAL_CLI_PATH), dir + "/mirval-cli"));
         QVERIFY(QDir(dir).mkdir("runtime"));
-        QVERIFY(::chown(QFile::encodeName(dir + "/runtime").constData(), nobody()->pw_uid, nobody()->pw_gid) == 0);
+        QVERIFY(::chown(QFile::encodeName(dir + "/runtime").constData(), nobody()->pw_uid,
+                        nobody()->pw_gid) == 0);
         QVERIFY(::chmod(QFile::encodeName(dir + "/runtime").constData(), 0700) == 0);
     }
 }
@@ -187,15 +188,7 @@ CliRun TestPortErrors::run_cli_as_probe(const QStringList &arguments)
         if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
             ::_exit(120);
     });
-    p.start(m_nobody_dir.path() + "/mirval-cli", arguments);
-    CliRun run;
-    if (!p.waitForStarted(5000) || !p.waitForFinished(60000))
-        return run;
-    run.out = QString::fromUtf8(p.readAllStandardOutput());
-    run.err = QString::fromUtf8(p.readAllStandardError());
-    if (p.exitStatus() == QProcess::NormalExit)
-        run.exit = p.exitCode();
-    return run;
+    return run_cli_in(p, m_nobody_dir.path() + "/mirval-cli", arguments);
 }
 
 void TestPortErrors::window_tells_why_data()
@@ -240,23 +233,25 @@ void TestPortErrors::window_tells_why()
     QCOMPARE(m.text, kCannotOpen);
     switch (Case(which)) {
     case Denied:
-        QVERIFY2(m.informative.contains(QStringLiteral("Нет доступа к устройству %1 (группа «%2»)")
-                                            .arg(pty.slave, group)),
+        QVERIFY2(m.informative.contains(
+                     QStringLiteral("Нет доступа к устройству %1 (группа «%2»)").arg(pty.slave, group)),
                  qPrintable(m.informative));
         // Told as this process's user: the window builds the text after the
         // open, as root again.
-        QVERIFY2(m.informative.contains(QStringLiteral("sudo adduser %1 %2")
-                                            .arg(QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name), group)),
-                 qPrintable(m.informative));
+        QVERIFY2(
+            m.informative.contains(QStringLiteral("sudo adduser %1 %2")
+                                       .arg(QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name), group)),
+            qPrintable(m.informative));
         QVERIFY(m.informative.contains(QStringLiteral("войти снова")));
         break;
     case Busy:
-        QCOMPARE(m.informative,
-                 QStringLiteral("Порт %1 занят другой программой. Закройте ее и повторите попытку.").arg(name));
+        QCOMPARE(
+            m.informative,
+            QStringLiteral("Порт %1 занят другой программой. Закройте ее и повторите попытку.").arg(name));
         break;
     case Gone:
-        QVERIFY2(m.informative.startsWith(QStringLiteral("Порт %1 не найден: адаптер не подключен или отключен")
-                                              .arg(name)),
+        QVERIFY2(m.informative.startsWith(
+                     QStringLiteral("Порт %1 не найден: адаптер не подключен или отключен").arg(name)),
                  qPrintable(m.informative));
         break;
     }
@@ -267,9 +262,12 @@ void TestPortErrors::cli_tells_why_data()
     QTest::addColumn<int>("which");
     QTest::addColumn<QString>("reason");
     QTest::addColumn<QString>("text");  // how the second line starts
-    QTest::newRow("permission denied") << int(Denied) << "access-denied" << "Нет доступа к устройству";
-    QTest::newRow("held by another program") << int(Busy) << "busy" << "Порт %1 занят другой программой.";
-    QTest::newRow("no such device") << int(Gone) << "not-found" << "Порт %1 не найден";
+    QTest::newRow("permission denied") << int(Denied) << "access-denied"
+                                       << "Нет доступа к устройству";
+    QTest::newRow("held by another program") << int(Busy) << "busy"
+                                             << "Порт %1 занят другой программой.";
+    QTest::newRow("no such device") << int(Gone) << "not-found"
+                                    << "Порт %1 не найден";
 }
 
 void TestPortErrors::cli_tells_why()
@@ -309,7 +307,8 @@ void TestPortErrors::cli_port_vanishes_during_the_command()
     SimProcess sim;
     QVERIFY(sim.start({"--address", "1", "--modes", "1,1,1,1"}));
     QProcess cli;
-    cli.start(QStringLiteral(MIRVAL_CLI_PATH), {"--port", sim.port(), "--address", "1", "monitor", "--channel", "1"});
+    cli.start(QStringLiteral(MIRVAL_CLI_PATH),
+              {"--port", sim.port(), "--address", "1", "monitor", "--channel", "1"});
     QVERIFY(cli.waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(cli.canReadLine(), 10000);  // the first poll was answered
     sim.kill();
@@ -318,7 +317,8 @@ void TestPortErrors::cli_port_vanishes_during_the_command()
     const QStringList lines = QString::fromUtf8(cli.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0], QStringLiteral("Нет ответа от блока!"));
-    QVERIFY2(lines[1].startsWith(QStringLiteral("Адаптер отключен от компьютера: порт %1 пропал.").arg(sim.port())),
+    QVERIFY2(lines[1].startsWith(
+                 QStringLiteral("Адаптер отключен от компьютера: порт %1 пропал.").arg(sim.port())),
              qPrintable(lines[1]));
 }
 
