@@ -4,6 +4,8 @@ execute_process(COMMAND ${PROGRAM} --help OUTPUT_VARIABLE help RESULT_VARIABLE r
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${PROGRAM} --help failed: ${rc}")
 endif()
+# The program names itself by the path it was started with.
+string(REPLACE "${PROGRAM}" "${NAME}" help "${help}")
 string(REPLACE "\\" "\\e" help "${help}")
 string(REPLACE "-" "\\-" help "${help}")
 string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" help "${help}")

@@ -72,6 +72,7 @@ private slots:
     void switching_off_leaves_pairs();
     void refused_mode_change_is_rolled_back();
     void remembered_between_runs();
+    void port_items_name_the_adapter();
 };
 
 void TestConnection::connects_and_disconnects()
@@ -389,6 +390,18 @@ void TestConnection::remembered_between_runs()
     SimWindow s(7, file);
     QCOMPARE(s.ui().addres->value(), 0);
     QCOMPARE(link_settings.speed_index, 4);
+}
+
+void TestConnection::port_items_name_the_adapter()
+{
+    // The item is the bare name; its tooltip what the system says of it and
+    // the device.
+    SimWindow s;
+    s.ports = {"ttyS0", "ttyUSB3"};
+    s.window->enumerator->rescan();
+    QCOMPARE(s.ui().comPortComboBox->itemText(1), QString("ttyUSB3"));
+    const QString tip = s.ui().comPortComboBox->itemData(1, Qt::ToolTipRole).toString();
+    QVERIFY2(tip.endsWith("\n/dev/ttyUSB3"), qPrintable(tip));
 }
 
 QTEST_MAIN(TestConnection)
