@@ -8,8 +8,12 @@
 #include "link/virtual_ports.h"
 
 #include <QJsonArray>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 class TestCliOffline : public QObject {
     Q_OBJECT
@@ -315,6 +319,23 @@ void TestCliOffline::version_and_quiet_toolkit()
     p.start(MIRVAL_CLI_PATH, {"--port", "ttyNONE0", "scan", "--from", "1", "--to", "1"});
     QVERIFY(p.waitForFinished(30000));
     QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("QStandardPaths: XDG_RUNTIME_DIR not set"));
+
+    // The transaction trace on a silent line: only with MIRVAL_CLI_TRACE.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const QString line = QString::fromLocal8Bit(::ptsname(master));
+    for (const bool trace : {false, true}) {
+        QProcess scan;
+        QProcessEnvironment scan_env = QProcessEnvironment::systemEnvironment();
+        if (trace)
+            scan_env.insert("MIRVAL_CLI_TRACE", "1");
+        scan.setProcessEnvironment(scan_env);
+        scan.start(MIRVAL_CLI_PATH, {"--port", line, "scan", "--from", "1", "--to", "1"});
+        QVERIFY(scan.waitForFinished(30000));
+        QCOMPARE(scan.exitCode(), 1);  // nobody answered
+        QCOMPARE(QString::fromUtf8(scan.readAllStandardError()).contains("SendCommand"), trace);
+    }
+    ::close(master);
 }
 
 void TestCliOffline::manual_page_reads_clean()
