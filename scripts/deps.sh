@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on Debian 12, if missing.
+# Installs what building, running and testing need on Debian 12, if missing;
+# arguments name more packages (scripts/package.sh adds its own).
 set -euo pipefail
-packages=(
+packages=("$@"
   g++ cmake ninja-build clang-format
   clang libclang-rt-14-dev llvm
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
+  man-db dpkg-dev file lintian desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -9,10 +9,11 @@ out=${1:?usage: screenshot.sh OUT.png [SECONDS] [ADDRESS]}
 wait_s=${2:-3}
 address=${3:-}
 build_dir=${BUILD_DIR:-build}
+pult=${PULT:-$build_dir/src/app/mirval-pult}  # the program to start
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -un)}
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 0700 "$XDG_RUNTIME_DIR"
 xvfb-run -a -s "-screen 0 640x720x24" bash -c '
-  "$0/src/app/mirval-pult" &
+  "$0" &
   pid=$!
   sleep 2
   id=$(xwininfo -root -tree | awk "/МИРВАЛ-В Пульт/ {print \$1; exit}")
@@ -28,5 +29,5 @@ xvfb-run -a -s "-screen 0 640x720x24" bash -c '
   sleep "$1"
   if [ -n "$id" ]; then import -window "$id" "$2"; else import -window root "$2"; fi
   kill $pid
-' "$build_dir" "$wait_s" "$out" "$address"
+' "$pult" "$wait_s" "$out" "$address"
 echo "screenshot: $out"

@@ -130,7 +130,7 @@ void MainWindow::connect_unit()
     }
     if (!port->open(name, LineSettings{kInitialBaud})) {
         // The unopened port stays until the next attempt replaces it.
-        critical(QStringLiteral("Не возможно открыть выбранный порт!"));
+        port_open_failed(name);
         return;
     }
     exchange->set_port(port.get());
@@ -163,4 +163,5 @@ void MainWindow::connect_unit()
     ui->searchButton->setText(kStop);
     ui->searchButton->setEnabled(true);
     ui->addres->setEnabled(false);
+    remember_connection(name);
 }

@@ -122,6 +122,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     ui->version->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->version, &QWidget::customContextMenuRequested, this, &MainWindow::show_version_menu);
 
+    restore_remembered_connection();
+
     port.reset();
     // The watcher lives until the process ends, like the system's
     // notifications it stands for; the application object owns it.
@@ -240,8 +242,15 @@ void MainWindow::refill_port_list()
     // The watcher has just enumerated; its look is the list of ports present.
     ui->comPortComboBox->clear();
     for (const QString &name : enumerator->ports())
-        if (admits_port_name(name))
+        if (admits_port_name(name)) {
             ui->comPortComboBox->addItem(name);
+            ui->comPortComboBox->setItemData(ui->comPortComboBox->count() - 1,
+                                             port_description(port_details(name)), Qt::ToolTipRole);
+        }
+    // The port of the last connection, also when it is plugged in later.
+    const int remembered = ui->comPortComboBox->findText(m_remembered_port);
+    if (!m_remembered_port.isEmpty() && remembered >= 0)
+        ui->comPortComboBox->setCurrentIndex(remembered);
     if (ui->comPortComboBox->count() == 0) {
         critical(QStringLiteral("COM-порт не обнаружен !\n Конец работы ..."));
         m_dialogs->terminate(0);

@@ -38,6 +38,9 @@ struct MainWindowServices {
     std::function<void(proto &viewer)> show_viewer;          // null: the viewer runs modally
     std::function<void(prog &dialog)> show_progress;         // null: the firmware progress is shown
     int watch_interval_ms = 500;
+    // Where the last connection's port, address and line speed are kept
+    // between runs; empty: nothing is remembered (the tests' default).
+    QString settings_file;
 };
 
 class MainWindow : public QMainWindow {
@@ -146,6 +149,13 @@ public slots:
 
 private:
     void refill_port_list();
+    // The remembered port, address and line speed into the form and the line
+    // settings (remembered_settings.cpp); and the connection just made into
+    // the file.
+    void restore_remembered_connection();
+    void remember_connection(const QString &port_name);
+    // The port-open failure: the prescribed message, the reason under it.
+    void port_open_failed(const QString &port_name);
     // informative: the reason under the text, if there is one to tell.
     int critical(const QString &text, const QString &informative = QString());
 
@@ -182,6 +192,10 @@ private:
     // A press of the start button that came while an operation was waiting
     // for the unit; it runs once the operation has returned.
     QTimer m_deferred_start;
+
+    // The port of the last successful connection: selected whenever the
+    // list holds it.
+    QString m_remembered_port;
 
     std::shared_ptr<UserDialogs> m_dialogs;
     MainWindowServices m_services;

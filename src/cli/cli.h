@@ -14,9 +14,10 @@ namespace cli {
 // Exit status.
 enum Exit : int {
     Success = 0,
-    UnitFailed = 1,  // the unit did not answer or did not confirm, or the port did not open
+    UnitFailed = 1,  // the unit did not answer or did not confirm
     Usage = 2,       // wrong command line or a value the unit's lists do not hold
     FileProblem = 3,
+    PortFailed = 4,  // the port did not open, or it went away during the command
 };
 
 // A command's own arguments: positional ones in order, options with a value,
@@ -40,6 +41,10 @@ struct Context {
     // Set by a command that wrote its JSON documents itself (monitor).
     bool json_streamed = false;
     QString error;
+    // Why the port did not open or went away ("busy", "vanished", ...): the
+    // JSON document's "reason"; with the text for the second line.
+    QString port_reason;
+    QString port_reason_text;
 
     // One result line on standard output; nothing in JSON mode.
     void out(const QString &line) const;

@@ -114,9 +114,14 @@ QString file_argument(const Context &c)
 int load_file(Context &c, UnitConfig *config)
 {
     const ConfigLoadResult loaded = load_config_file(file_argument(c), *config);
-    if (!loaded.ok)
-        return c.fail(FileProblem, QStringLiteral("%1: %2").arg(loaded.title, loaded.text));
-    return Success;
+    if (loaded.ok)
+        return Success;
+    const QString where = loaded.line > 0 ? QStringLiteral("%1 (строка %2, столбец %3)")
+                                                .arg(file_argument(c))
+                                                .arg(loaded.line)
+                                                .arg(loaded.column)
+                                          : file_argument(c);
+    return c.fail(FileProblem, QStringLiteral("%1: %2: %3").arg(loaded.title, where, loaded.text));
 }
 
 // The whole-unit read as the window runs it: the settling pause, then the
@@ -142,14 +147,32 @@ void put_differences(Context &c, const QList<Difference> &differences)
 
 // ---- offline
 
+// A column of `ports`: "-" where the system says nothing.
+QString column(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("-") : text;
+}
+
 int run_ports(Context &c)
 {
+    // Name, device, manufacturer, product, serial number: the port list's
+    // tooltips, one port a line, separated by tabs.
     QJsonArray list;
     for (const QString &name : present_port_names()) {
         if (!admits_port_name(name))
             continue;
-        c.out(name);
-        list.append(name);
+        const PortDetails d = port_details(name);
+        const QString &product = d.product;
+        c.out(QStringList{name, d.path, column(d.manufacturer), column(product), column(d.serial)}.join(
+            QLatin1Char('\t')));
+        QJsonObject port;
+        port[QStringLiteral("name")] = name;
+        port[QStringLiteral("path")] = d.path;
+        port[QStringLiteral("manufacturer")] = d.manufacturer;
+        port[QStringLiteral("product")] = product;
+        port[QStringLiteral("serial")] = d.serial;
+        port[QStringLiteral("simulated")] = d.simulated;
+        list.append(port);
     }
     c.result[QStringLiteral("ports")] = list;
     if (list.isEmpty())
@@ -180,7 +203,8 @@ int run_read(Context &c)
         return r;
     QString error;
     if (save_config_file(file_argument(c), config, &error) != 0)
-        return c.fail(FileProblem, QStringLiteral("Невозможно открыть файл ! %1").arg(error));
+        return c.fail(FileProblem,
+                      QStringLiteral("Невозможно открыть файл ! %1: %2").arg(file_argument(c), error));
     c.out(file_argument(c));
     c.result[QStringLiteral("file")] = file_argument(c);
     c.result[QStringLiteral("config")] = config_json(config);
@@ -442,7 +466,8 @@ int run_flash(Context &c)
     cDataFile file(dialogs);
     const int read = file.read_firmware_file();
     if (read != 0)
-        return c.fail(FileProblem, firmware_file_error_text(read));
+        return c.fail(FileProblem,
+                      QStringLiteral("%1: %2").arg(file_argument(c), firmware_file_error_text(read)));
     Session s(c);
     if (int r = s.open())
         return r;
@@ -550,6 +575,11 @@ int run_monitor(Context &c)
     QTimer timer;
     int fails = 0, polls = 0, status = Success;
     QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        if (!s.port().isOpen()) {  // the adapter went away
+            status = no_answer(c);
+            loop.quit();
+            return;
+        }
         QByteArray buffer = readback::request(s.address(), codes::kPollChannel, channel);
         encode_frame(buffer);
         if (s.exchange().poll_exchange(buffer) != 0) {
@@ -637,7 +667,11 @@ const QList<Command> &commands()
     const QStringList none;
     const QStringList channel{QStringLiteral("channel")};
     static const QList<Command> table = {
-        {"ports", "", "Последовательные порты, которые показывает список программы (виртуальные тоже).",
+        {"ports", "",
+         "Последовательные порты, которые показывает список программы (виртуальные тоже), по одному в "
+         "строке: "
+         "имя, устройство, производитель, изделие и серийный номер адаптера через табуляцию ('-': система не "
+         "сообщает).",
          N::Nothing, none, none, 0, 0, run_ports},
         {"show", "FILE", "Файл конфигурации в понятном виде: режим каждого канала и значения его параметров.",
          N::Nothing, none, none, 1, 1, run_show},

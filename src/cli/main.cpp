@@ -1,5 +1,7 @@
 // mirval-cli: the configuration tool's operations from the command line.
 #include "cli.h"
+#include "common/message_filter.h"
+#include "help.h"
 #include "link/link_settings.h"
 
 #include <QCoreApplication>
@@ -9,56 +11,12 @@ using namespace cli;
 
 namespace {
 
-const char kUsage[] =
-    "Использование: mirval-cli [--json] [--port NAME --address N [--speed BAUD]] COMMAND ...";
-
-void drop_trace(QtMsgType type, const QMessageLogContext &, const QString &text)
-{
-    // The exchange traces every transaction on the debug channel; the tool's
-    // output is its own. MIRVAL_CLI_TRACE=1 shows the trace.
-    static const bool trace = qEnvironmentVariableIntValue("MIRVAL_CLI_TRACE") != 0;
-    if ((type == QtDebugMsg || type == QtInfoMsg) && !trace)
-        return;
-    print_err(text);
-}
-
 const Command *find_command(const QString &name)
 {
     for (const Command &c : commands())
         if (name == QLatin1String(c.name))
             return &c;
     return nullptr;
-}
-
-QString command_help(const Command &c)
-{
-    QString needs;
-    if (c.needs == Command::Unit)
-        needs = QStringLiteral("mirval-cli --port NAME --address N [--speed BAUD] ");
-    else if (c.needs == Command::Port)
-        needs = QStringLiteral("mirval-cli --port NAME [--speed BAUD] ");
-    else
-        needs = QStringLiteral("mirval-cli ");
-    return QStringLiteral("%1%2 %3\n  %4")
-        .arg(needs, QString::fromLatin1(c.name), QString::fromUtf8(c.usage), QString::fromUtf8(c.help));
-}
-
-QString general_help()
-{
-    QStringList lines{QString::fromUtf8(kUsage), QString()};
-    for (const Command &c : commands())
-        lines << QStringLiteral("  %1 %2")
-                     .arg(QString::fromLatin1(c.name), QString::fromUtf8(c.usage))
-                     .trimmed();
-    lines << QString()
-          << QStringLiteral(
-                 "Порт открывается на 4800 бод, затем переключается на --speed (по умолчанию 57600).")
-          << QStringLiteral("--json: один документ JSON на команду на стандартном выводе.")
-          << QStringLiteral(
-                 "Код завершения: 0 успех, 1 блок не ответил или не подтвердил, 2 ошибка в командной "
-                 "строке, 3 ошибка файла.")
-          << QStringLiteral("mirval-cli COMMAND --help: описание команды.");
-    return lines.join(QLatin1Char('\n'));
 }
 
 // Takes the value of option `name` at argv[*i] ("--name VALUE" or
@@ -91,6 +49,10 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
             c.json = true;
         } else if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
             help = true;
+        } else if (a == QStringLiteral("--version") && !command) {
+            print_out(version_text());
+            c.json = false;
+            return Success;
         } else if (name == QStringLiteral("port") || name == QStringLiteral("address") ||
                    name == QStringLiteral("speed")) {
             if (!take_value(argv, &i, name, &value))
@@ -102,8 +64,7 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
             command = find_command(a);
             *command_name = a;
             if (!command)
-                return c.fail(
-                    Usage, QStringLiteral("Неизвестная команда '%1'\n%2").arg(a, QString::fromUtf8(kUsage)));
+                return c.fail(Usage, QStringLiteral("Неизвестная команда '%1'\n%2").arg(a, usage_line()));
         } else if (command && !name.isEmpty() && command->value_options.contains(name)) {
             if (!take_value(argv, &i, name, &value))
                 return c.fail(Usage, QStringLiteral("--%1: нет значения").arg(name));
@@ -163,13 +124,21 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
 
 int main(int argc, char *argv[])
 {
-    qInstallMessageHandler(drop_trace);
+    // The exchange traces every transaction on the debug output; the tool's
+    // output is its own. MIRVAL_CLI_TRACE=1 shows the trace.
+    install_message_filter(qEnvironmentVariableIntValue("MIRVAL_CLI_TRACE") != 0);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("mirval-cli"));
 
     Context c;
     QString command_name;
-    const int status = parse_and_run(c, app.arguments().mid(1), &command_name);
+    int status = parse_and_run(c, app.arguments().mid(1), &command_name);
+    if (status != Success && !c.port_reason_text.isEmpty()) {
+        // The port did not open, or went away while the command ran: the
+        // reason on the second line.
+        print_err(c.port_reason_text);
+        status = PortFailed;
+    }
     if (c.json && !c.json_streamed) {
         QJsonObject doc = c.result;
         doc[QStringLiteral("command")] = command_name;
@@ -177,6 +146,10 @@ int main(int argc, char *argv[])
         doc[QStringLiteral("exit")] = status;
         if (!c.error.isEmpty())
             doc[QStringLiteral("error")] = c.error;
+        if (status == PortFailed) {
+            doc[QStringLiteral("reason")] = c.port_reason;
+            doc[QStringLiteral("reason_text")] = c.port_reason_text;
+        }
         print_out(QString::fromUtf8(QJsonDocument(doc).toJson(QJsonDocument::Compact)));
     }
     return status;

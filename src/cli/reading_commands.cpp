@@ -159,7 +159,7 @@ int run_log(Context &c)
     if (!out.isEmpty()) {
         QString error;
         if (save_text_file(out, log_file_bytes(lines), &error) != 0)
-            return c.fail(FileProblem, QStringLiteral("Невозможно открыть файл ! ") + error);
+            return c.fail(FileProblem, QStringLiteral("Невозможно открыть файл ! %1: %2").arg(out, error));
         c.result[QStringLiteral("file")] = out;
         return Success;
     }

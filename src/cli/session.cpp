@@ -7,6 +7,7 @@
 #include "common/timing.h"
 #include "link/frames.h"
 #include "link/link_settings.h"
+#include "link/port_failure.h"
 
 namespace cli {
 
@@ -27,13 +28,23 @@ int Session::open()
 {
     m_port = std::make_unique<QtSerialPort>();
     if (!m_port->open(m_context.port, LineSettings{kInitialBaud})) {
-        const QString why = m_port->errorString();
-        return m_context.fail(UnitFailed, QStringLiteral("Не возможно открыть выбранный порт!") +
-                                              (why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why)));
+        m_context.fail(PortFailed, QStringLiteral("Не возможно открыть выбранный порт!"));
+        note_port_failure();
+        return PortFailed;
     }
+    // The command goes on to its own failure (no answer); the tool's exit
+    // status then tells that the port went away.
+    m_port->set_lost_handler([this] { note_port_failure(); });
     m_exchange.set_port(m_port.get());
     m_port->setBaudRate(speed_of_index(link_settings.speed_index));
     return Success;
+}
+
+void Session::note_port_failure()
+{
+    const PortFailure failure = m_port->failure();
+    m_context.port_reason = QString::fromLatin1(port_failure_key(failure));
+    m_context.port_reason_text = port_failure_text(failure, m_context.port, m_port->errorString());
 }
 
 int Session::send(QByteArray &payload, bool pre_wait)

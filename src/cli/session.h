@@ -41,6 +41,9 @@ public:
     TransferHooks transfer_hooks(const QString &label);
 
 private:
+    // Puts why the port failed into the context.
+    void note_port_failure();
+
     Context &m_context;
     std::unique_ptr<QtSerialPort> m_port;
     Exchange m_exchange;

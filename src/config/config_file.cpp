@@ -173,7 +173,7 @@ ConfigLoadResult load_config_bytes(const QByteArray &bytes, UnitConfig &out)
     }
     QDomDocument doc;
     QString message;
-    if (!doc.setContent(bytes, &message)) {
+    if (!doc.setContent(bytes, &message, &result.line, &result.column)) {
         result.text = message;
         return result;
     }

@@ -42,6 +42,8 @@ struct ConfigLoadResult {
     bool ok = false;
     QString title;
     QString text;
+    int line = 0;  // where the XML parser stopped; 0 for other failures
+    int column = 0;
 };
 
 // Parses a configuration file. out changes only when the file is accepted,

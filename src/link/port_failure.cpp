@@ -4,14 +4,33 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
-// The group that owns the device node (dialout on Debian), as the system
-// reports it.
-QString device_group(const QString &name)
+// The group that owns the device node (dialout for USB adapters on Debian),
+// as the system reports it.
+QString device_group(const QString &path)
 {
-    const QString group = QFileInfo(port_system_path(name)).group();
-    return group.isEmpty() ? QStringLiteral("dialout") : group;
+    const QFileInfo info(path);
+    const QString group = info.group();
+    if (!group.isEmpty())
+        return group;
+    return info.exists() ? QString::number(info.groupId()) : QStringLiteral("dialout");
+}
+
+// The user the program runs as.
+QString user_name()
+{
+#ifdef Q_OS_UNIX
+    if (const passwd *pw = ::getpwuid(::geteuid()))
+        return QString::fromLocal8Bit(pw->pw_name);
+#endif
+    const QString user = qEnvironmentVariable("USER");
+    return user.isEmpty() ? QStringLiteral("$USER") : user;
 }
 
 }  // namespace
@@ -22,17 +41,23 @@ QString port_failure_text(PortFailure failure, const QString &name, const QStrin
     case PortFailure::None:
         return QString();
     case PortFailure::NotFound:
-        return QStringLiteral("Порт %1 не найден: адаптер не подключен или имя порта неверно.").arg(name);
+        return QStringLiteral("Порт %1 не найден: адаптер не подключен или отключен, или имя порта неверно.")
+            .arg(name);
     case PortFailure::AccessDenied: {
-        const QString group = device_group(name);
-        return QStringLiteral("Нет доступа к устройству %1. Пользователь должен входить в группу «%2» "
-                              "(sudo adduser $USER %2) и заново войти в систему.")
-            .arg(port_system_path(name), group);
+        const QString path = port_system_path(name);
+        const QString group = device_group(path);
+        return QStringLiteral("Нет доступа к устройству %1 (группа «%2»). Пользователь %3 должен входить в "
+                              "группу «%2»: sudo adduser %3 %2, затем выйти из системы и войти снова, чтобы "
+                              "членство в группе вступило в силу.")
+            .arg(path, group, user_name());
     }
     case PortFailure::Busy:
-        return QStringLiteral("Порт %1 занят другой программой. Закройте её и повторите попытку.").arg(name);
+        return QStringLiteral("Порт %1 занят другой программой. Закройте ее и повторите попытку.").arg(name);
     case PortFailure::Vanished:
-        return QStringLiteral("Адаптер отключен от компьютера: порт %1 пропал.").arg(name);
+        return QStringLiteral(
+                   "Адаптер отключен от компьютера: порт %1 пропал. Подключите адаптер и повторите "
+                   "попытку.")
+            .arg(name);
     case PortFailure::Refused:
         return QStringLiteral("%1 не принимает соединение: сервер не запущен или порт неверен.").arg(name);
     case PortFailure::TimedOut:
@@ -41,4 +66,27 @@ QString port_failure_text(PortFailure failure, const QString &name, const QStrin
         break;
     }
     return detail.isEmpty() ? QStringLiteral("Порт %1: неизвестная ошибка.").arg(name) : detail;
+}
+
+const char *port_failure_key(PortFailure failure)
+{
+    switch (failure) {
+    case PortFailure::None:
+        return "";
+    case PortFailure::NotFound:
+        return "not-found";
+    case PortFailure::AccessDenied:
+        return "access-denied";
+    case PortFailure::Busy:
+        return "busy";
+    case PortFailure::Vanished:
+        return "vanished";
+    case PortFailure::Refused:
+        return "refused";
+    case PortFailure::TimedOut:
+        return "timed-out";
+    case PortFailure::Other:
+        break;
+    }
+    return "other";
 }

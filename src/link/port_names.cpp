@@ -3,6 +3,8 @@
 #include "link/system_ports.h"
 #include "link/virtual_ports.h"
 
+#include <QFileInfo>
+
 PortNaming native_port_naming()
 {
 #ifdef Q_OS_WIN
@@ -27,14 +29,59 @@ QStringList present_port_names()
     return names;
 }
 
+bool is_device_path(const QString &name)
+{
+#ifdef Q_OS_WIN
+    return name.startsWith(QLatin1String("\\\\.\\"));
+#else
+    return name.startsWith(QLatin1Char('/'));
+#endif
+}
+
+// Links (/dev/serial/by-id/..., a virtual port) resolve to the device node:
+// the node is what is locked, so that every spelling of one port locks it
+// alike.
 QString port_system_path(const QString &name)
 {
+    if (is_device_path(name)) {
+        const QString node = QFileInfo(name).canonicalFilePath();
+        return node.isEmpty() ? name : node;
+    }
     const QString link = virtual_ports::path_of(name);
-    if (!link.isEmpty())
-        return link;
+    if (!link.isEmpty()) {
+        const QString node = QFileInfo(link).canonicalFilePath();
+        return node.isEmpty() ? link : node;
+    }
 #ifdef Q_OS_WIN
     return name;
 #else
     return QStringLiteral("/dev/") + name;
 #endif
+}
+
+PortDetails port_details(const QString &name)
+{
+    PortDetails d = system_port_details(name);
+    d.name = name;
+    d.path = port_system_path(name);
+    d.simulated = !is_device_path(name) && !virtual_ports::path_of(name).isEmpty();
+    if (d.simulated)
+        d.product = QStringLiteral("имитатор блока (виртуальный порт)");
+    return d;
+}
+
+QString port_description(const PortDetails &d)
+{
+    QStringList lines;
+    if (!d.manufacturer.isEmpty())
+        lines << QStringLiteral("Производитель: ") + d.manufacturer;
+    if (!d.product.isEmpty())
+        lines << (d.simulated ? d.product.left(1).toUpper() + d.product.mid(1)
+                              : QStringLiteral("Устройство: ") + d.product);
+    if (!d.serial.isEmpty())
+        lines << QStringLiteral("Серийный номер: ") + d.serial;
+    if (lines.isEmpty())
+        lines << QStringLiteral("Система не сообщает, какой это адаптер");
+    lines << d.path;
+    return lines.join(QLatin1Char('\n'));
 }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -25,7 +26,8 @@ PortFailure open_failure_of(QSerialPort::SerialPortError error, const QString &p
         return PortFailure::NotFound;
     case QSerialPort::PermissionError:
 #ifdef Q_OS_UNIX
-        if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0)
+        // The effective ids decide, as they do for the open itself.
+        if (::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), R_OK | W_OK, AT_EACCESS) == 0)
             return PortFailure::Busy;
 #else
         Q_UNUSED(path);

@@ -1,5 +1,6 @@
 #include "link/system_ports.h"
 
+#include <QHash>
 #include <QMutex>
 #include <QSerialPortInfo>
 
@@ -28,13 +29,47 @@ QStringList SystemPorts::names()
     return m_names;
 }
 
+namespace {
+
+QMutex &details_mutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+// What the last enumeration said about each port, by name.
+QHash<QString, PortDetails> &details_by_name()
+{
+    static QHash<QString, PortDetails> details;
+    return details;
+}
+
+}  // namespace
+
 QStringList qt_system_port_names()
 {
     QStringList names;
+    QHash<QString, PortDetails> details;
     const auto ports = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : ports)
+    for (const QSerialPortInfo &info : ports) {
         names << info.portName();
+        PortDetails &d = details[info.portName()];
+        d.name = info.portName();
+        d.path = info.systemLocation();
+        d.manufacturer = info.manufacturer();
+        d.product = info.description();
+        d.serial = info.serialNumber();
+    }
+    const QMutexLocker lock(&details_mutex());
+    details_by_name() = std::move(details);
     return names;
+}
+
+PortDetails system_port_details(const QString &name)
+{
+    const QMutexLocker lock(&details_mutex());
+    return details_by_name().value(name,
+                                   PortDetails{name, QString(), QString(), QString(), QString(), false});
 }
 
 #ifdef Q_OS_LINUX

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/port_names.h"
+
 #include <QByteArray>
 #include <QStringList>
 #include <functional>
@@ -32,8 +34,12 @@ private:
     bool m_settling = false;
 };
 
-// QSerialPortInfo's enumeration.
+// QSerialPortInfo's enumeration; it also keeps what the system said about each
+// port for system_port_details().
 QStringList qt_system_port_names();
+// The manufacturer, product and serial number of a system port as the last
+// enumeration found them; only the name where it found none.
+PortDetails system_port_details(const QString &name);
 // The device directories' entry names (Linux); empty elsewhere.
 QByteArray device_fingerprint();
 // The process-wide cache over those two.

@@ -17,10 +17,12 @@ struct CliRun {
     QStringList out_lines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
 };
 
-inline CliRun run_cli(const QStringList &arguments, int timeout_ms = 60000)
+// Runs program in p (set up with its environment, a child modifier, ...)
+// to its end.
+inline CliRun run_cli_in(QProcess &p, const QString &program, const QStringList &arguments,
+                         int timeout_ms = 60000)
 {
-    QProcess p;
-    p.start(QStringLiteral(MIRVAL_CLI_PATH), arguments);
+    p.start(program, arguments);
     CliRun run;
     if (!p.waitForStarted(5000))
         return run;
@@ -34,4 +36,10 @@ inline CliRun run_cli(const QStringList &arguments, int timeout_ms = 60000)
     if (p.exitStatus() == QProcess::NormalExit)
         run.exit = p.exitCode();
     return run;
+}
+
+inline CliRun run_cli(const QStringList &arguments, int timeout_ms = 60000)
+{
+    QProcess p;
+    return run_cli_in(p, QStringLiteral(MIRVAL_CLI_PATH), arguments, timeout_ms);
 }

@@ -5,10 +5,15 @@
 #include "cli_process.h"
 #include "config/config_file.h"
 #include "config_text.h"
+#include "link/virtual_ports.h"
 
 #include <QJsonArray>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 class TestCliOffline : public QObject {
     Q_OBJECT
@@ -22,6 +27,10 @@ private slots:
     void show_json();
     void differences_data();
     void differences();
+    void version_and_quiet_toolkit();
+    void manual_page_reads_clean();
+    void completion_data();
+    void completion();
 
 private:
     QString file(const QString &name) const { return m_dir.filePath(name); }
@@ -57,6 +66,9 @@ void TestCliOffline::initTestCase()
     QFile bad(file("bad.xml"));
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write("<MIRVAL><KANAL NOMER=\"0\"/></MIRVAL>");
+    QFile broken(file("broken.xml"));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("<!DOCTYPE MIRVAL-V04>\n<MIRVAL>\n <KANAL NOMER=\"0\" POROG=\"9\"\n</MIRVAL>\n");
 }
 
 void TestCliOffline::refusals_data()
@@ -96,15 +108,19 @@ void TestCliOffline::refusals_data()
     QTest::newRow("scan range") << QStringList{"--port", "ttyNONE0", "scan", "--from", "9", "--to", "3"} << 2
                                 << "--from";
     QTest::newRow("port that does not open")
-        << (unit + QStringList{"time"}) << 1 << "Не возможно открыть выбранный порт!";
+        << (unit + QStringList{"time"}) << 4
+        << "Не возможно открыть выбранный порт!\nПорт ttyNONE0 не найден";
     QTest::newRow("show: no file") << QStringList{"show", m_dir.filePath("missing.xml")} << 3
-                                   << "Ошибка открытия файла";
+                                   << "Ошибка открытия файла: " + m_dir.filePath("missing.xml") + ": ";
+    QTest::newRow("show: damaged XML, where")
+        << QStringList{"show", m_dir.filePath("broken.xml")} << 3
+        << "Ошибка анализа файла: " + m_dir.filePath("broken.xml") + " (строка 4, столбец ";
     QTest::newRow("show: not a configuration")
         << QStringList{"show", m_dir.filePath("bad.xml")} << 3 << "Ошибка анализа файла";
     QTest::newRow("write: file refused before the port")
         << (unit + QStringList{"write", m_dir.filePath("bad.xml")}) << 3 << "Ошибка анализа файла";
     QTest::newRow("flash: no file") << QStringList{"--port", "ttyNONE0", "flash", m_dir.filePath("none.hex")}
-                                    << 3 << "";
+                                    << 3 << m_dir.filePath("none.hex") + ": ";
     QTest::newRow("flash: not a hex file")
         << QStringList{"--port", "ttyNONE0", "flash", m_dir.filePath("unit.xml")} << 3 << "";
 }
@@ -126,7 +142,7 @@ void TestCliOffline::refusals()
     const QJsonObject doc = json.json();
     QCOMPARE(doc.value("ok").toBool(true), false);
     QCOMPARE(doc.value("exit").toInt(), exit);
-    QVERIFY(doc.value("error").toString().contains(message));
+    QVERIFY(doc.value("error").toString().contains(message.section('\n', 0, 0)));
 }
 
 void TestCliOffline::help_data()
@@ -279,6 +295,116 @@ void TestCliOffline::differences()
     for (const cli::Difference &d : cli::config_differences(file, unit))
         lines << cli::difference_line(d);
     QCOMPARE(lines, expected);
+}
+
+void TestCliOffline::version_and_quiet_toolkit()
+{
+    const CliRun version = run_cli({"--version"});
+    QCOMPARE(version.exit, 0);
+    QCOMPARE(version.out, QStringLiteral("mirval-cli " MIRVAL_VERSION "\n"));
+
+    // Root over ssh, a cron job: no runtime directory. The toolkit's warning
+    // about it stays off the terminal; the trace still reaches it on demand.
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("XDG_RUNTIME_DIR");
+    p.setProcessEnvironment(env);
+    p.start(MIRVAL_CLI_PATH, {"--port", "ttyNONE0", "scan", "--from", "1", "--to", "1"});
+    QVERIFY(p.waitForFinished(30000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(p.exitCode(), 4);
+    QVERIFY2(!err.contains("QStandardPaths"), qPrintable(err));
+    env.insert("QT_LOGGING_RULES", "*.debug=false");
+    p.setProcessEnvironment(env);
+    p.start(MIRVAL_CLI_PATH, {"--port", "ttyNONE0", "scan", "--from", "1", "--to", "1"});
+    QVERIFY(p.waitForFinished(30000));
+    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("QStandardPaths: XDG_RUNTIME_DIR not set"));
+
+    // The transaction trace on a silent line: only with MIRVAL_CLI_TRACE.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const QString line = QString::fromLocal8Bit(::ptsname(master));
+    for (const bool trace : {false, true}) {
+        QProcess scan;
+        QProcessEnvironment scan_env = QProcessEnvironment::systemEnvironment();
+        if (trace)
+            scan_env.insert("MIRVAL_CLI_TRACE", "1");
+        scan.setProcessEnvironment(scan_env);
+        scan.start(MIRVAL_CLI_PATH, {"--port", line, "scan", "--from", "1", "--to", "1"});
+        QVERIFY(scan.waitForFinished(30000));
+        QCOMPARE(scan.exitCode(), 1);  // nobody answered
+        QCOMPARE(QString::fromUtf8(scan.readAllStandardError()).contains("SendCommand"), trace);
+    }
+    ::close(master);
+}
+
+void TestCliOffline::manual_page_reads_clean()
+{
+    // man formats the page and reports every roff mistake on standard error.
+    QProcess man;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("MANWIDTH", "100");
+    env.insert("LC_ALL", "C.UTF-8");
+    man.setProcessEnvironment(env);
+    man.start("man", {"--warnings", "-E", "UTF-8", "-l", MIRVAL_CLI_MAN});
+    QVERIFY2(man.waitForFinished(30000), "man is needed (Debian: man-db)");
+    const QString err = QString::fromUtf8(man.readAllStandardError());
+    const QString page = QString::fromUtf8(man.readAllStandardOutput());
+    QCOMPARE(man.exitCode(), 0);
+    QVERIFY2(err.isEmpty(), qPrintable(err));
+    for (const cli::Command &c : cli::commands())
+        QVERIFY2(page.contains(QRegularExpression(QStringLiteral("\\n +mirval-cli .*%1").arg(c.name))),
+                 c.name);
+    QVERIFY(page.contains("4 порт не открывается"));
+}
+
+void TestCliOffline::completion_data()
+{
+    QTest::addColumn<QStringList>("words");  // the command line; the last word is completed
+    QTest::addColumn<QStringList>("offered");
+    QTest::newRow("commands") << QStringList{"se"} << QStringList{"set", "set-time"};
+    QTest::newRow("global options") << QStringList{"--p"} << QStringList{"--port"};
+    QTest::newRow("command options") << QStringList{"--port", "x", "write", "f.xml", "--"}
+                                     << QStringList{"--verify", "--help"};
+    QTest::newRow("parameter names") << QStringList{"get", "porog"} << QStringList{"porog", "porog_perepil"};
+    QTest::newRow("parameter values")
+        << QStringList{"set", "arp", ""} << QStringList{"Выкл", "1", "2", "3", "4", "5"};
+    QTest::newRow("value after options")
+        << QStringList{"--port", "x", "--address", "3", "set", "pred", "Ра"} << QStringList{"Рабица"};
+    QTest::newRow("speeds") << QStringList{"--speed", "1"} << QStringList{"19200", "115200"};
+    QTest::newRow("ports from mirval-cli ports")
+        << QStringList{"--port", "ttyCOMP"} << QStringList{"ttyCOMP0"};
+}
+
+void TestCliOffline::completion()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QStringList, offered);
+    // A virtual port for --port: mirval-cli ports lists it.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QString error;
+    const QString port = virtual_ports::publish(file("unit.xml"), &error, "ttyCOMP");
+    QCOMPARE(port, QString("ttyCOMP0"));
+
+    QString script = QStringLiteral("source '%1'; COMP_WORDS=(mirval-cli").arg(MIRVAL_CLI_COMPLETION);
+    for (const QString &w : words)
+        script += " '" + w + "'";
+    script +=
+        QStringLiteral("); COMP_CWORD=%1; _mirval_cli; printf '%s\\n' \"${COMPREPLY[@]}\"").arg(words.size());
+    QProcess bash;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PATH", QFileInfo(MIRVAL_CLI_PATH).path() + ":" + env.value("PATH"));
+    bash.setProcessEnvironment(env);
+    bash.start("bash", {"-c", script});
+    QVERIFY(bash.waitForFinished(30000));
+    virtual_ports::unpublish(port);
+    QCOMPARE(QString::fromUtf8(bash.readAllStandardError()), QString());
+    QStringList got = QString::fromUtf8(bash.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    got.sort();
+    offered.sort();
+    QCOMPARE(got, offered);
 }
 
 QTEST_MAIN(TestCliOffline)

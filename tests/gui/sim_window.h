@@ -14,7 +14,10 @@
 
 class SimWindow {
 public:
-    explicit SimWindow(quint8 address = 1) : unit(bus.add_unit(address))
+    // settings_file: where the window remembers its last connection (the
+    // address then comes from there); empty: nothing is remembered.
+    explicit SimWindow(quint8 address = 1, const QString &settings_file = QString())
+        : unit(bus.add_unit(address))
     {
         // Waits shortened so that time-outs cost milliseconds: a silent
         // attempt is MWAIT ticks of 1 ms.
@@ -35,8 +38,10 @@ public:
             return std::make_unique<sim::SimLinkPort>(&bus, QStringLiteral("ttySIM0"));
         };
         services.watch_interval_ms = 3600 * 1000;
+        services.settings_file = settings_file;
         window = std::make_unique<MainWindow>(services);
-        window->ui->addres->setValue(address);
+        if (settings_file.isEmpty())
+            window->ui->addres->setValue(address);
     }
     ~SimWindow()
     {

@@ -71,6 +71,8 @@ private slots:
     void chn_reads_the_chosen_channel();
     void switching_off_leaves_pairs();
     void refused_mode_change_is_rolled_back();
+    void remembered_between_runs();
+    void port_items_name_the_adapter();
 };
 
 void TestConnection::connects_and_disconnects()
@@ -336,6 +338,70 @@ void TestConnection::refused_mode_change_is_rolled_back()
     QCOMPARE(s.sent().mid(0, 3), (QStringList{"01 38 01 02", "01 38 01 02", "01 38 01 01"}));
     QCOMPARE(int(s.window->channel_mode[1]), 1);
     QCOMPARE(s.unit.state().channel(1).mode, quint8(1));
+}
+
+void TestConnection::remembered_between_runs()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("mirval/mirval-pult.conf");
+    const QStringList ports{"ttyS0", "ttySIM0"};
+    {
+        // The first start shows the form's own values; a failed connection
+        // leaves nothing behind.
+        SimWindow s(7, file);
+        s.ports = ports;
+        s.window->enumerator->rescan();
+        QCOMPARE(s.ui().addres->value(), 0);
+        QCOMPARE(s.ui().comPortComboBox->currentText(), QString("ttyS0"));
+        QCOMPARE(link_settings.speed_index, 4);
+        SimWindow::short_time_outs();
+        s.ui().addres->setValue(9);  // nobody there
+        s.press_start();
+        QVERIFY(!s.connected());
+        QVERIFY(!QFile::exists(file));
+
+        s.ui().addres->setValue(7);
+        s.ui().comPortComboBox->setCurrentIndex(1);
+        link_settings.speed_index = 2;
+        s.press_start();
+        QVERIFY(s.connected());
+    }
+    {
+        SimWindow s(7, file);
+        s.ports = ports;
+        s.window->enumerator->rescan();
+        QCOMPARE(s.ui().addres->value(), 7);
+        QCOMPARE(s.ui().comPortComboBox->currentText(), QString("ttySIM0"));
+        QCOMPARE(link_settings.speed_index, 2);
+    }
+    {
+        // The port is not there at start, and is plugged in later.
+        SimWindow s(7, file);
+        s.ports = {"ttyS0"};
+        s.window->enumerator->rescan();
+        QCOMPARE(s.ui().comPortComboBox->currentText(), QString("ttyS0"));
+        s.ports = {"ttyS0", "ttyUSB0", "ttySIM0"};
+        s.window->enumerator->rescan();
+        QCOMPARE(s.ui().comPortComboBox->currentText(), QString("ttySIM0"));
+    }
+    // A file with values the form cannot show keeps the form's own.
+    QSettings(file, QSettings::IniFormat).setValue("connection/address", 300);
+    QSettings(file, QSettings::IniFormat).setValue("connection/speed_index", 5);
+    SimWindow s(7, file);
+    QCOMPARE(s.ui().addres->value(), 0);
+    QCOMPARE(link_settings.speed_index, 4);
+}
+
+void TestConnection::port_items_name_the_adapter()
+{
+    // The item is the bare name; its tooltip what the system says of it and
+    // the device.
+    SimWindow s;
+    s.ports = {"ttyS0", "ttyUSB3"};
+    s.window->enumerator->rescan();
+    QCOMPARE(s.ui().comPortComboBox->itemText(1), QString("ttyUSB3"));
+    const QString tip = s.ui().comPortComboBox->itemData(1, Qt::ToolTipRole).toString();
+    QVERIFY2(tip.endsWith("\n/dev/ttyUSB3"), qPrintable(tip));
 }
 
 QTEST_MAIN(TestConnection)

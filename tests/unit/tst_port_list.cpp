@@ -1,3 +1,4 @@
+#include "common/message_filter.h"
 #include "link/link_settings.h"
 #include "link/port_names.h"
 #include "link/port_watcher.h"
@@ -6,6 +7,8 @@
 
 #include <QSignalSpy>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(PortDetails)
 
 class TestPortList : public QObject {
     Q_OBJECT
@@ -18,6 +21,12 @@ private slots:
     void system_ports_enumerated_after_a_change();
     void device_fingerprint_is_stable();
     void virtual_port_appears_and_vanishes();
+    void device_paths_data();
+    void device_paths();
+    void port_description_data();
+    void port_description();
+    void toolkit_messages_kept_from_the_user_data();
+    void toolkit_messages_kept_from_the_user();
 };
 
 void TestPortList::admits_names_data()
@@ -106,7 +115,7 @@ void TestPortList::virtual_port_appears_and_vanishes()
     const QString second = virtual_ports::publish(target.fileName(), &error);
     QCOMPARE(second, QString("ttySIM1"));
     QVERIFY(present_port_names().contains("ttySIM0"));
-    QCOMPARE(port_system_path("ttySIM0"), virtual_ports::directory() + "/ttySIM0");
+    QCOMPARE(port_system_path("ttySIM0"), QFileInfo(target.fileName()).canonicalFilePath());
 
     PortWatcher watcher(present_port_names);
     QSignalSpy gone(&watcher, &PortWatcher::deviceRemoved);
@@ -161,6 +170,103 @@ void TestPortList::device_fingerprint_is_stable()
 #else
     QVERIFY(device_fingerprint().isEmpty());
 #endif
+}
+
+void TestPortList::device_paths_data()
+{
+    // A name of the list or a device path, and what opening it opens: the
+    // string "<node>" stands for a device node made by the test, "<link>"
+    // for a link to it, as /dev/serial/by-id/ holds them.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<bool>("path");
+    QTest::newRow("list name") << "ttyS0"
+                               << "/dev/ttyS0" << false;
+    QTest::newRow("USB adapter") << "ttyUSB0"
+                                 << "/dev/ttyUSB0" << false;
+    QTest::newRow("device path that is not there") << "/dev/ttyNONE9"
+                                                   << "/dev/ttyNONE9" << true;
+    QTest::newRow("device node") << "<node>"
+                                 << "<node>" << true;
+    QTest::newRow("link to the node") << "<link>"
+                                      << "<node>" << true;
+}
+
+void TestPortList::device_paths()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, opened);
+    QFETCH(bool, path);
+    QTemporaryDir dir;
+    const QString node = QFileInfo(dir.path()).canonicalFilePath() + "/ttyUSB7";
+    QFile file(node);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(node, dir.filePath("usb-FTDI_FT232R_A1B2-if00-port0")));
+    const auto expand = [&](QString s) {
+        return s.replace("<node>", node).replace("<link>", dir.filePath("usb-FTDI_FT232R_A1B2-if00-port0"));
+    };
+    QCOMPARE(is_device_path(expand(name)), path);
+    QCOMPARE(port_system_path(expand(name)), expand(opened));
+}
+
+void TestPortList::port_description_data()
+{
+    QTest::addColumn<PortDetails>("details");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("USB adapter")
+        << PortDetails{"ttyUSB0", "/dev/ttyUSB0", "FTDI", "FT232R USB UART", "A1B2", false}
+        << "Производитель: FTDI\nУстройство: FT232R USB UART\nСерийный номер: A1B2\n/dev/ttyUSB0";
+    QTest::newRow("nothing known") << PortDetails{"ttyS0", "/dev/ttyS0", "", "", "", false}
+                                   << "Система не сообщает, какой это адаптер\n/dev/ttyS0";
+    QTest::newRow("simulated") << PortDetails{"ttySIM0", "/dev/pts/3",
+                                              "",        "имитатор блока (виртуальный порт)",
+                                              "",        true}
+                               << "Имитатор блока (виртуальный порт)\n/dev/pts/3";
+}
+
+void TestPortList::port_description()
+{
+    QFETCH(PortDetails, details);
+    QFETCH(QString, text);
+    QCOMPARE(::port_description(details), text);
+}
+
+void TestPortList::toolkit_messages_kept_from_the_user_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("program_output");
+    QTest::addColumn<bool>("rules_set");
+    QTest::addColumn<bool>("shown");
+    const QString runtime = "QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-root'";
+    QTest::newRow("runtime directory") << int(QtWarningMsg) << "default" << runtime << true << false << false;
+    QTest::newRow("runtime directory, rules set")
+        << int(QtWarningMsg) << "default" << runtime << true << true << true;
+    QTest::newRow("Qt category") << int(QtWarningMsg) << "qt.qpa.xcb"
+                                 << "could not connect to display" << true << false << false;
+    QTest::newRow("Qt method") << int(QtWarningMsg) << "default"
+                               << "QObject::connect: No such signal" << true << false << false;
+    QTest::newRow("trace") << int(QtDebugMsg) << "default"
+                           << "SendCommand  \"$0105..\"" << true << false << true;
+    QTest::newRow("trace off") << int(QtDebugMsg) << "default"
+                               << "SendCommand  \"$0105..\"" << false << false << false;
+    QTest::newRow("own warning") << int(QtWarningMsg) << "mirval.link"
+                                 << "serial line lost:" << true << false << true;
+    QTest::newRow("fatal") << int(QtFatalMsg) << "qt.qpa.plugin"
+                           << "no platform plugin" << false << false << true;
+}
+
+void TestPortList::toolkit_messages_kept_from_the_user()
+{
+    QFETCH(int, type);
+    QFETCH(QString, category);
+    QFETCH(QString, text);
+    QFETCH(bool, program_output);
+    QFETCH(bool, rules_set);
+    QFETCH(bool, shown);
+    const QByteArray name = category.toLatin1();
+    QCOMPARE(message_shown(QtMsgType(type), name.constData(), text, program_output, rules_set), shown);
 }
 
 QTEST_GUILESS_MAIN(TestPortList)
