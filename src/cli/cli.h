@@ -46,6 +46,8 @@ struct Context {
     // Tells text on standard error and returns code; the first such text is
     // the JSON document's "error".
     int fail(int code, const QString &text);
+    // fail(UnitFailed, "Нет ответа от блока!").
+    int no_answer();
     // Whether standard error is a terminal (progress lines go there only then).
     static bool progress_shown();
     // A progress line on standard error, overwritten by the next one; an
@@ -54,6 +56,8 @@ struct Context {
 
     // The --channel option (1..4, default 1); 0 after a usage failure.
     int channel();
+    // The command's first positional argument (a file, a list name).
+    QString file_argument() const { return args.positional.value(0); }
 };
 
 // One command of the table.

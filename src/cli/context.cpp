@@ -35,6 +35,11 @@ int Context::fail(int code, const QString &text)
     return code;
 }
 
+int Context::no_answer()
+{
+    return fail(UnitFailed, QStringLiteral("Нет ответа от блока!"));
+}
+
 bool Context::progress_shown()
 {
     static const bool tty = ::isatty(STDERR_FILENO) == 1;

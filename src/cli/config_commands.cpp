@@ -1,0 +1,121 @@
+// Configuration files and the whole-unit configuration of one unit.
+#include "config_commands.h"
+
+#include "commands.h"
+#include "config/config_file.h"
+#include "config/unit_transfer.h"
+
+#include <QJsonArray>
+
+namespace cli {
+
+int load_config(Context &c, const QString &path, UnitConfig *config)
+{
+    const ConfigLoadResult loaded = load_config_file(path, *config);
+    if (!loaded.ok)
+        return c.fail(FileProblem, QStringLiteral("%1: %2").arg(loaded.title, loaded.text));
+    return Success;
+}
+
+int read_whole_unit(Session &s, UnitConfig *config)
+{
+    s.settle();
+    const bool done = read_unit_config(s.transfer_hooks(QStringLiteral("Считывание конфигурации блока ...")),
+                                       s.address(), *config);
+    Context::progress(QString());
+    return done ? Success : s.context().no_answer();
+}
+
+int write_whole_unit(Session &s, const UnitConfig &config)
+{
+    s.settle();
+    const bool done = write_unit_config(s.transfer_hooks(QStringLiteral("Запись конфигурации блока ...")),
+                                        s.address(), config);
+    Context::progress(QString());
+    return done ? Success : s.context().no_answer();
+}
+
+void put_differences(Context &c, const QList<Difference> &differences)
+{
+    QJsonArray list;
+    for (const Difference &d : differences) {
+        c.out(difference_line(d));
+        list.append(difference_json(d));
+    }
+    c.result[QStringLiteral("differences")] = list;
+}
+
+int run_show(Context &c)
+{
+    UnitConfig config;
+    if (int r = load_config(c, c.file_argument(), &config))
+        return r;
+    for (const QString &line : config_lines(config))
+        c.out(line);
+    c.result[QStringLiteral("config")] = config_json(config);
+    return Success;
+}
+
+int run_read(Context &c)
+{
+    return with_session(c, [&c](Session &s) {
+        UnitConfig config;
+        if (int r = read_whole_unit(s, &config))
+            return r;
+        QString error;
+        if (save_config_file(c.file_argument(), config, &error) != 0)
+            return c.fail(FileProblem, QStringLiteral("Невозможно открыть файл ! %1").arg(error));
+        c.out(c.file_argument());
+        c.result[QStringLiteral("file")] = c.file_argument();
+        c.result[QStringLiteral("config")] = config_json(config);
+        return int(Success);
+    });
+}
+
+int run_write(Context &c)
+{
+    UnitConfig config;
+    if (int r = load_config(c, c.file_argument(), &config))
+        return r;
+    return with_session(c, [&](Session &s) {
+        if (int r = write_whole_unit(s, config))
+            return r;
+        c.result[QStringLiteral("file")] = c.file_argument();
+        if (!c.args.flags.contains(QStringLiteral("verify"))) {
+            c.out(QStringLiteral("Конфигурация записана в блок."));
+            return int(Success);
+        }
+        UnitConfig unit;
+        if (int r = read_whole_unit(s, &unit))
+            return r;
+        const QList<Difference> differences = config_differences(config, unit);
+        put_differences(c, differences);
+        if (!differences.isEmpty())
+            return c.fail(
+                UnitFailed,
+                QStringLiteral("Блок не принял конфигурацию: расхождений %1").arg(differences.size()));
+        c.out(QStringLiteral("Конфигурация записана в блок и проверена: расхождений нет."));
+        return int(Success);
+    });
+}
+
+int run_diff(Context &c)
+{
+    UnitConfig config;
+    if (int r = load_config(c, c.file_argument(), &config))
+        return r;
+    return with_session(c, [&](Session &s) {
+        UnitConfig unit;
+        if (int r = read_whole_unit(s, &unit))
+            return r;
+        const QList<Difference> differences = config_differences(config, unit);
+        put_differences(c, differences);
+        if (!differences.isEmpty())
+            return c.fail(UnitFailed, QStringLiteral("Конфигурация блока отличается от файла: расхождений %1")
+                                          .arg(differences.size()));
+        c.out(QStringLiteral("Расхождений нет."));
+        return int(Success);
+    });
+}
+
+}  // namespace cli
