@@ -6,6 +6,7 @@ packages=(
   clang libclang-rt-14-dev llvm
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
+  ser2net
 )
 missing=()
 for p in "${packages[@]}"; do

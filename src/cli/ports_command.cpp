@@ -1,5 +1,7 @@
-// The port list, as the window's.
+// The port list, as the window's: the system's and the virtual ports, then
+// the network ports of the settings file.
 #include "commands.h"
+#include "link/network_ports.h"
 #include "link/port_names.h"
 
 #include <QJsonArray>
@@ -9,9 +11,12 @@ namespace cli {
 int run_ports(Context &c)
 {
     QJsonArray list;
-    for (const QString &name : present_port_names()) {
-        if (!admits_port_name(name))
-            continue;
+    QStringList names;
+    for (const QString &name : present_port_names())
+        if (admits_port_name(name))
+            names << name;
+    names << network_ports::read().ports;
+    for (const QString &name : names) {
         c.out(name);
         list.append(name);
     }

@@ -7,7 +7,7 @@
 #include "common/timing.h"
 #include "link/frames.h"
 #include "link/link_settings.h"
-#include "link/qt_serial_port.h"
+#include "link/port_factory.h"
 
 namespace cli {
 
@@ -26,7 +26,7 @@ Session::~Session()
 
 int Session::open()
 {
-    m_port = std::make_unique<QtSerialPort>();
+    m_port = make_port(m_context.port);
     if (!m_port->open(m_context.port, LineSettings{kInitialBaud})) {
         const QString why = m_port->errorString();
         return m_context.fail(UnitFailed, QStringLiteral("Не возможно открыть выбранный порт!") +

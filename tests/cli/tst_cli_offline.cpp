@@ -22,6 +22,7 @@ private slots:
     void show_json();
     void differences_data();
     void differences();
+    void ports_lists_the_network_ports_of_the_settings_file();
 
 private:
     QString file(const QString &name) const { return m_dir.filePath(name); }
@@ -279,6 +280,32 @@ void TestCliOffline::differences()
     for (const cli::Difference &d : cli::config_differences(file, unit))
         lines << cli::difference_line(d);
     QCOMPARE(lines, expected);
+}
+
+// One URL a line in $XDG_CONFIG_HOME/mirval/ports; comments, blank lines and
+// repeats do not count, and a line that names no network port is told.
+void TestCliOffline::ports_lists_the_network_ports_of_the_settings_file()
+{
+    QVERIFY(QDir().mkpath(file("config/mirval")));
+    QFile list(file("config/mirval/ports"));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write("# the converters of the east fence\n"
+               "rfc2217://10.0.0.5:4001\n"
+               "\n"
+               "  rfc2217://[fe80::1]:4002  \n"
+               "ttyUSB0\n"
+               "rfc2217://10.0.0.5:4001\n");
+    list.close();
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", file("config").toLocal8Bit());
+    const CliRun run = run_cli({"--json", "ports"});
+    qputenv("XDG_CONFIG_HOME", saved);
+    QCOMPARE(run.exit, 0);
+    const QJsonArray ports = run.json()["ports"].toArray();
+    QVERIFY(ports.size() >= 2);
+    QCOMPARE(ports[ports.size() - 2].toString(), QString("rfc2217://10.0.0.5:4001"));
+    QCOMPARE(ports[ports.size() - 1].toString(), QString("rfc2217://[fe80::1]:4002"));
+    QVERIFY2(run.err.contains("line 5: ttyUSB0"), qPrintable(run.err));
 }
 
 QTEST_MAIN(TestCliOffline)
