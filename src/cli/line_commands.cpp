@@ -2,12 +2,12 @@
 // answer.
 #include "channels/channel_reading.h"
 #include "channels/channel_state.h"
+#include "channels/line_scan.h"
 #include "channels/list_texts.h"
 #include "channels/unit_answers.h"
 #include "channels/unit_codes.h"
 #include "commands.h"
 #include "link/frames.h"
-#include "link/link_settings.h"
 #include "session.h"
 
 #include <QJsonArray>
@@ -89,27 +89,28 @@ int run_scan(Context &c)
     const int to = c.args.values.value(QStringLiteral("to"), QStringLiteral("255")).toInt(&ok_to);
     if (!ok_from || !ok_to || from < 1 || to > 255 || from > to)
         return c.fail(Usage, QStringLiteral("Адреса: 1 <= --from <= --to <= 255"));
-    // The fewest attempts and idle ticks the line settings allow.
-    link_settings.repeat_index = 0;
-    link_settings.wait_index = 0;
     return with_session(c, [&](Session &s) {
-        QJsonArray found;
-        for (int a = from; a <= to; ++a) {
+        QJsonArray addresses, units;
+        line_scan::Hooks hooks;
+        hooks.progress = [&](int address, int count) {
             Context::progress(QStringLiteral("Поиск блоков: адрес %1 (%2..%3), найдено %4")
-                                  .arg(a)
+                                  .arg(address)
                                   .arg(from)
                                   .arg(to)
-                                  .arg(found.size()));
-            QByteArray buffer = readback::request(a, codes::kGetChannelModes);
-            if (s.send(buffer, false) != 0 || answer_byte(buffer, 0) != a)
-                continue;
-            found.append(a);
+                                  .arg(count));
+        };
+        hooks.found = [&](const line_scan::Unit &unit) {
             Context::progress(QString());
-            c.out(QString::number(a));
-        }
+            c.out(QString::number(unit.address));
+            addresses.append(unit.address);
+            units.append(QJsonObject{{QStringLiteral("address"), unit.address},
+                                     {QStringLiteral("version"), unit.version}});
+        };
+        const line_scan::Result found = line_scan::scan(s.link(), from, to, hooks);
         Context::progress(QString());
-        c.result[QStringLiteral("addresses")] = found;
-        if (found.isEmpty())
+        c.result[QStringLiteral("addresses")] = addresses;
+        c.result[QStringLiteral("units")] = units;
+        if (found.units.isEmpty())
             return c.fail(UnitFailed, QStringLiteral("Блок не обнаружен!"));
         return int(Success);
     });
