@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // mirval-cli: one command per run, over the core library. Results go to
 // standard output (or one JSON document with --json), messages to standard
@@ -28,8 +29,9 @@ struct Args {
 };
 
 struct Context {
-    QString port;      // --port
-    int address = -1;  // --address; -1: not given
+    QString port;       // --port (the first, where several are given)
+    QStringList ports;  // every --port, in order
+    int address = -1;   // --address; -1: not given
     int speed = 57600;
     bool json = false;
     Args args;
@@ -40,6 +42,8 @@ struct Context {
     // Set by a command that wrote its JSON documents itself (monitor).
     bool json_streamed = false;
     QString error;
+    // A line of a site-wide command: messages are kept in error, not printed.
+    bool quiet = false;
 
     // One result line on standard output; nothing in JSON mode.
     void out(const QString &line) const;
@@ -53,6 +57,9 @@ struct Context {
     // A progress line on standard error, overwritten by the next one; an
     // empty text clears it.
     static void progress(const QString &text);
+    // On this thread, progress texts go to sink instead (null: to standard
+    // error again); progress_shown() is true meanwhile.
+    static void set_progress_sink(std::function<void(const QString &)> sink);
 
     // The --channel option (1..4, default 1); 0 after a usage failure.
     int channel();
@@ -65,7 +72,8 @@ struct Command {
     const char *name;
     const char *usage;  // arguments after the name
     const char *help;   // what it does (UTF-8)
-    enum Needs { Nothing, Port, Unit } needs;
+    // Lines: one or more --port, no --address.
+    enum Needs { Nothing, Port, Unit, Lines } needs;
     QStringList value_options;  // options taking a value, without "--"
     QStringList flag_options;
     int min_positional;

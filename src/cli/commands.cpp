@@ -10,20 +10,16 @@ const QList<Command> &commands()
     const QStringList channel{QStringLiteral("channel")};
     static const QList<Command> table = {
         {"ports", "",
-         "Порты, которые показывает список программы: последовательные, "
-         "виртуальные и сетевые из "
+         "Порты, которые показывает список программы: последовательные, виртуальные и сетевые из "
          "~/.config/mirval/ports.",
          N::Nothing, none, none, 0, 0, run_ports},
-        {"show", "FILE",
-         "Файл конфигурации в понятном виде: режим каждого канала и значения его "
-         "параметров.",
+        {"show", "FILE", "Файл конфигурации в понятном виде: режим каждого канала и значения его параметров.",
          N::Nothing, none, none, 1, 1, run_show},
         {"read", "FILE", "Считывает конфигурацию блока и сохраняет ее в файл.", N::Unit, none, none, 1, 1,
          run_read},
         {"write",
          "FILE [--verify]",
-         "Записывает конфигурацию из файла в блок. --verify: затем считывает "
-         "блок и сообщает о каждом "
+         "Записывает конфигурацию из файла в блок. --verify: затем считывает блок и сообщает о каждом "
          "несовпадающем значении (код 1, если они есть).",
          N::Unit,
          none,
@@ -32,20 +28,16 @@ const QList<Command> &commands()
          1,
          run_write},
         {"diff", "FILE",
-         "Считывает блок и перечисляет, чем он отличается от файла (код 1, если "
-         "отличается). Ничего не "
+         "Считывает блок и перечисляет, чем он отличается от файла (код 1, если отличается). Ничего не "
          "записывает.",
          N::Unit, none, none, 1, 1, run_diff},
         {"get", "PARAM [--channel K]",
-         "Значение параметра канала K (по умолчанию 1), как его показывает "
-         "список. PARAM: porog, usilenie, "
+         "Значение параметра канала K (по умолчанию 1), как его показывает список. PARAM: porog, usilenie, "
          "arp, "
-         "impuls, pause, okno, schet, trevoga, zad, block, reject, "
-         "porog_perepil, time_perepil, pred, onoff.",
+         "impuls, pause, okno, schet, trevoga, zad, block, reject, porog_perepil, time_perepil, pred, onoff.",
          N::Unit, channel, none, 1, 1, run_get},
         {"set", "PARAM VALUE [--channel K]",
-         "Задает параметр канала K значением из списка (set porog 140 --channel "
-         "2, set arp Выкл). Значение "
+         "Задает параметр канала K значением из списка (set porog 140 --channel 2, set arp Выкл). Значение "
          "не "
          "из списка отвергается (код 2).",
          N::Unit, channel, none, 2, 2, run_set},
@@ -53,8 +45,7 @@ const QList<Command> &commands()
          run_info},
         {"log",
          "[--out FILE]",
-         "Протокол событий блока, как его показывает окно протокола; --out: в "
-         "текстовый файл.",
+         "Протокол событий блока, как его показывает окно протокола; --out: в текстовый файл.",
          N::Unit,
          {QStringLiteral("out")},
          none,
@@ -75,8 +66,7 @@ const QList<Command> &commands()
          1, run_flash},
         {"monitor",
          "--channel K [--count N]",
-         "Состояние канала K и уровень ВЧ каждые 300 мс до Ctrl-C (или N "
-         "опросов). С --json: один документ "
+         "Состояние канала K и уровень ВЧ каждые 300 мс до Ctrl-C (или N опросов). С --json: один документ "
          "на "
          "строку на каждый опрос.",
          N::Unit,
@@ -87,14 +77,37 @@ const QList<Command> &commands()
          run_monitor},
         {"scan",
          "[--from A --to B]",
-         "Адреса (по умолчанию 1..255), на которых отвечает блок; по одному в "
-         "строке.",
+         "Адреса (по умолчанию 1..255), на которых отвечает блок; по одному в строке.",
          N::Port,
          {QStringLiteral("from"), QStringLiteral("to")},
          none,
          0,
          0,
          run_scan},
+        {"backup",
+         "--dir DIR [--from A --to B]",
+         "Сохраняет конфигурацию каждого блока каждой линии (--port можно задать несколько раз) в "
+         "DIR/ЛИНИЯ-АДРЕС.cfg: "
+         "линии опрашиваются одновременно, блоки линии по очереди. В конце таблица: линия, адрес, версия, "
+         "файл или "
+         "ошибка (код 1, если хотя бы один блок не сохранен).",
+         N::Lines,
+         {QStringLiteral("dir"), QStringLiteral("from"), QStringLiteral("to")},
+         none,
+         0,
+         0,
+         run_backup},
+        {"restore",
+         "--dir DIR [--verify]",
+         "Записывает в блоки каждой линии их файлы DIR/ЛИНИЯ-АДРЕС.cfg (как их сохраняет backup), линии "
+         "одновременно. "
+         "--verify: затем считывает каждый блок и сверяет с файлом.",
+         N::Lines,
+         {QStringLiteral("dir")},
+         {QStringLiteral("verify")},
+         0,
+         0,
+         run_restore},
     };
     return table;
 }

@@ -41,4 +41,8 @@ int run_monitor(Context &c);
 // The firmware (firmware_command.cpp).
 int run_flash(Context &c);
 
+// A whole site: every line, every unit (site_commands.cpp).
+int run_backup(Context &c);
+int run_restore(Context &c);
+
 }  // namespace cli

@@ -106,6 +106,21 @@ void TestCliOffline::refusals_data()
         << (unit + QStringList{"write", m_dir.filePath("bad.xml")}) << 3 << "Ошибка анализа файла";
     QTest::newRow("flash: no file") << QStringList{"--port", "ttyNONE0", "flash", m_dir.filePath("none.hex")}
                                     << 3 << "";
+    QTest::newRow("two lines for a one-line command")
+        << (unit + QStringList{"--port", "ttyNONE1", "time"}) << 2 << "работает с одной линией";
+    QTest::newRow("backup: no directory") << QStringList{"--port", "ttyNONE0", "backup"} << 2 << "--dir";
+    QTest::newRow("backup: a line twice")
+        << QStringList{"--port", "ttyNONE0", "--port", "ttyNONE0", "backup", "--dir", m_dir.path()} << 2
+        << "задана дважды";
+    QTest::newRow("backup: two lines, one file name")
+        << QStringList{"--port", "rfc2217://a:1", "--port", "rfc2217://a_1", "backup", "--dir", m_dir.path()}
+        << 2 << "одно имя файла";
+    QTest::newRow("backup: an address")
+        << QStringList{"--port", "ttyNONE0", "--address", "3", "backup", "--dir", m_dir.path()} << 2
+        << "--address не нужен";
+    QTest::newRow("restore: no such directory")
+        << QStringList{"--port", "ttyNONE0", "restore", "--dir", m_dir.filePath("none")} << 3
+        << "Нет каталога";
     QTest::newRow("flash: not a hex file")
         << QStringList{"--port", "ttyNONE0", "flash", m_dir.filePath("unit.xml")} << 3 << "";
 }
