@@ -50,7 +50,7 @@ bool Rfc2217Port::fail_open(PortFailure failure, const QString &text)
 {
     m_failure = failure;
     m_error = text;
-    qCWarning(lcLink) << "network port" << m_name << "not opened:" << text;
+    qCInfo(lcLink) << "network port" << m_name << "not opened:" << text;
     m_socket.abort();
     return false;
 }

@@ -44,8 +44,8 @@ void TestCliSite::initTestCase()
     QVERIFY(m_dir.isValid());
     // Unit 7 falls silent in the middle of its read: 2 scan requests, then
     // 6 of the read.
-    QVERIFY(m_near.start({"--address", "3,7", "--modes", "1,1,0,0", "--modes", "2,0,0,1", "--fault",
-                          "7/silent-after=8"}));
+    QVERIFY(m_near.start(
+        {"--address", "3,7", "--modes", "1,1,0,0", "--modes", "2,0,0,1", "--fault", "7/silent-after=8"}));
     QVERIFY(m_far.start({"--address", "12", "--modes", "0,2,2,0", "--version", "2.5"}));
     QVERIFY(m_server.start({Ser2netProcess::device_of(m_far.port())}));
     m_dead = QStringLiteral("rfc2217://127.0.0.1:%1").arg(Ser2netProcess::free_port());
@@ -71,14 +71,22 @@ void TestCliSite::file_names_data()
 {
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("name");
-    QTest::newRow("serial port") << "ttyUSB0" << "ttyUSB0";
-    QTest::newRow("Windows port") << "COM3" << "COM3";
-    QTest::newRow("device path") << "/dev/ttyS0" << "dev_ttyS0";
-    QTest::newRow("network port") << "rfc2217://10.0.0.5:4001" << "rfc2217_10.0.0.5_4001";
-    QTest::newRow("IPv6") << "rfc2217://[fe80::1]:4001" << "rfc2217_fe80_1_4001";
-    QTest::newRow("host name with a dash") << "rfc2217://east-fence:23" << "rfc2217_east-fence_23";
-    QTest::newRow("no hidden file") << "../.x" << "x";
-    QTest::newRow("nothing left") << "://" << "port";
+    QTest::newRow("serial port") << "ttyUSB0"
+                                 << "ttyUSB0";
+    QTest::newRow("Windows port") << "COM3"
+                                  << "COM3";
+    QTest::newRow("device path") << "/dev/ttyS0"
+                                 << "dev_ttyS0";
+    QTest::newRow("network port") << "rfc2217://10.0.0.5:4001"
+                                  << "rfc2217_10.0.0.5_4001";
+    QTest::newRow("IPv6") << "rfc2217://[fe80::1]:4001"
+                          << "rfc2217_fe80_1_4001";
+    QTest::newRow("host name with a dash") << "rfc2217://east-fence:23"
+                                           << "rfc2217_east-fence_23";
+    QTest::newRow("no hidden file") << "../.x"
+                                    << "x";
+    QTest::newRow("nothing left") << "://"
+                                  << "port";
 }
 
 void TestCliSite::file_names()
