@@ -45,6 +45,19 @@ void put_differences(Context &c, const QList<Difference> &differences)
     c.result[QStringLiteral("differences")] = list;
 }
 
+int compare_with_unit(Session &s, const UnitConfig &file, const QString &failure)
+{
+    UnitConfig unit;
+    if (int r = read_whole_unit(s, &unit))
+        return r;
+    const QList<Difference> differences = config_differences(file, unit);
+    put_differences(s.context(), differences);
+    if (!differences.isEmpty())
+        return s.context().fail(UnitFailed,
+                                QStringLiteral("%1: расхождений %2").arg(failure).arg(differences.size()));
+    return Success;
+}
+
 int run_show(Context &c)
 {
     UnitConfig config;
@@ -85,15 +98,8 @@ int run_write(Context &c)
             c.out(QStringLiteral("Конфигурация записана в блок."));
             return int(Success);
         }
-        UnitConfig unit;
-        if (int r = read_whole_unit(s, &unit))
+        if (int r = compare_with_unit(s, config, QStringLiteral("Блок не принял конфигурацию")))
             return r;
-        const QList<Difference> differences = config_differences(config, unit);
-        put_differences(c, differences);
-        if (!differences.isEmpty())
-            return c.fail(
-                UnitFailed,
-                QStringLiteral("Блок не принял конфигурацию: расхождений %1").arg(differences.size()));
         c.out(QStringLiteral("Конфигурация записана в блок и проверена: расхождений нет."));
         return int(Success);
     });
@@ -105,14 +111,8 @@ int run_diff(Context &c)
     if (int r = load_config(c, c.file_argument(), &config))
         return r;
     return with_session(c, [&](Session &s) {
-        UnitConfig unit;
-        if (int r = read_whole_unit(s, &unit))
+        if (int r = compare_with_unit(s, config, QStringLiteral("Конфигурация блока отличается от файла")))
             return r;
-        const QList<Difference> differences = config_differences(config, unit);
-        put_differences(c, differences);
-        if (!differences.isEmpty())
-            return c.fail(UnitFailed, QStringLiteral("Конфигурация блока отличается от файла: расхождений %1")
-                                          .arg(differences.size()));
         c.out(QStringLiteral("Расхождений нет."));
         return int(Success);
     });

@@ -16,5 +16,8 @@ int read_whole_unit(Session &s, UnitConfig *config);
 int write_whole_unit(Session &s, const UnitConfig &config);
 // Each difference as a line on standard output and in the JSON document.
 void put_differences(Context &c, const QList<Difference> &differences);
+// Reads the unit back and puts where it differs from file; Success when it
+// does not, else UnitFailed after telling "<failure>: расхождений N".
+int compare_with_unit(Session &s, const UnitConfig &file, const QString &failure);
 
 }  // namespace cli

@@ -67,6 +67,7 @@ Context line_context(const Context &c, const QString &port)
     line.speed = c.speed;
     line.args = c.args;
     line.quiet = true;
+    line.json = true;  // no result lines either
     return line;
 }
 
@@ -245,20 +246,13 @@ int run_restore(Context &c)
                 line.address = address;
                 line.error.clear();
                 Context::progress(QStringLiteral("блок %1").arg(address));
-                UnitConfig config, unit;
-                if (load_config(line, row.file, &config) != Success) {
-                    row.error = line.error;
-                } else {
+                UnitConfig config;
+                if (load_config(line, row.file, &config) == Success) {
                     row.version = version_of(s);
-                    if (write_whole_unit(s, config) != Success) {
-                        row.error = line.error;
-                    } else if (verify) {
-                        if (read_whole_unit(s, &unit) != Success)
-                            row.error = line.error;
-                        else if (const int n = int(config_differences(config, unit).size()))
-                            row.error = QStringLiteral("Блок не принял конфигурацию: расхождений %1").arg(n);
-                    }
+                    if (write_whole_unit(s, config) == Success && verify)
+                        compare_with_unit(s, config, QStringLiteral("Блок не принял конфигурацию"));
                 }
+                row.error = line.error;
                 out << row;
             }
             return int(Success);
