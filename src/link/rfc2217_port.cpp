@@ -6,6 +6,11 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
+#include <QHostInfo>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -24,6 +29,37 @@ PortFailure connect_failure_of(QAbstractSocket::SocketError error)
     default:
         return PortFailure::Other;
     }
+}
+
+// The addresses of host, looked up on a thread of its own so that a name
+// server that does not answer costs no more than ms; none when the name is
+// not found or the time ran out (*timed_out tells which).
+QList<QHostAddress> look_up(const QString &host, int ms, bool *timed_out)
+{
+    *timed_out = false;
+    const QHostAddress literal(host);
+    if (!literal.isNull())
+        return {literal};
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool ready = false;
+        QList<QHostAddress> addresses;
+    };
+    auto shared = std::make_shared<Shared>();
+    std::thread([shared, host] {
+        const QHostInfo info = QHostInfo::fromName(host);
+        const std::lock_guard<std::mutex> lock(shared->mutex);
+        shared->addresses = info.addresses();
+        shared->ready = true;
+        shared->done.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    if (!shared->done.wait_for(lock, std::chrono::milliseconds(ms), [&] { return shared->ready; })) {
+        *timed_out = true;
+        return {};
+    }
+    return shared->addresses;
 }
 
 }  // namespace
@@ -73,11 +109,23 @@ bool Rfc2217Port::open(const QString &name, const LineSettings &settings)
     QElapsedTimer clock;
     clock.start();
     const auto left = [&] { return int(qMax<qint64>(1, timing().network_open_ms - clock.elapsed())); };
-    m_socket.connectToHost(address.host, address.port);
-    if (!m_socket.waitForConnected(left()) || m_socket.state() != QAbstractSocket::ConnectedState) {
-        const QAbstractSocket::SocketError error = m_socket.state() == QAbstractSocket::ConnectedState
-                                                       ? QAbstractSocket::SocketTimeoutError
-                                                       : m_socket.error();
+    bool lookup_timed_out = false;
+    const QList<QHostAddress> hosts = look_up(address.host, left(), &lookup_timed_out);
+    if (hosts.isEmpty())
+        return fail_open(lookup_timed_out ? PortFailure::TimedOut : PortFailure::NotFound,
+                         QStringLiteral("Адрес %1 не найден").arg(address.host));
+    // A name may stand for several addresses (IPv6 and IPv4): the first that
+    // takes the connection.
+    bool connected = false;
+    for (const QHostAddress &host : hosts) {
+        m_socket.abort();
+        m_socket.connectToHost(host, address.port);
+        connected = m_socket.waitForConnected(left());
+        if (connected || clock.elapsed() >= timing().network_open_ms)
+            break;
+    }
+    if (!connected) {
+        const QAbstractSocket::SocketError error = m_socket.error();
         return fail_open(error == QAbstractSocket::UnknownSocketError ? PortFailure::TimedOut
                                                                       : connect_failure_of(error),
                          m_socket.errorString());

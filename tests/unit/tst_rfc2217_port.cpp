@@ -133,6 +133,7 @@ private slots:
     void cleanup();
     void open_failures_data();
     void open_failures();
+    void opens_by_host_name();
     void speed_change_waits_for_the_answer();
     void data_with_iac_both_ways();
     void lost_connection_is_reported_once_from_the_event_loop();
@@ -199,6 +200,17 @@ void TestRfc2217Port::open_failures()
     QVERIFY2(port.errorString().contains(error), qPrintable(port.errorString()));
     QVERIFY(!port_failure_text(port.failure(), url, port.errorString()).isEmpty());
     QCOMPARE(port.write("$0705\r"), qint64(-1));
+}
+
+// A name from the hosts file, looked up without the network.
+void TestRfc2217Port::opens_by_host_name()
+{
+    auto server = serve(opening());
+    QString url = server->url();
+    url.replace("127.0.0.1", "localhost");
+    Rfc2217Port port;
+    QVERIFY2(port.open(url, LineSettings{4800}), qPrintable(port.errorString()));
+    QVERIFY(port.isOpen());
 }
 
 // No byte written after a speed change may reach the server before its
