@@ -54,6 +54,8 @@ QString general_help()
                      .trimmed();
     lines << QString()
           << QStringLiteral(
+                 "NAME: порт из списка (mirval-cli ports) или сетевой сервер rfc2217://АДРЕС:ПОРТ.")
+          << QStringLiteral(
                  "Порт открывается на 4800 бод, затем переключается на --speed (по умолчанию 57600).")
           << QStringLiteral("--json: один документ JSON на команду на стандартном выводе.")
           << QStringLiteral(
