@@ -4,6 +4,7 @@
 #include "figure.h"
 #include "line_figures.h"
 #include "link/qt_serial_port.h"
+#include "network_figures.h"
 #include "sim_child.h"
 #include "startup_figures.h"
 #include "window_figures.h"
@@ -81,8 +82,8 @@ int main(int argc, char *argv[])
                                                   "can be measured, not the targets."));
     const QCommandLineOption only(
         QStringLiteral("only"),
-        QStringLiteral("Only these groups: line, window, firmware, startup (comma-separated)."),
-        QStringLiteral("GROUPS"), QStringLiteral("line,window,firmware,startup"));
+        QStringLiteral("Only these groups: line, window, firmware, network, startup (comma-separated)."),
+        QStringLiteral("GROUPS"), QStringLiteral("line,window,firmware,network,startup"));
     p.addOptions({with_write, transactions, poll_seconds, firmware_kib, rounds, smoke, only});
     p.process(app);
     qInstallMessageHandler(quiet_handler);
@@ -106,7 +107,7 @@ int main(int argc, char *argv[])
 
     const QStringList groups = p.value(only).split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString &g : groups)
-        if (!QStringList{"line", "window", "firmware", "startup"}.contains(g)) {
+        if (!QStringList{"line", "window", "firmware", "network", "startup"}.contains(g)) {
             std::fprintf(stderr, "mirval-bench: no group \"%s\"\n", qPrintable(g));
             return 2;
         }
@@ -147,6 +148,8 @@ int main(int argc, char *argv[])
             figures << bench::not_measured(QStringLiteral("firmware image"), port.errorString());
     }
     sim.stop();
+    if (wanted("network"))
+        figures << bench::network_figures(run.transactions, is_smoke);
     if (wanted("startup"))
         figures << bench::startup_figures(startups);
 

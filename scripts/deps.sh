@@ -8,6 +8,7 @@ packages=("$@"
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
   man-db dpkg-dev file lintian desktop-file-utils appstream
+  ser2net
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -121,6 +121,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     ui->version->setText(QString());
     ui->version->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->version, &QWidget::customContextMenuRequested, this, &MainWindow::show_version_menu);
+    ui->addres->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->addres, &QWidget::customContextMenuRequested, this, &MainWindow::show_address_menu);
 
     restore_remembered_connection();
 

@@ -104,6 +104,13 @@ public:
     // firmware update once the menu has closed and is enabled only while a
     // unit is connected.
     std::unique_ptr<QMenu> version_menu();
+    // Finds the units on the chosen port ("Найти блоки…" in the context menu
+    // of the address box): opens the port as a connection does, asks every
+    // address behind a progress dialog, lists those that answered with their
+    // firmware versions, and puts the one picked into "Адрес". Only while no
+    // unit is connected.
+    void find_units();
+    std::unique_ptr<QMenu> address_menu();
 
 public slots:
     void start();
@@ -181,6 +188,7 @@ private:
                                const QString &result_prefix, const QString &unit_text);
 
     void show_version_menu(const QPoint &pos);
+    void show_address_menu(const QPoint &pos);
     void show_firmware_progress(prog &dialog);
 
     // A firmware update is running; the menu entry does nothing meanwhile.

@@ -1,6 +1,7 @@
 #include "qt_user_dialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <cstdio>
@@ -71,6 +72,13 @@ QString QtUserDialogs::saveFileName(const FileDialogOptions &options)
 std::unique_ptr<ProgressDialog> QtUserDialogs::progress(const ProgressOptions &options)
 {
     return std::make_unique<QtProgressDialog>(options, m_parent);
+}
+
+int QtUserDialogs::choose(const QString &title, const QString &label, const QStringList &items)
+{
+    bool ok = false;
+    const QString item = QInputDialog::getItem(m_parent, title, label, items, 0, false, &ok);
+    return ok ? int(items.indexOf(item)) : -1;
 }
 
 void QtUserDialogs::terminate(int status)

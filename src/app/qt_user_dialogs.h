@@ -17,6 +17,7 @@ public:
     QString openFileName(const FileDialogOptions &options) override;
     QString saveFileName(const FileDialogOptions &options) override;
     std::unique_ptr<ProgressDialog> progress(const ProgressOptions &options) override;
+    int choose(const QString &title, const QString &label, const QStringList &items) override;
     void terminate(int status) override;
 
 private:

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // mirval-cli: one command per run, over the core library. Results go to
 // standard output (or one JSON document with --json), messages to standard
@@ -29,8 +30,9 @@ struct Args {
 };
 
 struct Context {
-    QString port;      // --port
-    int address = -1;  // --address; -1: not given
+    QString port;       // --port (the first, where several are given)
+    QStringList ports;  // every --port, in order
+    int address = -1;   // --address; -1: not given
     int speed = 57600;
     bool json = false;
     Args args;
@@ -45,20 +47,29 @@ struct Context {
     // JSON document's "reason"; with the text for the second line.
     QString port_reason;
     QString port_reason_text;
+    // A line of a site-wide command: messages are kept in error, not printed.
+    bool quiet = false;
 
     // One result line on standard output; nothing in JSON mode.
     void out(const QString &line) const;
     // Tells text on standard error and returns code; the first such text is
     // the JSON document's "error".
     int fail(int code, const QString &text);
+    // fail(UnitFailed, "Нет ответа от блока!").
+    int no_answer();
     // Whether standard error is a terminal (progress lines go there only then).
     static bool progress_shown();
     // A progress line on standard error, overwritten by the next one; an
     // empty text clears it.
     static void progress(const QString &text);
+    // On this thread, progress texts go to sink instead (null: to standard
+    // error again); progress_shown() is true meanwhile.
+    static void set_progress_sink(std::function<void(const QString &)> sink);
 
     // The --channel option (1..4, default 1); 0 after a usage failure.
     int channel();
+    // The command's first positional argument (a file, a list name).
+    QString file_argument() const { return args.positional.value(0); }
 };
 
 // One command of the table.
@@ -66,7 +77,8 @@ struct Command {
     const char *name;
     const char *usage;  // arguments after the name
     const char *help;   // what it does (UTF-8)
-    enum Needs { Nothing, Port, Unit } needs;
+    // Lines: one or more --port, no --address.
+    enum Needs { Nothing, Port, Unit, Lines } needs;
     QStringList value_options;  // options taking a value, without "--"
     QStringList flag_options;
     int min_positional;

@@ -6,6 +6,12 @@
 
 namespace cli {
 
+namespace {
+
+thread_local std::function<void(const QString &)> t_progress_sink;
+
+}  // namespace
+
 void print_err(const QString &line)
 {
     const QByteArray bytes = line.toUtf8() + '\n';
@@ -29,20 +35,35 @@ void Context::out(const QString &line) const
 int Context::fail(int code, const QString &text)
 {
     progress(QString());
-    print_err(text);
+    if (!quiet)
+        print_err(text);
     if (error.isEmpty())
         error = text;
     return code;
 }
 
+int Context::no_answer()
+{
+    return fail(UnitFailed, QStringLiteral("Нет ответа от блока!"));
+}
+
 bool Context::progress_shown()
 {
     static const bool tty = ::isatty(STDERR_FILENO) == 1;
-    return tty;
+    return tty || t_progress_sink;
+}
+
+void Context::set_progress_sink(std::function<void(const QString &)> sink)
+{
+    t_progress_sink = std::move(sink);
 }
 
 void Context::progress(const QString &text)
 {
+    if (t_progress_sink) {
+        t_progress_sink(text);
+        return;
+    }
     if (!progress_shown())
         return;
     // Carriage return, the text, then the rest of the line cleared.

@@ -17,6 +17,8 @@ QString command_help(const Command &c)
         needs = QStringLiteral("mirval-cli --port NAME --address N [--speed BAUD] ");
     else if (c.needs == Command::Port)
         needs = QStringLiteral("mirval-cli --port NAME [--speed BAUD] ");
+    else if (c.needs == Command::Lines)
+        needs = QStringLiteral("mirval-cli --port NAME [--port NAME ...] [--speed BAUD] ");
     else
         needs = QStringLiteral("mirval-cli ");
     return QStringLiteral("%1%2 %3\n  %4")
@@ -26,8 +28,8 @@ QString command_help(const Command &c)
 QStringList general_notes()
 {
     return {
-        QStringLiteral("--port: имя порта из списка (mirval-cli ports) или путь к устройству (/dev/ttyUSB0, "
-                       "/dev/serial/by-id/...)."),
+        QStringLiteral("--port: имя порта из списка (mirval-cli ports), путь к устройству (/dev/ttyUSB0, "
+                       "/dev/serial/by-id/...) или сетевой сервер rfc2217://АДРЕС:ПОРТ."),
         QStringLiteral("Порт открывается на 4800 бод, затем переключается на --speed (по умолчанию 57600)."),
         QStringLiteral("--json: один документ JSON на команду на стандартном выводе."),
         QStringLiteral("Код завершения: 0 успех, 1 блок не ответил или не подтвердил, 2 ошибка в командной "

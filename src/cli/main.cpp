@@ -39,7 +39,8 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
 {
     const Command *command = nullptr;
     bool help = false;
-    QString port, address, speed;
+    QStringList ports;
+    QString address, speed;
     for (int i = 0; i < argv.size(); ++i) {
         const QString &a = argv[i];
         const QString name =
@@ -57,9 +58,10 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
                    name == QStringLiteral("speed")) {
             if (!take_value(argv, &i, name, &value))
                 return c.fail(Usage, QStringLiteral("--%1: нет значения").arg(name));
-            (name == QStringLiteral("port")      ? port
-             : name == QStringLiteral("address") ? address
-                                                 : speed) = value;
+            if (name == QStringLiteral("port"))
+                ports << value;
+            else
+                (name == QStringLiteral("address") ? address : speed) = value;
         } else if (!command && name.isEmpty()) {
             command = find_command(a);
             *command_name = a;
@@ -90,9 +92,14 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
         return c.fail(Usage, QStringLiteral("Неверные аргументы.\n%1").arg(command_help(*command)));
 
     if (command->needs != Command::Nothing) {
-        if (port.isEmpty())
+        if (ports.isEmpty() || ports.contains(QString()))
             return c.fail(Usage, QStringLiteral("Не задан порт (--port NAME, см. mirval-cli ports)"));
-        c.port = port;
+        if (ports.size() > 1 && command->needs != Command::Lines)
+            return c.fail(Usage, QStringLiteral("Команда '%1' работает с одной линией: --port задан %2 раза")
+                                     .arg(*command_name)
+                                     .arg(ports.size()));
+        c.port = ports.first();
+        c.ports = ports;
         bool ok = true;
         const int baud = speed.isEmpty() ? 57600 : speed.toInt(&ok);
         const int index = [&] {
@@ -108,6 +115,9 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
         link_settings.speed_index = index;
         c.speed = baud;
     }
+    if (command->needs == Command::Lines && !address.isEmpty())
+        return c.fail(Usage, QStringLiteral("Команда '%1' сама находит блоки на линиях: --address не нужен")
+                                 .arg(*command_name));
     if (command->needs == Command::Unit || !address.isEmpty()) {
         bool ok = false;
         const int a = address.toInt(&ok);

@@ -7,6 +7,7 @@
 #include "common/timing.h"
 #include "link/frames.h"
 #include "link/link_settings.h"
+#include "link/port_factory.h"
 #include "link/port_failure.h"
 
 namespace cli {
@@ -26,7 +27,7 @@ Session::~Session()
 
 int Session::open()
 {
-    m_port = std::make_unique<QtSerialPort>();
+    m_port = make_port(m_context.port);
     if (!m_port->open(m_context.port, LineSettings{kInitialBaud})) {
         m_context.fail(PortFailed, QStringLiteral("Не возможно открыть выбранный порт!"));
         note_port_failure();
@@ -52,6 +53,21 @@ int Session::send(QByteArray &payload, bool pre_wait)
     return m_exchange.SendCommand(payload, pre_wait);
 }
 
+int Session::transact(QByteArray &payload, bool pre_wait, const QString &failure)
+{
+    if (send(payload, pre_wait) == 0)
+        return Success;
+    return failure.isEmpty() ? m_context.no_answer() : m_context.fail(UnitFailed, failure);
+}
+
+UnitLink Session::link()
+{
+    UnitLink link;
+    link.send = [this](QByteArray &payload, bool pre_wait) { return send(payload, pre_wait); };
+    link.wait = [this](int ms) { m_exchange.wait_ms(ms); };
+    return link;
+}
+
 void Session::settle()
 {
     m_exchange.wait_ms(timing().settle_ms);
@@ -59,10 +75,8 @@ void Session::settle()
 
 bool Session::read_modes(std::array<signed char, 5> *modes)
 {
-    UnitLink link;
-    link.send = [this](QByteArray &payload, bool pre_wait) { return send(payload, pre_wait); };
     std::array<int, 5> read{};
-    if (reading::read_modes(link, address(), &read) != 0)
+    if (reading::read_modes(link(), address(), &read) != 0)
         return false;
     for (size_t k = 0; k < read.size(); ++k)
         (*modes)[k] = static_cast<signed char>(read[k]);
@@ -86,6 +100,14 @@ TransferHooks Session::transfer_hooks(const QString &label)
             Context::progress(QStringLiteral("%1 %2").arg(label).arg(step));
         };
     return hooks;
+}
+
+int with_session(Context &context, const std::function<int(Session &)> &body)
+{
+    Session session(context);
+    if (int r = session.open())
+        return r;
+    return body(session);
 }
 
 }  // namespace cli

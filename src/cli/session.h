@@ -3,10 +3,12 @@
 #include "cli.h"
 #include "config/unit_transfer.h"
 #include "link/exchange.h"
-#include "link/qt_serial_port.h"
+#include "link/serial_port.h"
+#include "link/unit_link.h"
 
 #include <QByteArray>
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace cli {
@@ -21,14 +23,20 @@ public:
     // Opens the port; Success, or the exit status after telling why.
     int open();
 
+    Context &context() { return m_context; }
     int address() const { return m_context.address; }
     SerialPort &port() { return *m_port; }
     Exchange &exchange() { return m_exchange; }
 
     // One transaction (Exchange::SendCommand).
     int send(QByteArray &payload, bool pre_wait);
+    // One transaction whose failure ends the command: Success, or UnitFailed
+    // after telling failure ("Нет ответа от блока!" when empty).
+    int transact(QByteArray &payload, bool pre_wait, const QString &failure = QString());
     // The pause before a read-back or a whole-unit transfer.
     void settle();
+    // This session's transaction and wait for the core's request sequences.
+    UnitLink link();
 
     // Modes of channels 1..4 (index 0 unused) from get_channel_modes at the
     // unit's address; false when the unit did not answer.
@@ -45,8 +53,12 @@ private:
     void note_port_failure();
 
     Context &m_context;
-    std::unique_ptr<QtSerialPort> m_port;
+    std::unique_ptr<SerialPort> m_port;
     Exchange m_exchange;
 };
+
+// The one way a command talks to a unit: opens a session on the context's
+// port and runs body over it. The exit status of the open, or body's.
+int with_session(Context &context, const std::function<int(Session &)> &body);
 
 }  // namespace cli

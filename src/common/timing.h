@@ -12,6 +12,8 @@ struct Timing {
     int collect_second_ms = 1000;  // one second of the measurements' wall-clock collection
     int loader_tick_ms = 50;       // firmware loader poll
     int restart_step_ms = 300;     // restart wait steps after a firmware update
+    int network_open_ms = 5000;    // a network port's connection and negotiation together
+    int speed_answer_ms = 2000;    // a network server's answer to a speed change
 };
 
 // The process-wide timing record.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 // Every message box, question, file dialog and progress dialog of an operation
@@ -60,6 +61,14 @@ public:
     virtual QString openFileName(const FileDialogOptions &options) = 0;
     virtual QString saveFileName(const FileDialogOptions &options) = 0;
     virtual std::unique_ptr<ProgressDialog> progress(const ProgressOptions &options) = 0;
+    // A modal list to pick one item of; the index picked, -1 when cancelled.
+    virtual int choose(const QString &title, const QString &label, const QStringList &items)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(label);
+        Q_UNUSED(items);
+        return -1;
+    }
     // Ends the program at once with the given status.
     virtual void terminate(int status) = 0;
 };

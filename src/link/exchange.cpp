@@ -10,7 +10,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-int exchange_busy = 0;
+thread_local int exchange_busy = 0;
 
 Exchange::Exchange(QObject *parent) : QObject(parent)
 {

@@ -8,8 +8,10 @@
 #include <functional>
 
 // 1 while a transaction is in progress. One transaction at a time: the status
-// poll skips its turn while it is set, other operations wait for it.
-extern int exchange_busy;
+// poll skips its turn while it is set, other operations wait for it. One flag
+// per thread: each thread that runs transactions drives a line of its own (the
+// window's GUI thread, or one thread per line of a site-wide backup).
+extern thread_local int exchange_busy;
 
 // One request/answer transaction with the unit on the open port.
 //

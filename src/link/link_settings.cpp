@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-LinkSettings link_settings;
+thread_local LinkSettings link_settings;
 
 template <typename T, int N> static int lookup(const T (&table)[N], int index, int fallback)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 // Line speed and the exchange limits, as indexes into constant tables. One
-// process-wide record that every start begins afresh; nothing stores it.
+// record that every start begins afresh; nothing stores it.
 struct LinkSettings {
     int speed_index = 4;   // 57600 baud
     int repeat_index = 1;  // 3 attempts
@@ -12,7 +12,9 @@ struct LinkSettings {
     static constexpr int waits[15] = {25, 30, 35, 40, 45, 50, 55, 60, 65, 75, 80, 85, 90, 95, 100};
 };
 
-extern LinkSettings link_settings;
+// Per thread, like exchange_busy: a thread that drives a line of its own
+// starts from the initial values, or from a copy its creator hands it.
+extern thread_local LinkSettings link_settings;
 
 // Attempts per transaction and idle ticks per attempt, looked up afresh at
 // every use; an index out of its table falls back to the initial entry.

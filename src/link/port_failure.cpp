@@ -1,5 +1,6 @@
 #include "link/port_failure.h"
 
+#include "link/port_factory.h"
 #include "link/port_names.h"
 
 #include <QFileInfo>
@@ -33,10 +34,31 @@ QString user_name()
     return user.isEmpty() ? QStringLiteral("$USER") : user;
 }
 
+// A network serial server: the reasons are the connection's.
+QString network_failure_text(PortFailure failure, const QString &name, const QString &detail)
+{
+    switch (failure) {
+    case PortFailure::NotFound:
+        return QStringLiteral("Сервер %1 не найден: проверьте адрес (rfc2217://АДРЕС:ПОРТ).").arg(name);
+    case PortFailure::Vanished:
+        return QStringLiteral("Связь с сервером %1 прервана: сервер отключен или сеть недоступна.").arg(name);
+    case PortFailure::Refused:
+        return QStringLiteral("%1 не принимает соединение: сервер не запущен или порт неверен.").arg(name);
+    case PortFailure::TimedOut:
+        return QStringLiteral("%1 не ответил за 5 с: сервер недоступен или занят.").arg(name);
+    default:
+        break;
+    }
+    return detail.isEmpty() ? QStringLiteral("Сервер %1: неизвестная ошибка.").arg(name)
+                            : QStringLiteral("Сервер %1: %2").arg(name, detail);
+}
+
 }  // namespace
 
 QString port_failure_text(PortFailure failure, const QString &name, const QString &detail)
 {
+    if (failure != PortFailure::None && is_network_port_name(name))
+        return network_failure_text(failure, name, detail);
     switch (failure) {
     case PortFailure::None:
         return QString();

@@ -1,5 +1,6 @@
 #include "link/port_names.h"
 
+#include "link/port_factory.h"
 #include "link/system_ports.h"
 #include "link/virtual_ports.h"
 
@@ -61,6 +62,12 @@ QString port_system_path(const QString &name)
 
 PortDetails port_details(const QString &name)
 {
+    if (is_network_port_name(name)) {
+        PortDetails d;
+        d.name = d.path = name;
+        d.product = QStringLiteral("сетевой сервер (RFC 2217)");
+        return d;
+    }
     PortDetails d = system_port_details(name);
     d.name = name;
     d.path = port_system_path(name);

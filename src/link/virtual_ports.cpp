@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QStandardPaths>
 
 namespace virtual_ports {
@@ -11,6 +12,9 @@ QString directory()
 {
     // Qt warns at every look-up when the runtime directory is not set; the
     // watcher looks every half second, so ask again only when it changes.
+    // Lines of a site-wide backup open their ports on threads of their own.
+    static QMutex mutex;
+    const QMutexLocker lock(&mutex);
     static QByteArray looked_up_for;
     static QString cached;
     static bool valid = false;

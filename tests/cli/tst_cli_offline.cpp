@@ -31,6 +31,7 @@ private slots:
     void manual_page_reads_clean();
     void completion_data();
     void completion();
+    void ports_lists_the_network_ports_of_the_settings_file();
 
 private:
     QString file(const QString &name) const { return m_dir.filePath(name); }
@@ -121,6 +122,21 @@ void TestCliOffline::refusals_data()
         << (unit + QStringList{"write", m_dir.filePath("bad.xml")}) << 3 << "Ошибка анализа файла";
     QTest::newRow("flash: no file") << QStringList{"--port", "ttyNONE0", "flash", m_dir.filePath("none.hex")}
                                     << 3 << m_dir.filePath("none.hex") + ": ";
+    QTest::newRow("two lines for a one-line command")
+        << (unit + QStringList{"--port", "ttyNONE1", "time"}) << 2 << "работает с одной линией";
+    QTest::newRow("backup: no directory") << QStringList{"--port", "ttyNONE0", "backup"} << 2 << "--dir";
+    QTest::newRow("backup: a line twice")
+        << QStringList{"--port", "ttyNONE0", "--port", "ttyNONE0", "backup", "--dir", m_dir.path()} << 2
+        << "задана дважды";
+    QTest::newRow("backup: two lines, one file name")
+        << QStringList{"--port", "rfc2217://a:1", "--port", "rfc2217://a_1", "backup", "--dir", m_dir.path()}
+        << 2 << "одно имя файла";
+    QTest::newRow("backup: an address")
+        << QStringList{"--port", "ttyNONE0", "--address", "3", "backup", "--dir", m_dir.path()} << 2
+        << "--address не нужен";
+    QTest::newRow("restore: no such directory")
+        << QStringList{"--port", "ttyNONE0", "restore", "--dir", m_dir.filePath("none")} << 3
+        << "Нет каталога";
     QTest::newRow("flash: not a hex file")
         << QStringList{"--port", "ttyNONE0", "flash", m_dir.filePath("unit.xml")} << 3 << "";
 }
@@ -405,6 +421,32 @@ void TestCliOffline::completion()
     got.sort();
     offered.sort();
     QCOMPARE(got, offered);
+}
+
+// One URL a line in $XDG_CONFIG_HOME/mirval/ports; comments, blank lines and
+// repeats do not count, and a line that names no network port is told.
+void TestCliOffline::ports_lists_the_network_ports_of_the_settings_file()
+{
+    QVERIFY(QDir().mkpath(file("config/mirval")));
+    QFile list(file("config/mirval/ports"));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write("# the converters of the east fence\n"
+               "rfc2217://10.0.0.5:4001\n"
+               "\n"
+               "  rfc2217://[fe80::1]:4002  \n"
+               "ttyUSB0\n"
+               "rfc2217://10.0.0.5:4001\n");
+    list.close();
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", file("config").toLocal8Bit());
+    const CliRun run = run_cli({"--json", "ports"});
+    qputenv("XDG_CONFIG_HOME", saved);
+    QCOMPARE(run.exit, 0);
+    const QJsonArray ports = run.json()["ports"].toArray();
+    QVERIFY(ports.size() >= 2);
+    QCOMPARE(ports[ports.size() - 2].toObject()["name"].toString(), QString("rfc2217://10.0.0.5:4001"));
+    QCOMPARE(ports[ports.size() - 1].toObject()["path"].toString(), QString("rfc2217://[fe80::1]:4002"));
+    QVERIFY2(run.err.contains("строка 5: ttyUSB0"), qPrintable(run.err));
 }
 
 QTEST_MAIN(TestCliOffline)

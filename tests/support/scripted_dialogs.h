@@ -32,6 +32,13 @@ public:
     QList<Progress> progresses;
     int cancel_progress_at = -1;  // the progress dialog reports cancel once its value reaches this
     QList<int> terminations;
+    struct Choice {
+        QString title;
+        QString label;
+        QStringList items;
+    };
+    QList<Choice> choices;
+    QList<int> picks;                                 // indexes to pick in lists, in order; cancel when empty
     std::function<void(const Message &)> on_message;  // runs while a message is "open"
 
     int message(MessageKind kind, const QString &title, const QString &text, int buttons,
@@ -39,6 +46,11 @@ public:
     QString openFileName(const FileDialogOptions &options) override;
     QString saveFileName(const FileDialogOptions &options) override;
     std::unique_ptr<ProgressDialog> progress(const ProgressOptions &options) override;
+    int choose(const QString &title, const QString &label, const QStringList &items) override
+    {
+        choices << Choice{title, label, items};
+        return picks.isEmpty() ? -1 : picks.takeFirst();
+    }
     void terminate(int status) override { terminations << status; }
 
     QStringList texts() const;

@@ -1,0 +1,126 @@
+// Configuration files and the whole-unit configuration of one unit.
+#include "config_commands.h"
+
+#include "commands.h"
+#include "config/config_file.h"
+#include "config/unit_transfer.h"
+
+#include <QJsonArray>
+
+namespace cli {
+
+int load_config(Context &c, const QString &path, UnitConfig *config)
+{
+    const ConfigLoadResult loaded = load_config_file(path, *config);
+    if (loaded.ok)
+        return Success;
+    const QString where =
+        loaded.line > 0
+            ? QStringLiteral("%1 (строка %2, столбец %3)").arg(path).arg(loaded.line).arg(loaded.column)
+            : path;
+    return c.fail(FileProblem, QStringLiteral("%1: %2: %3").arg(loaded.title, where, loaded.text));
+}
+
+int read_whole_unit(Session &s, UnitConfig *config)
+{
+    s.settle();
+    const bool done = read_unit_config(s.transfer_hooks(QStringLiteral("Считывание конфигурации блока ...")),
+                                       s.address(), *config);
+    Context::progress(QString());
+    return done ? Success : s.context().no_answer();
+}
+
+int write_whole_unit(Session &s, const UnitConfig &config)
+{
+    s.settle();
+    const bool done = write_unit_config(s.transfer_hooks(QStringLiteral("Запись конфигурации блока ...")),
+                                        s.address(), config);
+    Context::progress(QString());
+    return done ? Success : s.context().no_answer();
+}
+
+void put_differences(Context &c, const QList<Difference> &differences)
+{
+    QJsonArray list;
+    for (const Difference &d : differences) {
+        c.out(difference_line(d));
+        list.append(difference_json(d));
+    }
+    c.result[QStringLiteral("differences")] = list;
+}
+
+int compare_with_unit(Session &s, const UnitConfig &file, const QString &failure)
+{
+    UnitConfig unit;
+    if (int r = read_whole_unit(s, &unit))
+        return r;
+    const QList<Difference> differences = config_differences(file, unit);
+    put_differences(s.context(), differences);
+    if (!differences.isEmpty())
+        return s.context().fail(UnitFailed,
+                                QStringLiteral("%1: расхождений %2").arg(failure).arg(differences.size()));
+    return Success;
+}
+
+int run_show(Context &c)
+{
+    UnitConfig config;
+    if (int r = load_config(c, c.file_argument(), &config))
+        return r;
+    for (const QString &line : config_lines(config))
+        c.out(line);
+    c.result[QStringLiteral("config")] = config_json(config);
+    return Success;
+}
+
+int run_read(Context &c)
+{
+    return with_session(c, [&c](Session &s) {
+        UnitConfig config;
+        if (int r = read_whole_unit(s, &config))
+            return r;
+        QString error;
+        if (save_config_file(c.file_argument(), config, &error) != 0)
+            return c.fail(FileProblem,
+                          QStringLiteral("Невозможно открыть файл ! %1: %2").arg(c.file_argument(), error));
+        c.out(c.file_argument());
+        c.result[QStringLiteral("file")] = c.file_argument();
+        c.result[QStringLiteral("config")] = config_json(config);
+        return int(Success);
+    });
+}
+
+int run_write(Context &c)
+{
+    UnitConfig config;
+    if (int r = load_config(c, c.file_argument(), &config))
+        return r;
+    return with_session(c, [&](Session &s) {
+        if (int r = write_whole_unit(s, config))
+            return r;
+        c.result[QStringLiteral("file")] = c.file_argument();
+        if (!c.args.flags.contains(QStringLiteral("verify"))) {
+            c.out(QStringLiteral("Конфигурация записана в блок."));
+            return int(Success);
+        }
+        if (int r = compare_with_unit(s, config, QStringLiteral("Блок не принял конфигурацию")))
+            return r;
+        c.out(QStringLiteral("Конфигурация записана в блок и проверена: расхождений нет."));
+        return int(Success);
+    });
+}
+
+int run_diff(Context &c)
+{
+    UnitConfig config;
+    if (int r = load_config(c, c.file_argument(), &config))
+        return r;
+    return with_session(c, [&](Session &s) {
+        if (int r = compare_with_unit(s, config, QStringLiteral("Конфигурация блока отличается от файла")))
+            return r;
+        c.out(QStringLiteral("Расхождений нет."));
+        return int(Success);
+    });
+}
+
+}  // namespace cli

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "config/unit_config.h"
+#include "config_text.h"
+#include "session.h"
+
+// Steps the configuration commands share, also with the site-wide ones.
+namespace cli {
+
+// Loads the configuration file at path; Success or FileProblem after telling
+// why.
+int load_config(Context &c, const QString &path, UnitConfig *config);
+// The whole-unit read as the window runs it: the settling pause, then the
+// core's sequence. Success or UnitFailed after telling.
+int read_whole_unit(Session &s, UnitConfig *config);
+int write_whole_unit(Session &s, const UnitConfig &config);
+// Each difference as a line on standard output and in the JSON document.
+void put_differences(Context &c, const QList<Difference> &differences);
+// Reads the unit back and puts where it differs from file; Success when it
+// does not, else UnitFailed after telling "<failure>: расхождений N".
+int compare_with_unit(Session &s, const UnitConfig &file, const QString &failure);
+
+}  // namespace cli

@@ -1,0 +1,53 @@
+// Replacing the unit's firmware through its loader.
+#include "cli_dialogs.h"
+#include "commands.h"
+#include "firmware/firmware_file.h"
+#include "firmware/firmware_transfer.h"
+#include "session.h"
+
+namespace cli {
+
+int run_flash(Context &c)
+{
+    CliDialogs dialogs(c.file_argument());
+    cDataFile file(dialogs);
+    const int read = file.read_firmware_file();
+    if (read != 0)
+        return c.fail(FileProblem,
+                      QStringLiteral("%1: %2").arg(c.file_argument(), firmware_file_error_text(read)));
+    return with_session(c, [&](Session &s) {
+        int total = 0;
+        int shown_tenth = -1;
+        firmware::Hooks hooks;
+        hooks.wait = [&s](int ms) { s.exchange().wait_ms(ms); };
+        hooks.send = [&s](QByteArray &payload, bool pre_wait) { return s.send(payload, pre_wait); };
+        hooks.transfer_begins = [&](int lines) { total = lines; };
+        hooks.line_sent = [&](int sent) {
+            const QString text = QStringLiteral("Передача прошивки... %1/%2").arg(sent).arg(total);
+            if (Context::progress_shown()) {
+                Context::progress(text);
+            } else if (total > 0 && sent * 10 / total != shown_tenth) {
+                // Not a terminal: a line every tenth, not one per line.
+                shown_tenth = sent * 10 / total;
+                print_err(text);
+            }
+        };
+        hooks.transfer_ends = [] { Context::progress(QString()); };
+        hooks.restart_begins = [](int) {
+            print_err(QStringLiteral("Прошивка успешно завершена ! Рестарт блока ..."));
+        };
+        QString failure;
+        hooks.failed = [&failure](const QString &text) { failure = text; };
+
+        const firmware::Outcome outcome = firmware::update(s.port(), file.lines, hooks);
+        Context::progress(QString());
+        c.result[QStringLiteral("lines")] = int(file.lines.size());
+        if (outcome == firmware::Outcome::Updated) {
+            c.out(QStringLiteral("Прошивка успешно завершена !"));
+            return int(Success);
+        }
+        return c.fail(UnitFailed, failure.isEmpty() ? firmware::kTransferErrorText : failure);
+    });
+}
+
+}  // namespace cli

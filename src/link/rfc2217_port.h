@@ -1,0 +1,64 @@
+#pragma once
+
+#include "link/com_port_client.h"
+#include "link/serial_port.h"
+
+#include <QByteArray>
+#include <QTcpSocket>
+
+// A serial line behind a network serial server (RFC 2217: telnet with the
+// COM-PORT-OPTION), named rfc2217://HOST:PORT.
+//
+// open() connects, negotiates and sets the far UART to the line's framing
+// and speed, blocking for at most timing().network_open_ms (5 s) in all.
+// setBaudRate() asks the server for the new speed and waits up to
+// timing().speed_answer_ms for its answer, so that no
+// byte written afterwards goes out at the old speed. The blocking waits use
+// the socket's own, so they work with or without a running event loop. When
+// the connection drops while open, the port counts as closed from then on,
+// what arrived before stays readable, and the lost handler runs once from the
+// event loop.
+class Rfc2217Port : public SerialPort {
+public:
+    Rfc2217Port();
+    ~Rfc2217Port() override;
+
+    bool open(const QString &name, const LineSettings &settings) override;
+    bool isOpen() const override;
+    void close() override;
+    QString errorString() const override;
+    PortFailure failure() const override;
+
+    bool setBaudRate(int baud) override;
+    int baudRate() const override;
+
+    qint64 write(const QByteArray &data) override;
+    bool flush() override;
+    qint64 bytesToWrite() const override;
+    qint64 bytesAvailable() override;
+    QByteArray readAll() override;
+
+    bool waitForBytesWritten(int msecs) override;
+    bool waitForReadyRead(int msecs) override;
+
+private:
+    bool fail_open(PortFailure failure, const QString &text);
+    // Decodes what the socket holds and sends the client's replies.
+    void pump();
+    void send_output();
+    // Waits on the socket until done() or msecs passed; false on time-out or
+    // a dropped connection.
+    template <typename Done> bool wait_until(Done done, int msecs);
+    void connection_lost();
+
+    QTcpSocket m_socket;
+    ComPortClient m_client;
+    QString m_name;
+    QByteArray m_data;  // received for the unit, not read yet
+    int m_baud = 4800;
+    bool m_open = false;  // negotiated, and not lost or closed since
+    bool m_lost = false;
+    bool m_lost_reported = false;
+    QString m_error;
+    PortFailure m_failure = PortFailure::None;
+};
