@@ -6,6 +6,12 @@
 #include <QMutex>
 #include <QStandardPaths>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
+#endif
+
 namespace virtual_ports {
 
 QString directory()
@@ -57,9 +63,42 @@ bool ensure_directory(QString *error)
     return make_private_dir(parent, error) && make_private_dir(dir, error);
 }
 
+// Beside each link its publisher leaves ".<name>.owner" with its process id.
+// A publisher that died without removing its link (killed) leaves the link
+// behind; the system soon hands its pseudo-terminal's number to another
+// program, and the link would then lead to a stranger's terminal. A link
+// without that file (another program's) counts while its target exists.
+static QString owner_file(const QFileInfo &link)
+{
+    return link.path() + QStringLiteral("/.") + link.fileName() + QStringLiteral(".owner");
+}
+
+static bool owner_alive(const QFileInfo &link)
+{
+#ifdef Q_OS_UNIX
+    QFile file(owner_file(link));
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    bool ok = false;
+    const qint64 pid = file.read(32).trimmed().toLongLong(&ok);
+    if (!ok || pid <= 0)
+        return true;
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+#else
+    Q_UNUSED(link);
+    return true;
+#endif
+}
+
 static bool link_is_live(const QFileInfo &info)
 {
-    return info.isSymLink() && info.exists();  // exists() follows the link
+    return info.isSymLink() && info.exists() && owner_alive(info);  // exists() follows the link
+}
+
+static void remove_link(const QFileInfo &info)
+{
+    QFile::remove(info.filePath());
+    QFile::remove(owner_file(info));
 }
 
 QString publish(const QString &target, QString *error, const QString &prefix)
@@ -71,12 +110,18 @@ QString publish(const QString &target, QString *error, const QString &prefix)
         const QString name = prefix + QString::number(n);
         const QString path = dir + QLatin1Char('/') + name;
         QFileInfo info(path);
-        if (info.isSymLink() && !info.exists())
-            QFile::remove(path);  // a stale link left by a process that died
+        if (info.isSymLink() && !link_is_live(info))
+            remove_link(info);  // a stale link left by a process that died
         else if (info.isSymLink() || info.exists())
             continue;
-        if (QFile::link(target, path))
-            return name;
+        if (!QFile::link(target, path))
+            continue;
+#ifdef Q_OS_UNIX
+        QFile owner(owner_file(info));
+        if (owner.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            owner.write(QByteArray::number(qint64(::getpid())) + '\n');
+#endif
+        return name;
     }
     *error = QStringLiteral("no free port name in %1").arg(dir);
     return QString();
@@ -87,9 +132,9 @@ void unpublish(const QString &name)
     const QString dir = directory();
     if (dir.isEmpty() || name.isEmpty())
         return;
-    const QString path = dir + QLatin1Char('/') + name;
-    if (QFileInfo(path).isSymLink())
-        QFile::remove(path);
+    const QFileInfo info(dir + QLatin1Char('/') + name);
+    if (info.isSymLink())
+        remove_link(info);
 }
 
 QStringList live_ports()

@@ -5,6 +5,7 @@
 #include "link/system_ports.h"
 #include "link/virtual_ports.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -132,6 +133,24 @@ void TestPortList::virtual_port_appears_and_vanishes()
     QTemporaryFile again;
     QVERIFY(again.open());
     QCOMPARE(virtual_ports::publish(again.fileName(), &error), QString("ttySIM0"));
+
+    // A publisher killed before it could remove its link: the target lives on
+    // (the terminal's number given to another program), the port does not.
+    QProcess dead;
+    dead.start("sleep", {"30"});
+    QVERIFY(dead.waitForStarted());
+    const qint64 pid = dead.processId();
+    dead.kill();
+    QVERIFY(dead.waitForFinished());
+    QFile owner(virtual_ports::directory() + "/.ttySIM0.owner");
+    QVERIFY(owner.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    owner.write(QByteArray::number(pid) + "\n");
+    owner.close();
+    QVERIFY(QFileInfo::exists(again.fileName()));
+    QVERIFY(!present_port_names().contains("ttySIM0"));
+    QCOMPARE(virtual_ports::path_of("ttySIM0"), QString());
+    QCOMPARE(virtual_ports::publish(again.fileName(), &error), QString("ttySIM0"));
+    QVERIFY(present_port_names().contains("ttySIM0"));
 }
 
 void TestPortList::system_ports_enumerated_after_a_change_data()
