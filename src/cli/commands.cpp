@@ -21,8 +21,10 @@
 #include "reading_commands.h"
 #include "services/unit_time.h"
 #include "session.h"
+#include "signal/level_csv.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -534,6 +536,9 @@ int run_monitor(Context &c)
     const int count = c.args.values.value(QStringLiteral("count"), QStringLiteral("0")).toInt(&ok);
     if (!ok || count < 0)
         return c.fail(Usage, QStringLiteral("--count: число опросов, 0 - без ограничения"));
+    const bool csv = c.args.flags.contains(QStringLiteral("csv"));
+    if (csv && c.json)
+        return c.fail(Usage, QStringLiteral("--csv и --json вместе не используются"));
     Session s(c);
     if (int r = s.open())
         return r;
@@ -544,6 +549,13 @@ int run_monitor(Context &c)
     if (mode == ModeOff)
         return c.fail(Usage, QStringLiteral("Канал %1 выключен!").arg(channel));
     c.json_streamed = true;
+    // The window's level-plot table: one row per answered poll, the state as
+    // the window's label would show it.
+    int shown_row = 0;
+    QElapsedTimer since_start;
+    since_start.start();
+    if (csv)
+        print_out(level_csv::header());
 
     QEventLoop loop;
     InterruptGuard interrupt(loop);
@@ -564,7 +576,10 @@ int run_monitor(Context &c)
             return;
         const answers::PollReading reading = answers::read_poll_answer(buffer, mode);
         const QString time = QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss.zzz"));
-        if (c.json) {
+        if (csv) {
+            shown_row = channel_state::shown_row(shown_row, reading.state);
+            print_out(level_csv::row(since_start.elapsed(), reading.has_level, reading.level, shown_row));
+        } else if (c.json) {
             QJsonObject o;
             o[QStringLiteral("time")] = time;
             o[QStringLiteral("channel")] = channel;
@@ -691,13 +706,14 @@ const QList<Command> &commands()
         {"flash", "FILE", "Заменяет прошивку блока файлом Intel HEX (на 4800 бод).", N::Port, none, none, 1,
          1, run_flash},
         {"monitor",
-         "--channel K [--count N]",
+         "--channel K [--count N] [--csv]",
          "Состояние канала K и уровень ВЧ каждые 300 мс до Ctrl-C (или N опросов). С --json: один документ "
          "на "
-         "строку на каждый опрос.",
+         "строку на каждый опрос. С --csv: таблица time_s,level_mV,state, как ее сохраняет окно графика "
+         "уровня.",
          N::Unit,
          {QStringLiteral("channel"), QStringLiteral("count")},
-         none,
+         {QStringLiteral("csv")},
          0,
          0,
          run_monitor},
