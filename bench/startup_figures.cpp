@@ -47,7 +47,7 @@ double median(QList<double> v)
 
 }  // namespace
 
-QList<Figure> startup_figures(int rounds)
+QList<Figure> startup_figures(int rounds, const QString &baseline_probe)
 {
     Figure time;
     time.name = QStringLiteral("start-up to the painted main window, median of %1").arg(rounds);
@@ -58,22 +58,35 @@ QList<Figure> startup_figures(int rounds)
     memory.unit = QStringLiteral("MiB");
     memory.limit = 1.3;
 
-    QList<double> program_ms, minimal_ms, program_mib, minimal_mib, label_ms, label_mib;
-    // Alternately, so that both see the same state of the machine's caches;
+    Figure against_baseline;
+    against_baseline.name = QStringLiteral("start-up against the baseline build, median of %1").arg(rounds);
+    against_baseline.unit = QStringLiteral("ms");
+    against_baseline.limit = 1.02;
+
+    QList<double> program_ms, minimal_ms, program_mib, minimal_mib, label_ms, label_mib, baseline_ms;
+    const int kinds = baseline_probe.isEmpty() ? 3 : 4;
+    // Alternately, so that all see the same state of the machine's caches;
     // the first round only warms them.
     for (int i = -1; i < rounds; ++i) {
-        for (int kind = 0; kind < 3; ++kind) {
-            // The program, the floor, and the floor with one text label.
-            const Start s = kind == 0 ? run_probe(QStringLiteral(PULT_PROBE_PATH))
-                            : kind == 1
-                                ? run_probe(QStringLiteral(MINIMAL_PROBE_PATH))
-                                : run_probe(QStringLiteral(MINIMAL_PROBE_PATH), {QStringLiteral("--label")});
+        for (int kind = 0; kind < kinds; ++kind) {
+            // The program, the floor, the floor with one text label, the
+            // program as built from the baseline.
+            const Start s = kind == 0   ? run_probe(QStringLiteral(PULT_PROBE_PATH))
+                            : kind == 1 ? run_probe(QStringLiteral(MINIMAL_PROBE_PATH))
+                            : kind == 2
+                                ? run_probe(QStringLiteral(MINIMAL_PROBE_PATH), {QStringLiteral("--label")})
+                                : run_probe(baseline_probe);
             if (!s.ok) {
-                time.note = memory.note = s.error;
-                return {time, memory};
+                time.note = memory.note = against_baseline.note = s.error;
+                return kinds == 4 ? QList<Figure>{time, memory, against_baseline}
+                                  : QList<Figure>{time, memory};
             }
             if (i < 0)
                 continue;
+            if (kind == 3) {
+                baseline_ms << s.ms;
+                continue;
+            }
             (kind == 0 ? program_ms : kind == 1 ? minimal_ms : label_ms) << s.ms;
             (kind == 0 ? program_mib : kind == 1 ? minimal_mib : label_mib) << s.peak_mib;
         }
@@ -95,7 +108,13 @@ QList<Figure> startup_figures(int rounds)
     memory.note = QStringLiteral("floor: the same empty QWidget; with one text label %1 MiB (ratio %2)")
                       .arg(median(label_mib), 0, 'f', 1)
                       .arg(memory.value / median(label_mib), 0, 'f', 3);
-    return {time, memory};
+    if (kinds == 3)
+        return {time, memory};
+    against_baseline.value = time.value;
+    against_baseline.floor = median(baseline_ms);
+    against_baseline.measured = true;
+    against_baseline.note = QStringLiteral("floor: %1 (%2 ms)").arg(baseline_probe, range(baseline_ms));
+    return {time, memory, against_baseline};
 }
 
 }  // namespace bench
