@@ -19,6 +19,8 @@ QString number(double v)
 
 QString with_unit(double v, const QString &unit)
 {
+    if (unit == QStringLiteral("×"))
+        return QString::number(v, 'f', 3) + QStringLiteral(" ×");
     return unit == QLatin1String("%") ? number(v) + unit : number(v) + QLatin1Char(' ') + unit;
 }
 
