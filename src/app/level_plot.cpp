@@ -113,8 +113,9 @@ double LevelPlot::x_of(qint64 time_ms, const QRect &plot) const
 
 void LevelPlot::scroll_to(qint64 end_ms)
 {
+    // No further back than the oldest point at the left edge.
     const qint64 earliest = m_series.isEmpty() ? 0 : m_series.at(0).time_ms;
-    m_end_ms = std::clamp(end_ms, std::min(earliest + kMinSpanMs, m_now_ms), m_now_ms);
+    m_end_ms = std::clamp(end_ms, std::min(earliest + m_span_ms, m_now_ms), m_now_ms);
     // Within a pixel of the newest poll the view follows it again.
     m_follow = !m_paused && m_now_ms - m_end_ms <= m_span_ms / std::max(width(), 1);
     update();

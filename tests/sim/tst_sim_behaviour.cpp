@@ -44,7 +44,6 @@ private slots:
     void states_follow_the_script();
     void cut_alarm_needs_the_level_above_for_the_cut_time_data();
     void cut_alarm_needs_the_level_above_for_the_cut_time();
-    void options_set_the_channels_data();
     void options_set_the_channels();
     void bad_options_are_refused_data();
     void bad_options_are_refused();
@@ -133,42 +132,24 @@ void TestSimBehaviour::cut_alarm_needs_the_level_above_for_the_cut_time()
     QVERIFY(unit.state_byte(1, msec(19990)) != 0x01);
 }
 
-void TestSimBehaviour::options_set_the_channels_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("address");
-    QTest::addColumn<int>("channel");
-    QTest::addColumn<bool>("moves");
-    QTest::addColumn<bool>("scripted");
-    QTest::addColumn<bool>("cut_alarm");
-    const QStringList two{"--address", "3,4"};
-    QTest::newRow("every unit") << two + QStringList{"--level", "2:sine:1000:50"} << 4 << 2 << true << false
-                                << false;
-    QTest::newRow("one unit only") << two + QStringList{"--level", "3/2:sine:1000:50"} << 4 << 2 << false
-                                   << false << false;
-    QTest::newRow("states and the cut alarm")
-        << two + QStringList{"--states", "4/1:1/100", "--cut-alarm", "4/1"} << 4 << 1 << false << true
-        << true;
-}
-
+// ADDR/ limits an option to one unit, as with faults.
 void TestSimBehaviour::options_set_the_channels()
 {
-    QFETCH(QStringList, args);
-    QFETCH(int, address);
-    QFETCH(int, channel);
-    QFETCH(bool, moves);
-    QFETCH(bool, scripted);
-    QFETCH(bool, cut_alarm);
     sim::SimSetup setup;
     QString message;
-    QCOMPARE(sim::parse_command_line(QStringList{"mirval-sim"} + args, &setup, &message),
-             sim::ParseResult::Ok);
+    QCOMPARE(
+        sim::parse_command_line({"mirval-sim", "--address", "3,4", "--level", "2:sine:1000:50", "--level",
+                                 "3/1:saw:1000:50", "--states", "4/1:1/100", "--cut-alarm", "4/1"},
+                                &setup, &message),
+        sim::ParseResult::Ok);
     sim::Bus bus;
     QVERIFY(sim::build_bus(setup, &bus, 0, &message));
-    const sim::ChannelBehaviour &b = bus.unit(quint8(address))->state().channel(channel).behaviour;
-    QCOMPARE(b.wave.has_value(), moves);
-    QCOMPARE(!b.states.isEmpty(), scripted);
-    QCOMPARE(b.cut_alarm, cut_alarm);
+    const sim::UnitState &three = bus.unit(3)->state(), &four = bus.unit(4)->state();
+    QVERIFY(three.channel(2).behaviour.wave && four.channel(2).behaviour.wave);
+    QVERIFY(three.channel(1).behaviour.wave && !four.channel(1).behaviour.wave);
+    QVERIFY(three.channel(1).behaviour.states.isEmpty() && !three.channel(1).behaviour.cut_alarm);
+    QCOMPARE(four.channel(1).behaviour.states.steps.size(), 1);
+    QVERIFY(four.channel(1).behaviour.cut_alarm);
 }
 
 void TestSimBehaviour::bad_options_are_refused_data()
