@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QImageWriter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -18,16 +19,16 @@ LevelPlotWindow::LevelPlotWindow(std::shared_ptr<UserDialogs> dialogs, int chann
     setAttribute(Qt::WA_DeleteOnClose);
     m_clock.start();
     m_plot = new LevelPlot(m_series, this);
-    m_pause = new QPushButton(QStringLiteral("Пауза"), this);
-    m_pause->setCheckable(true);
+    auto *pause = new QPushButton(QStringLiteral("Пауза"), this);
+    pause->setCheckable(true);
     auto *save_button = new QPushButton(QStringLiteral("Сохранить…"), this);
-    connect(m_pause, &QPushButton::toggled, m_plot, &LevelPlot::set_paused);
+    connect(pause, &QPushButton::toggled, m_plot, &LevelPlot::set_paused);
     connect(save_button, &QPushButton::clicked, this, &LevelPlotWindow::save);
     auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
     connect(shortcut, &QShortcut::activated, this, &LevelPlotWindow::save);
 
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(m_pause);
+    buttons->addWidget(pause);
     buttons->addWidget(save_button);
     buttons->addStretch(1);
     auto *column = new QVBoxLayout(this);
@@ -59,8 +60,9 @@ int LevelPlotWindow::save_to(const QString &path, QString *error) const
     if (path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        if (!m_plot->grab().toImage().save(&buffer, "PNG")) {
-            *error = QStringLiteral("PNG");
+        QImageWriter writer(&buffer, "png");
+        if (!writer.write(m_plot->grab().toImage())) {
+            *error = writer.errorString();
             return 1;
         }
     } else {

@@ -9,7 +9,6 @@
 #include <memory>
 
 class LevelPlot;
-class QPushButton;
 class UserDialogs;
 
 // "График уровня — канал N": a window beside the main window that records
@@ -43,6 +42,5 @@ private:
     level_signal::Series m_series;
     QElapsedTimer m_clock;
     LevelPlot *m_plot = nullptr;
-    QPushButton *m_pause = nullptr;
     int m_channel = 0;
 };

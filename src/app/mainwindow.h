@@ -106,8 +106,6 @@ public:
     // unit is connected.
     std::unique_ptr<QMenu> version_menu();
 
-    // Row of the state table the state label shows.
-    int shown_state_row() const { return m_state_row; }
     // The state label's context menu, built afresh; its first entry opens
     // the level plot.
     std::unique_ptr<QMenu> state_menu();
@@ -204,6 +202,7 @@ private:
     // A press of the start button that came while an operation was waiting
     // for the unit; it runs once the operation has returned.
     QTimer m_deferred_start;
+    // Row of the state table the state label shows.
     int m_state_row = 0;
     QPointer<LevelPlotWindow> m_level_plot;
 
