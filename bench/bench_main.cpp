@@ -5,6 +5,7 @@
 #include "line_figures.h"
 #include "link/qt_serial_port.h"
 #include "network_figures.h"
+#include "plot_figures.h"
 #include "sim_child.h"
 #include "startup_figures.h"
 #include "window_figures.h"
@@ -77,14 +78,24 @@ int main(int argc, char *argv[])
     const QCommandLineOption rounds(QStringLiteral("startup-rounds"),
                                     QStringLiteral("Start-ups of each program (default 7)."),
                                     QStringLiteral("N"), QStringLiteral("7"));
+    const QCommandLineOption plot_seconds(
+        QStringLiteral("plot-seconds"),
+        QStringLiteral("Seconds of status poll without and then with the level plot (default 60)."),
+        QStringLiteral("S"), QStringLiteral("60"));
+    const QCommandLineOption baseline(
+        QStringLiteral("baseline-probe"),
+        QStringLiteral("The start-up probe built from another revision: start-up is also held against it."),
+        QStringLiteral("PATH"));
     const QCommandLineOption smoke(QStringLiteral("smoke"),
                                    QStringLiteral("A few seconds of everything; only checks that each figure "
                                                   "can be measured, not the targets."));
     const QCommandLineOption only(
         QStringLiteral("only"),
-        QStringLiteral("Only these groups: line, window, firmware, network, startup (comma-separated)."),
-        QStringLiteral("GROUPS"), QStringLiteral("line,window,firmware,network,startup"));
-    p.addOptions({with_write, transactions, poll_seconds, firmware_kib, rounds, smoke, only});
+        QStringLiteral(
+            "Only these groups: line, window, plot, firmware, network, startup (comma-separated)."),
+        QStringLiteral("GROUPS"), QStringLiteral("line,window,plot,firmware,network,startup"));
+    p.addOptions(
+        {with_write, transactions, poll_seconds, plot_seconds, firmware_kib, rounds, baseline, smoke, only});
     p.process(app);
     qInstallMessageHandler(quiet_handler);
 
@@ -93,11 +104,13 @@ int main(int argc, char *argv[])
     run.transactions = qBound(1, p.value(transactions).toInt(), 100000);
     run.with_write = p.isSet(with_write);
     int poll = qBound(1, p.value(poll_seconds).toInt(), 3600);
+    int plot = qBound(1, p.value(plot_seconds).toInt(), 3600);
     int kib = qBound(1, p.value(firmware_kib).toInt(), 64);
     int startups = qBound(1, p.value(rounds).toInt(), 100);
     if (is_smoke) {
         run.transactions = 10;
         poll = 2;
+        plot = 2;
         kib = 1;
         startups = 1;
         // A shortened collection second keeps the amplitude run short.
@@ -107,7 +120,7 @@ int main(int argc, char *argv[])
 
     const QStringList groups = p.value(only).split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString &g : groups)
-        if (!QStringList{"line", "window", "firmware", "network", "startup"}.contains(g)) {
+        if (!QStringList{"line", "window", "plot", "firmware", "network", "startup"}.contains(g)) {
             std::fprintf(stderr, "mirval-bench: no group \"%s\"\n", qPrintable(g));
             return 2;
         }
@@ -148,10 +161,12 @@ int main(int argc, char *argv[])
             figures << bench::not_measured(QStringLiteral("firmware image"), port.errorString());
     }
     sim.stop();
+    if (wanted("plot"))
+        figures << bench::plot_figures(plot);
     if (wanted("network"))
         figures << bench::network_figures(run.transactions, is_smoke);
     if (wanted("startup"))
-        figures << bench::startup_figures(startups);
+        figures << bench::startup_figures(startups, p.value(baseline));
 
     print(bench::table(figures));
     int missed = 0, failed = 0;

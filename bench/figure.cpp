@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <cmath>
+
 namespace bench {
 
 namespace {
@@ -17,6 +19,8 @@ QString number(double v)
 
 QString with_unit(double v, const QString &unit)
 {
+    if (unit == QStringLiteral("×"))
+        return QString::number(v, 'f', 3) + QStringLiteral(" ×");
     return unit == QLatin1String("%") ? number(v) + unit : number(v) + QLatin1Char(' ') + unit;
 }
 
@@ -38,7 +42,10 @@ QString table(const QList<Figure> &figures)
     for (const Figure &f : figures) {
         QString measured = QStringLiteral("—"), floor = QStringLiteral("—"), ratio = QStringLiteral("—");
         QString target;
-        if (f.floor > 0) {
+        if (f.additive) {
+            floor = with_unit(f.floor, f.unit);
+            target = QStringLiteral("≤ floor + ") + with_unit(f.limit, f.unit);
+        } else if (f.floor > 0) {
             floor = with_unit(f.floor, f.unit);
             target = QStringLiteral("≤ %1 ×").arg(f.limit);
         } else {
@@ -46,7 +53,10 @@ QString table(const QList<Figure> &figures)
         }
         if (f.measured) {
             measured = with_unit(f.value, f.unit);
-            if (f.floor > 0)
+            if (f.additive)
+                ratio = (f.value >= f.floor ? QStringLiteral("+") : QStringLiteral("−")) +
+                        with_unit(std::abs(f.value - f.floor), f.unit);
+            else if (f.floor > 0)
                 ratio = QString::number(f.ratio(), 'f', 3);
         }
         const QString met = !f.measured ? QStringLiteral("not run")

@@ -13,11 +13,19 @@ struct Figure {
     double value = 0;
     double floor = 0;       // > 0: the target is value / floor <= limit
     double limit = 0;       // the highest ratio, or value without a floor
+    bool additive = false;  // the target is value - floor <= limit, in the unit
     bool measured = false;  // false: not run or it failed; note says why
     QString note;
 
     double ratio() const { return floor > 0 ? value / floor : 0; }
-    bool met() const { return measured && (floor > 0 ? ratio() <= limit : value <= limit); }
+    bool met() const
+    {
+        if (!measured)
+            return false;
+        if (additive)
+            return value - floor <= limit;
+        return floor > 0 ? ratio() <= limit : value <= limit;
+    }
 };
 
 // A figure that could not be measured.

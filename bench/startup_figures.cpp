@@ -4,6 +4,7 @@
 #include <QProcess>
 
 #include <algorithm>
+#include <sys/resource.h>
 
 namespace bench {
 
@@ -12,6 +13,7 @@ namespace {
 struct Start {
     bool ok = false;
     double ms = 0;
+    double cpu_ms = 0;  // of the whole probe process, to its exit
     double peak_mib = 0;
     QString error;
 };
@@ -20,6 +22,8 @@ struct Start {
 Start run_probe(const QString &program, const QStringList &arguments = {})
 {
     Start s;
+    rusage before{}, after{};
+    getrusage(RUSAGE_CHILDREN, &before);
     QProcess p;
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer t;
@@ -29,8 +33,14 @@ Start run_probe(const QString &program, const QStringList &arguments = {})
     while (!out.contains('\n') && t.elapsed() < 20000 && p.waitForReadyRead(20000 - int(t.elapsed())))
         out += p.readAllStandardOutput();
     s.ms = double(t.nsecsElapsed()) / 1e6;
-    if (!p.waitForFinished(10000))
+    if (!p.waitForFinished(10000)) {
         p.kill();
+        p.waitForFinished(3000);
+    }
+    getrusage(RUSAGE_CHILDREN, &after);
+    const auto ms_of = [](const timeval &t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+    s.cpu_ms =
+        ms_of(after.ru_utime) + ms_of(after.ru_stime) - ms_of(before.ru_utime) - ms_of(before.ru_stime);
     const QList<QByteArray> words = out.trimmed().split(' ');
     s.ok = words.size() == 2 && words[0] == "shown";
     s.peak_mib = words.value(1).toDouble() / 1024.0;
@@ -47,7 +57,7 @@ double median(QList<double> v)
 
 }  // namespace
 
-QList<Figure> startup_figures(int rounds)
+QList<Figure> startup_figures(int rounds, const QString &baseline_probe)
 {
     Figure time;
     time.name = QStringLiteral("start-up to the painted main window, median of %1").arg(rounds);
@@ -58,24 +68,51 @@ QList<Figure> startup_figures(int rounds)
     memory.unit = QStringLiteral("MiB");
     memory.limit = 1.3;
 
-    QList<double> program_ms, minimal_ms, program_mib, minimal_mib, label_ms, label_mib;
-    // Alternately, so that both see the same state of the machine's caches;
-    // the first round only warms them.
+    // Each round's program start over the baseline's right after it: a
+    // ratio of neighbours, so that the load of the machine, which changes
+    // over the run, cancels out.
+    Figure against_baseline;
+    against_baseline.name =
+        QStringLiteral("start-up over the baseline build's, median of %1 paired ratios").arg(rounds);
+    against_baseline.unit = QStringLiteral("×");
+    against_baseline.limit = 1.02;
+
+    QList<double> program_ms, minimal_ms, program_mib, minimal_mib, label_ms, label_mib, baseline_ms;
+    QList<double> program_cpu, baseline_cpu;
+    // The program, the floor, the floor with one text label, and the
+    // program as built from the baseline.
+    enum Kind { Program, Minimal, Label, Baseline };
+    QList<Kind> order{Minimal, Label, Program};
+    if (!baseline_probe.isEmpty())
+        order << Baseline;
+    // Alternately, so that all see the same state of the machine's caches;
+    // the program and the baseline run next to each other, first one, then
+    // the other. The first round only warms the caches.
     for (int i = -1; i < rounds; ++i) {
-        for (int kind = 0; kind < 3; ++kind) {
-            // The program, the floor, and the floor with one text label.
-            const Start s = kind == 0 ? run_probe(QStringLiteral(PULT_PROBE_PATH))
-                            : kind == 1
-                                ? run_probe(QStringLiteral(MINIMAL_PROBE_PATH))
-                                : run_probe(QStringLiteral(MINIMAL_PROBE_PATH), {QStringLiteral("--label")});
+        if (order.size() == 4)
+            order.swapItemsAt(2, 3);
+        for (Kind kind : order) {
+            const Start s = kind == Program   ? run_probe(QStringLiteral(PULT_PROBE_PATH))
+                            : kind == Minimal ? run_probe(QStringLiteral(MINIMAL_PROBE_PATH))
+                            : kind == Label
+                                ? run_probe(QStringLiteral(MINIMAL_PROBE_PATH), {QStringLiteral("--label")})
+                                : run_probe(baseline_probe);
             if (!s.ok) {
-                time.note = memory.note = s.error;
-                return {time, memory};
+                time.note = memory.note = against_baseline.note = s.error;
+                return order.size() == 4 ? QList<Figure>{time, memory, against_baseline}
+                                         : QList<Figure>{time, memory};
             }
             if (i < 0)
                 continue;
-            (kind == 0 ? program_ms : kind == 1 ? minimal_ms : label_ms) << s.ms;
-            (kind == 0 ? program_mib : kind == 1 ? minimal_mib : label_mib) << s.peak_mib;
+            if (kind == Baseline) {
+                baseline_ms << s.ms;
+                baseline_cpu << s.cpu_ms;
+                continue;
+            }
+            if (kind == Program)
+                program_cpu << s.cpu_ms;
+            (kind == Program ? program_ms : kind == Minimal ? minimal_ms : label_ms) << s.ms;
+            (kind == Program ? program_mib : kind == Minimal ? minimal_mib : label_mib) << s.peak_mib;
         }
     }
     time.value = median(program_ms);
@@ -83,9 +120,9 @@ QList<Figure> startup_figures(int rounds)
     memory.value = median(program_mib);
     memory.floor = median(minimal_mib);
     time.measured = memory.measured = true;
-    const auto range = [](QList<double> v) {
+    const auto range = [](QList<double> v, int decimals = 1) {
         std::sort(v.begin(), v.end());
-        return QStringLiteral("%1..%2").arg(v.first(), 0, 'f', 1).arg(v.last(), 0, 'f', 1);
+        return QStringLiteral("%1..%2").arg(v.first(), 0, 'f', decimals).arg(v.last(), 0, 'f', decimals);
     };
     time.note = QStringLiteral("floor: a Qt program showing one empty QWidget; program %1 ms, floor %2 ms; "
                                "with one text label the floor is %3 ms (ratio %4)")
@@ -95,7 +132,27 @@ QList<Figure> startup_figures(int rounds)
     memory.note = QStringLiteral("floor: the same empty QWidget; with one text label %1 MiB (ratio %2)")
                       .arg(median(label_mib), 0, 'f', 1)
                       .arg(memory.value / median(label_mib), 0, 'f', 3);
-    return {time, memory};
+    if (baseline_ms.isEmpty())
+        return {time, memory};
+    QList<double> ratios, cpu_ratios;
+    for (int i = 0; i < program_ms.size(); ++i) {
+        ratios << program_ms[i] / baseline_ms[i];
+        cpu_ratios << program_cpu[i] / std::max(baseline_cpu[i], 0.001);
+    }
+    against_baseline.value = median(ratios);
+    against_baseline.measured = true;
+    against_baseline.note =
+        QStringLiteral("%1: median %2 ms (%3 ms), the program %4 ms; ratios %5; CPU time of the whole "
+                       "process %6 ms against %7 ms, median ratio %8")
+            .arg(baseline_probe)
+            .arg(median(baseline_ms), 0, 'f', 1)
+            .arg(range(baseline_ms))
+            .arg(time.value, 0, 'f', 1)
+            .arg(range(ratios, 3))
+            .arg(median(program_cpu), 0, 'f', 1)
+            .arg(median(baseline_cpu), 0, 'f', 1)
+            .arg(median(cpu_ratios), 0, 'f', 3);
+    return {time, memory, against_baseline};
 }
 
 }  // namespace bench

@@ -106,7 +106,7 @@ QByteArray poll_answer(const UnitState &state, int ch, Usec now)
     const quint8 s = state.state_byte(ch, now);
     QByteArray b = bytes_of({state.address, ch, c.mode, 0, 0});
     if (c.mode == kModeHf)
-        append_le16(&b, quint16(c.hf_level));
+        append_le16(&b, quint16(c.level_at(now)));
     else
         b.append(bytes_of({s, 0}));
     b.append(bytes_of({0, 0, s}));

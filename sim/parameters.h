@@ -56,6 +56,12 @@ bool channel_param_by_set_code(quint8 code, ChannelParam *param);
 bool unit_param_by_read_code(quint8 code, UnitParam *param);
 bool unit_param_by_set_code(quint8 code, UnitParam *param);
 
+// What the cut threshold and cut time codes stand for: mV and seconds.
+constexpr int kCutCodes = 14;
+constexpr int kCutThresholdMv[kCutCodes] = {6, 9, 13, 18, 25, 35, 50, 70, 100, 140, 200, 280, 400, 560};
+constexpr int kCutTimeCodes = 8;
+constexpr int kCutTimeSeconds[kCutTimeCodes] = {1, 2, 3, 5, 7, 9, 12, 15};
+
 // Channel values a preset sets; only the low-frequency parameters take part.
 constexpr int kPresetCount = 8;
 struct PresetValues {

@@ -64,6 +64,30 @@ bool parse_version(const QString &text, quint8 *major, quint8 *minor, QString *e
     return true;
 }
 
+// An option value "ADDR/REST" for the unit at ADDR or "REST" for every unit:
+// apply(unit, REST) for each. False with *error when no unit has the address
+// or apply refuses the value.
+template <typename Apply>
+static bool for_units(SimSetup *setup, const QString &option, const QString &text, Apply apply,
+                      QString *error)
+{
+    const qsizetype slash = text.indexOf(QLatin1Char('/'));
+    bool scoped = false;
+    const int address = slash > 0 ? text.left(slash).toInt(&scoped) : 0;
+    const QString rest = scoped ? text.mid(slash + 1) : text;
+    bool used = false;
+    for (UnitSetup &u : setup->units) {
+        if (scoped && u.address != address)
+            continue;
+        if (!apply(u, rest))
+            return false;
+        used = true;
+    }
+    if (!used)
+        *error = QStringLiteral("--%1 %2: no unit at address %3").arg(option, text).arg(address);
+    return used;
+}
+
 static bool parse_int(const QCommandLineParser &p, const QString &name, int low, int high, int *value,
                       QString *error)
 {
@@ -89,8 +113,8 @@ ParseResult parse_command_line(const QStringList &arguments, SimSetup *setup, QS
         QStringLiteral(
             "Runs simulated units on a virtual serial port. Prints the port name on the first line, "
             "then every request and answer.\n\nFaults (--fault NAME[=ARG][@CODES][:TIMES], prefix "
-            "ADDR/ for one unit only):\n%1\n\n%2")
-            .arg(Faults::help(), control_help()));
+            "ADDR/ for one unit only):\n%1\n\n%2\n\n%3")
+            .arg(Faults::help(), behaviour_help(), control_help()));
     const QCommandLineOption help_option(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                          QStringLiteral("Show this help."));
     p.addOption(help_option);
@@ -118,6 +142,15 @@ ParseResult parse_command_line(const QStringList &arguments, SimSetup *setup, QS
                  QStringLiteral("SECONDS")});
     p.addOption({QStringLiteral("pace-input"),
                  QStringLiteral("The unit hears each byte of a request only after its time on the line.")});
+    p.addOption({QStringLiteral("level"),
+                 QStringLiteral("The HF level of a channel moves (repeatable; see below)."),
+                 QStringLiteral("[ADDR/]CH:WAVE:PERIOD_MS:AMPLITUDE_MV[:OFFSET_MV]")});
+    p.addOption({QStringLiteral("states"),
+                 QStringLiteral("A channel reports these states in turn (repeatable; see below)."),
+                 QStringLiteral("[ADDR/]CH:STATE/MS,...")});
+    p.addOption({QStringLiteral("cut-alarm"),
+                 QStringLiteral("A channel in HF mode raises an alarm on a long cut level (repeatable)."),
+                 QStringLiteral("[ADDR/]CH")});
     p.addOption({QStringLiteral("quit-after-ms"), QStringLiteral("Exit after this many milliseconds."),
                  QStringLiteral("MS")});
 
@@ -169,27 +202,49 @@ ParseResult parse_command_line(const QStringList &arguments, SimSetup *setup, QS
         setup->units << u;
     }
 
-    // Faults: "ADDR/FAULT" for one unit, "FAULT" for all.
-    for (const QString &fault_text : p.values(QStringLiteral("fault"))) {
-        const int slash = fault_text.indexOf(QLatin1Char('/'));
-        bool scoped = false;
-        const int address = slash > 0 ? fault_text.left(slash).toInt(&scoped) : 0;
-        const QString fault = scoped ? fault_text.mid(slash + 1) : fault_text;
-        Faults check;
-        if (!check.add(fault, message))
-            return ParseResult::Error;
-        bool used = false;
-        for (UnitSetup &u : setup->units) {
-            if (!scoped || u.address == address) {
-                u.faults << fault;
-                used = true;
-            }
-        }
-        if (!used) {
-            *message = QStringLiteral("--fault %1: no unit at address %2").arg(fault_text).arg(address);
-            return ParseResult::Error;
-        }
-    }
+    // Faults and behaviours: "ADDR/VALUE" for one unit, "VALUE" for all;
+    // set(unit, VALUE) takes one value.
+    const auto each = [&](const QString &option, auto set) {
+        for (const QString &text : p.values(option))
+            if (!for_units(setup, option, text, set, message))
+                return false;
+        return true;
+    };
+    const bool ok = each(QStringLiteral("fault"),
+                         [message](UnitSetup &u, const QString &fault) {
+                             Faults check;
+                             if (!check.add(fault, message))
+                                 return false;
+                             u.faults << fault;
+                             return true;
+                         }) &&
+                    each(QStringLiteral("level"),
+                         [message](UnitSetup &u, const QString &value) {
+                             int ch = 0;
+                             LevelWave wave;
+                             if (!parse_level_wave(value, &ch, &wave, message))
+                                 return false;
+                             u.behaviour[size_t(ch - 1)].wave = wave;
+                             return true;
+                         }) &&
+                    each(QStringLiteral("states"),
+                         [message](UnitSetup &u, const QString &value) {
+                             int ch = 0;
+                             StateScript script;
+                             if (!parse_state_script(value, &ch, &script, message))
+                                 return false;
+                             u.behaviour[size_t(ch - 1)].states = script;
+                             return true;
+                         }) &&
+                    each(QStringLiteral("cut-alarm"), [message](UnitSetup &u, const QString &value) {
+                        int ch = 0;
+                        if (!parse_channel_number(value, &ch, message))
+                            return false;
+                        u.behaviour[size_t(ch - 1)].cut_alarm = true;
+                        return true;
+                    });
+    if (!ok)
+        return ParseResult::Error;
     return ParseResult::Ok;
 }
 
@@ -206,6 +261,8 @@ bool build_bus(const SimSetup &setup, Bus *bus, quint32 clock_start, QString *er
         s.set_time(clock_start, 0);
         if (u.log_records > 0)
             s.fill_example_log(u.log_records, clock_start);
+        for (int k = 1; k <= kChannels; ++k)
+            s.channel(k).behaviour = u.behaviour[size_t(k - 1)];
         if (setup.check_speed)
             unit.faults().add(QStringLiteral("speed-check"));
         for (const QString &f : u.faults)

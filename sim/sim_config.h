@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bus.h"
+#include "channel_behaviour.h"
 
 #include <QList>
 #include <QString>
@@ -21,6 +22,7 @@ struct UnitSetup {
     int speed_index = 4;
     QStringList faults;
     int log_records = 0;
+    std::array<ChannelBehaviour, kChannels> behaviour;  // channels 1..4 at 0..3
 };
 
 struct SimSetup {

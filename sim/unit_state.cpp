@@ -1,10 +1,21 @@
 #include "unit_state.h"
 
+#include <algorithm>
+
 namespace sim {
 
 UnitState::UnitState()
 {
     reset_parameters();
+}
+
+bool ChannelState::cut_alarm_at(Usec now) const
+{
+    if (!behaviour.cut_alarm || mode != kModeHf)
+        return false;
+    const int threshold = kCutThresholdMv[std::min<int>(param(ChannelParam::CutThreshold), kCutCodes - 1)];
+    const int seconds = kCutTimeSeconds[std::min<int>(param(ChannelParam::CutTime), kCutTimeCodes - 1)];
+    return level_above_for([this](Usec t) { return level_at(t); }, threshold, msec(1000) * seconds, now);
 }
 
 quint32 UnitState::time_at(Usec now) const
@@ -40,6 +51,10 @@ quint8 UnitState::state_byte(int channel_number, Usec now) const
         return kStateOff;
     if (now < self_test_until)
         return self_test_state;
+    if (ch.cut_alarm_at(now))
+        return kStateAlarm;
+    if (!ch.behaviour.states.isEmpty())
+        return ch.behaviour.states.state_at(now);
     return ch.state;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "channel_behaviour.h"
 #include "parameters.h"
 #include "sim_types.h"
 
@@ -16,8 +17,10 @@ struct ChannelState {
     // State byte the channel reports while it is on (alarm, fault, ... bits);
     // a channel that is off reports kStateOff.
     quint8 state = 0x00;
-    // Signed HF level reported by poll_channel in HF mode.
+    // Signed HF level reported by poll_channel in HF mode, unless the
+    // behaviour moves it.
     qint16 hf_level = 0;
+    ChannelBehaviour behaviour;
 
     // Measurement results, as 16-bit counts.
     quint16 level = 0;
@@ -28,6 +31,12 @@ struct ChannelState {
 
     quint8 &param(ChannelParam p) { return params[int(p)]; }
     quint8 param(ChannelParam p) const { return params[int(p)]; }
+
+    // The HF level at now, in counts of 0.6105 mV.
+    qint16 level_at(Usec now) const { return behaviour.wave ? behaviour.wave->counts_at(now) : hf_level; }
+    // In HF mode with the cut alarm on: the level has been above the cut
+    // threshold for the cut time.
+    bool cut_alarm_at(Usec now) const;
 };
 
 // One event-log record: unit time and the state flags of channels 1..4.
@@ -37,6 +46,7 @@ struct LogRecord {
 };
 
 constexpr quint8 kStateOff = 0x08;
+constexpr quint8 kStateAlarm = 0x01;
 
 // Everything a unit holds. Plain data: the commands read and change it, tests
 // set it up and inspect it directly.

@@ -121,6 +121,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     ui->version->setText(QString());
     ui->version->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->version, &QWidget::customContextMenuRequested, this, &MainWindow::show_version_menu);
+    ui->state->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->state, &QWidget::customContextMenuRequested, this, &MainWindow::show_state_menu);
     ui->addres->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->addres, &QWidget::customContextMenuRequested, this, &MainWindow::show_address_menu);
 
@@ -213,6 +215,7 @@ void MainWindow::set_controls_enabled(bool enable)
 void MainWindow::set_state_label(int row)
 {
     const StateRow &r = state_table(row);
+    m_state_row = row >= 0 && row < kStateRows ? row : 0;
     ui->state->setText(r.text);
     QPalette palette = ui->state->palette();
     palette.setBrush(QPalette::All, QPalette::Window, r.background);

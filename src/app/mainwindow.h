@@ -6,16 +6,20 @@
 #include "link/exchange.h"
 #include "link/port_watcher.h"
 #include "link/serial_port.h"
+#include "signal/poll_sample.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class MainWindow;
 }
+class LevelPlotWindow;
 class proto;
 class prog;
 class QMenu;
@@ -112,6 +116,21 @@ public:
     void find_units();
     std::unique_ptr<QMenu> address_menu();
 
+    // The state label's context menu, built afresh; its first entry opens
+    // the level plot.
+    std::unique_ptr<QMenu> state_menu();
+    // Opens the level plot, created when first asked for, or brings it to
+    // the front; it lives until it is closed.
+    void open_level_plot();
+    LevelPlotWindow *level_plot() const;
+    // The status poll as it returns: the decoded reading, none when no
+    // answer came or it did not decode.
+    void report_poll(const std::optional<answers::PollReading> &reading);
+
+signals:
+    // Every status poll, answered or not, once the label shows its outcome.
+    void poll_sampled(const PollSample &sample);
+
 public slots:
     void start();
     void ch_chn(int index);
@@ -189,6 +208,7 @@ private:
 
     void show_version_menu(const QPoint &pos);
     void show_address_menu(const QPoint &pos);
+    void show_state_menu(const QPoint &pos);
     void show_firmware_progress(prog &dialog);
 
     // A firmware update is running; the menu entry does nothing meanwhile.
@@ -200,6 +220,9 @@ private:
     // A press of the start button that came while an operation was waiting
     // for the unit; it runs once the operation has returned.
     QTimer m_deferred_start;
+    // Row of the state table the state label shows.
+    int m_state_row = 0;
+    QPointer<LevelPlotWindow> m_level_plot;
 
     // The port of the last successful connection: selected whenever the
     // list holds it.

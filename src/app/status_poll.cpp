@@ -6,12 +6,24 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <optional>
+
 int poll_fail_count = 0;
 
 namespace {
 
 using codes::kPollChannel;
 using codes::kPollFailLimit;
+
+// Hands the poll's outcome to the window's listeners (the level plot) when
+// g_point returns, whichever way: the reading once one has been decoded,
+// else an unanswered poll. It sends nothing.
+struct PollReport {
+    explicit PollReport(MainWindow &window) : m_window(window) {}
+    ~PollReport() { m_window.report_poll(reading); }
+    MainWindow &m_window;
+    std::optional<answers::PollReading> reading;
+};
 
 }  // namespace
 
@@ -20,6 +32,7 @@ void MainWindow::g_point()
     // A transaction is running further down the stack; skip this turn.
     if (exchange_busy)
         return;
+    PollReport report(*this);
     QByteArray buffer = readback::request(unit_address, kPollChannel, current_channel);
     encode_frame(buffer);
     if (exchange->poll_exchange(buffer) != 0) {
@@ -38,6 +51,7 @@ void MainWindow::g_point()
 
     const int mode = channel_mode[current_channel];
     const answers::PollReading reading = answers::read_poll_answer(buffer, mode);
+    report.reading = reading;
     if (reading.has_level) {
         last_level = reading.level;
         ui->perepil_txt->setText(answers::level_text(last_level));

@@ -33,6 +33,12 @@ int row_for_byte(int state_byte)
     }
 }
 
+int shown_row(int previous_row, int state_byte)
+{
+    const int row = row_for_byte(state_byte);
+    return row >= 0 ? row : previous_row;
+}
+
 QString row_text(int row)
 {
     static const char *const texts[kRows] = {

@@ -12,6 +12,10 @@ constexpr int kRows = 8;
 // the label shows.
 int row_for_byte(int state_byte);
 
+// Row the state label shows after a poll reported state_byte while it
+// showed previous_row: a byte it does not show leaves the row as it was.
+int shown_row(int previous_row, int state_byte);
+
 // Text of a row ("Норма", "Тревога", ...); row 0 is the blank label, rows
 // outside the table show as row 0.
 QString row_text(int row);

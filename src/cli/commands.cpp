@@ -66,13 +66,14 @@ const QList<Command> &commands()
         {"flash", "FILE", "Заменяет прошивку блока файлом Intel HEX (на 4800 бод).", N::Port, none, none, 1,
          1, run_flash},
         {"monitor",
-         "--channel K [--count N]",
+         "--channel K [--count N] [--csv]",
          "Состояние канала K и уровень ВЧ каждые 300 мс до Ctrl-C (или N опросов). С --json: один документ "
          "на "
-         "строку на каждый опрос.",
+         "строку на каждый опрос. С --csv: таблица time_s,level_mV,state, как ее сохраняет окно графика "
+         "уровня.",
          N::Unit,
          {QStringLiteral("channel"), QStringLiteral("count")},
-         none,
+         {QStringLiteral("csv")},
          0,
          0,
          run_monitor},

@@ -7,8 +7,10 @@
 #include "common/timing.h"
 #include "link/frames.h"
 #include "session.h"
+#include "signal/level_csv.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -77,6 +79,9 @@ int run_monitor(Context &c)
     const int count = c.args.values.value(QStringLiteral("count"), QStringLiteral("0")).toInt(&ok);
     if (!ok || count < 0)
         return c.fail(Usage, QStringLiteral("--count: число опросов, 0 - без ограничения"));
+    const bool csv = c.args.flags.contains(QStringLiteral("csv"));
+    if (csv && c.json)
+        return c.fail(Usage, QStringLiteral("--csv и --json вместе не используются"));
     return with_session(c, [&](Session &s) {
         std::array<signed char, 5> modes{};
         if (!s.read_modes(&modes))
@@ -85,6 +90,13 @@ int run_monitor(Context &c)
         if (mode == ModeOff)
             return c.fail(Usage, QStringLiteral("Канал %1 выключен!").arg(channel));
         c.json_streamed = true;
+        // The window's level-plot table: one row per answered poll, the state
+        // as the window's label would show it.
+        int shown_row = 0;
+        QElapsedTimer since_start;
+        since_start.start();
+        if (csv)
+            print_out(level_csv::header());
 
         QEventLoop loop;
         InterruptGuard interrupt(loop);
@@ -110,7 +122,10 @@ int run_monitor(Context &c)
                 return;
             const answers::PollReading reading = answers::read_poll_answer(buffer, mode);
             const QString time = QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss.zzz"));
-            if (c.json) {
+            if (csv) {
+                shown_row = channel_state::shown_row(shown_row, reading.state);
+                print_out(level_csv::row(since_start.elapsed(), reading.has_level, reading.level, shown_row));
+            } else if (c.json) {
                 QJsonObject o;
                 o[QStringLiteral("time")] = time;
                 o[QStringLiteral("channel")] = channel;

@@ -49,6 +49,28 @@ QStringList hex(const QList<QByteArray> &payloads)
     return out;
 }
 
+// Levels (mV, two decimals) of the HF poll answers in mirval-sim's printed
+// lines, in order.
+QStringList printed_poll_levels(const QStringList &lines)
+{
+    static const QRegularExpression answer(QStringLiteral("^\\s*\\d+\\.\\d+ < ([0-9a-f ]+?)  \""));
+    QByteArray sent;
+    for (const QString &line : lines) {
+        const QRegularExpressionMatch m = answer.match(line);
+        if (m.hasMatch())
+            sent += QByteArray::fromHex(m.captured(1).toLatin1());
+    }
+    QStringList out;
+    for (const QByteArray &frame : sent.split('\r')) {
+        const QByteArray a = QByteArray::fromHex(frame.mid(1));
+        if (!frame.startsWith('!') || a.size() < 11 || a[2] != 2)
+            continue;
+        const qint16 raw = qint16(quint16(quint8(a[5]) | quint8(a[6]) << 8));
+        out << QString::number(double(float(raw * 0.6105)), 'f', 2);
+    }
+    return out;
+}
+
 // mirval-sim's lines from `from` on, once it has printed everything.
 QStringList settled_lines(SimProcess &sim, int from)
 {
@@ -77,6 +99,7 @@ private slots:
     void read_of_one_unit_among_several();
     void write_verify_and_diff();
     void flash();
+    void monitor_csv();
 
 private:
     QStringList unit_args(SimProcess &sim, int address = 7) const
@@ -500,6 +523,41 @@ void TestCliUnit::flash()
     QVERIFY(run.err.contains("Передача прошивки... 3/3"));
     // Back at the line's speed afterwards.
     QCOMPARE(run_cli(unit_args(sim) + QStringList{"test"}).exit, 0);
+}
+
+// The window's level-plot table, poll by poll: the levels the unit sent.
+void TestCliUnit::monitor_csv()
+{
+    SimProcess sim;
+    QVERIFY(sim.start({"--address", "7", "--modes", "2,1,1,0", "--level", "1:square:500:61.05:61.05",
+                       "--states", "2:0x11/100000"}));
+    const QStringList unit = unit_args(sim);
+    const int from = int(sim.lines().size());
+    CliRun run = run_cli(unit + QStringList{"monitor", "--channel", "1", "--count", "6", "--csv"});
+    QCOMPARE(run.exit, 0);
+    QStringList rows = run.out_lines();
+    QCOMPARE(rows.value(0), QStringLiteral("time_s,level_mV,state"));
+    rows.removeFirst();
+    QStringList levels;
+    for (const QString &row : rows) {
+        const QStringList f = row.split(QLatin1Char(','));
+        QCOMPARE(f.size(), 3);
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d+\\.\\d{3}$")).match(f[0]).hasMatch(),
+                 qPrintable(row));
+        QCOMPARE(f[2], QStringLiteral("Норма"));
+        levels << f[1];
+    }
+    QCOMPARE(levels, printed_poll_levels(settled_lines(sim, from)));
+    QCOMPARE(levels.size(), 6);
+    QVERIFY(levels.contains("122.10") && levels.contains("0.00"));
+
+    // An LF channel has no level.
+    run = run_cli(unit + QStringList{"monitor", "--channel", "2", "--count", "2", "--csv"});
+    QCOMPARE(run.exit, 0);
+    QCOMPARE(run.out_lines().mid(1).size(), 2);
+    QVERIFY2(run.out_lines().value(1).endsWith(",,Тревога"), qPrintable(run.out));
+    run = run_cli(QStringList{"--json"} + unit + QStringList{"monitor", "--channel", "1", "--csv"});
+    QCOMPARE(run.exit, 2);
 }
 
 QTEST_MAIN(TestCliUnit)
