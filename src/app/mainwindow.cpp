@@ -12,7 +12,9 @@
 #include "ui_mainwindow.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QGuiApplication>
+#include <QTabBar>
 
 int controls_frozen = 0;
 int cross_tab_armed = 0;
@@ -68,7 +70,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     m_deferred_start.setSingleShot(true);
     connect(&m_deferred_start, &QTimer::timeout, this, &MainWindow::start);
 
-    config_dir = QStringLiteral(".\\");
+    config_dir = QDir::currentPath();
     unit_version = 1;
     current_channel = 1;
 

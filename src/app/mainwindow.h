@@ -69,6 +69,8 @@ public:
     void wait_ms(int ms);
 
     // The program's state, open to the tests and tools that drive the window.
+    // Where the file dialogs start: the current directory, then the folder
+    // of the file last picked for saving or loading.
     QString config_dir;
     signed char channel_mode[5] = {0, 0, 0, 0, 0};  // by channel number 1..4
     unsigned char cross_on[5] = {0, 0, 0, 0, 0};    // by channel number 1..4
@@ -161,7 +163,7 @@ private:
     // name, shown at once.
     std::unique_ptr<ProgressDialog> open_progress(const QString &label, const QString &cancel_text,
                                                   int maximum, bool auto_close = true);
-    int file_message(const QString &title, const QString &text);
+    int file_message(const QString &title, const QString &text, const QString &informative = QString());
     bool run_transfer(const QString &label, bool writing,
                       const std::function<bool(const TransferHooks &)> &transfer);
     // The window's transaction and wait for the request sequences of the

@@ -442,7 +442,8 @@ int run_flash(Context &c)
     cDataFile file(dialogs);
     const int read = file.read_firmware_file();
     if (read != 0)
-        return c.fail(FileProblem, firmware_file_error_text(read));
+        return c.fail(FileProblem,
+                      (firmware_file_error_text(read) + QLatin1Char(' ') + file.reason()).trimmed());
     Session s(c);
     if (int r = s.open())
         return r;

@@ -7,6 +7,7 @@
 #include "channels/measurements.h"
 #include "channels/unit_answers.h"
 #include "channels/unit_codes.h"
+#include "common/user_files.h"
 #include "link/frames.h"
 #include "services/event_log.h"
 #include "services/log_reading.h"
@@ -158,7 +159,7 @@ int run_log(Context &c)
     c.result[QStringLiteral("records")] = records;
     if (!out.isEmpty()) {
         QString error;
-        if (save_text_file(out, log_file_bytes(lines), &error) != 0)
+        if (save_user_file(out, log_file_bytes(lines), &error) != 0)
             return c.fail(FileProblem, QStringLiteral("Невозможно открыть файл ! ") + error);
         c.result[QStringLiteral("file")] = out;
         return Success;

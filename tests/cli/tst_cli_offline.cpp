@@ -57,6 +57,10 @@ void TestCliOffline::initTestCase()
     QFile bad(file("bad.xml"));
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write("<MIRVAL><KANAL NOMER=\"0\"/></MIRVAL>");
+    // A file inside 20000 wrapping elements (140 KB).
+    QFile nested(file("nested.xml"));
+    QVERIFY(nested.open(QIODevice::WriteOnly));
+    nested.write(QByteArray("<W>").repeated(20000) + "<MIRVAL/>" + QByteArray("</W>").repeated(20000));
 }
 
 void TestCliOffline::refusals_data()
@@ -103,6 +107,10 @@ void TestCliOffline::refusals_data()
         << QStringList{"show", m_dir.filePath("bad.xml")} << 3 << "Ошибка анализа файла";
     QTest::newRow("write: file refused before the port")
         << (unit + QStringList{"write", m_dir.filePath("bad.xml")}) << 3 << "Ошибка анализа файла";
+    QTest::newRow("show: nested too deep")
+        << QStringList{"show", file("nested.xml")} << 3 << "Ошибка анализа файла: Не верна структура файла!";
+    QTest::newRow("flash: endless device") << QStringList{"--port", "ttyNONE0", "flash", "/dev/zero"} << 3
+                                           << "Выбранный файл не открывается на чтение! Выбран не файл";
     QTest::newRow("flash: no file") << QStringList{"--port", "ttyNONE0", "flash", m_dir.filePath("none.hex")}
                                     << 3 << "";
     QTest::newRow("flash: not a hex file")

@@ -121,7 +121,7 @@ void TestMainWindow::starts_as_described()
     QCOMPARE(w->ui->version->text(), QString());
     QCOMPARE(enabled_of(kLocked), QStringList());
     QCOMPARE(enabled_of(kNeverTouched), kNeverTouched);
-    QCOMPARE(w->config_dir, QString(".\\"));
+    QCOMPARE(w->config_dir, QDir::currentPath());
     QCOMPARE(w->unit_version, 1);
     QCOMPARE(int(w->current_channel), 1);
     QVERIFY(w->port == nullptr);
