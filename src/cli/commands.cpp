@@ -130,7 +130,8 @@ int read_whole_unit(Context &c, Session &s, UnitConfig *config)
     return done ? Success : no_answer(c);
 }
 
-void put_differences(Context &c, const QList<Difference> &differences)
+// The differences, then the file's values the unit holds as other values.
+void put_differences(Context &c, const UnitConfig &file, const QList<Difference> &differences)
 {
     QJsonArray list;
     for (const Difference &d : differences) {
@@ -138,6 +139,12 @@ void put_differences(Context &c, const QList<Difference> &differences)
         list.append(difference_json(d));
     }
     c.result[QStringLiteral("differences")] = list;
+    QJsonArray held;
+    for (const Difference &d : held_otherwise(file)) {
+        c.out(held_otherwise_line(d));
+        held.append(difference_json(d));
+    }
+    c.result[QStringLiteral("held_otherwise")] = held;
 }
 
 // ---- offline
@@ -211,7 +218,7 @@ int run_write(Context &c)
     if (int r = read_whole_unit(c, s, &unit))
         return r;
     const QList<Difference> differences = config_differences(config, unit);
-    put_differences(c, differences);
+    put_differences(c, config, differences);
     if (!differences.isEmpty())
         return c.fail(UnitFailed,
                       QStringLiteral("Блок не принял конфигурацию: расхождений %1").arg(differences.size()));
@@ -231,7 +238,7 @@ int run_diff(Context &c)
     if (int r = read_whole_unit(c, s, &unit))
         return r;
     const QList<Difference> differences = config_differences(config, unit);
-    put_differences(c, differences);
+    put_differences(c, config, differences);
     if (!differences.isEmpty())
         return c.fail(
             UnitFailed,

@@ -22,6 +22,8 @@ private slots:
     void show_json();
     void differences_data();
     void differences();
+    void values_the_unit_holds_otherwise_data();
+    void values_the_unit_holds_otherwise();
 
 private:
     QString file(const QString &name) const { return m_dir.filePath(name); }
@@ -256,6 +258,25 @@ void TestCliOffline::differences_data()
                            << QStringList{"Блок: Задержка: в файле 160 мсек, в блоке код 0 (нет в списке)"};
 }
 
+// A value of the record by channel (0: unit-wide) and name.
+static qint32 &value_of(UnitConfig &config, int channel, const QString &field)
+{
+    if (channel == 0)
+        return field == "kross" ? config.kross : config.zaderzhka;
+    ChannelSettings &c = config.channels[channel - 1];
+    if (field == "usilenie")
+        return c.usilenie;
+    if (field == "pred")
+        return c.predustanovka;
+    if (field == "perepil")
+        return c.perepil_porog;
+    if (field == "reject")
+        return c.rezhektsiya;
+    if (field == "regim")
+        return c.regim;
+    return c.porog;
+}
+
 void TestCliOffline::differences()
 {
     QFETCH(int, channel);
@@ -264,29 +285,63 @@ void TestCliOffline::differences()
     QFETCH(QStringList, expected);
     const UnitConfig file = example();
     UnitConfig unit = file;
-    if (channel == 0) {
-        (field == "kross" ? unit.kross : unit.zaderzhka) = unit_value;
-    } else {
-        ChannelSettings &c = unit.channels[channel - 1];
-        if (field == "porog")
-            c.porog = unit_value;
-        else if (field == "usilenie")
-            c.usilenie = unit_value;
-        else if (field == "pred")
-            c.predustanovka = unit_value;
-        else if (field == "perepil")
-            c.perepil_porog = unit_value;
-        else if (field == "reject")
-            c.rezhektsiya = unit_value;
-        else if (field == "regim") {
-            c.regim = unit_value;
-            c.porog = 0;
-        }
-    }
+    value_of(unit, channel, field) = unit_value;
+    if (field == "regim")
+        unit.channels[channel - 1].porog = 0;
     QStringList lines;
     for (const cli::Difference &d : cli::config_differences(file, unit))
         lines << cli::difference_line(d);
     QCOMPARE(lines, expected);
+}
+
+void TestCliOffline::values_the_unit_holds_otherwise_data()
+{
+    QTest::addColumn<int>("channel");  // 1..4, 0 for the unit-wide values
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("file_value");
+    QTest::addColumn<int>("unit_value");
+    QTest::addColumn<QStringList>("differences");
+    QTest::addColumn<QStringList>("notes");
+
+    const QString porog_note =
+        "Канал 1: Порог: в файле код 200 (нет в списке), блок хранит это как код -56 (нет в списке)";
+    QTest::newRow("200 read back as -56")
+        << 1 << "porog" << 200 << -56 << QStringList{} << QStringList{porog_note};
+    QTest::newRow("200 where the unit holds another")
+        << 1 << "porog" << 200 << 5
+        << QStringList{"Канал 1: Порог: в файле код 200 (нет в списке), в блоке 35 мВ"}
+        << QStringList{porog_note};
+    QTest::newRow("mode 257 held as LF")
+        << 1 << "regim" << 257 << 1 << QStringList{}
+        << QStringList{"Канал 1: Режим работы: в файле код 257 (нет в списке), блок хранит это как НЧ"};
+    QTest::newRow("mode 258 held as HF, the unit in LF")
+        << 1 << "regim" << 258 << 1
+        << QStringList{"Канал 1: Режим работы: в файле код 258 (нет в списке), в блоке НЧ"}
+        << QStringList{"Канал 1: Режим работы: в файле код 258 (нет в списке), блок хранит это как ВЧ"};
+    // Only what is compared: a channel that is off holds no threshold.
+    QTest::newRow("channel off") << 3 << "porog" << 200 << 0 << QStringList{} << QStringList{};
+}
+
+void TestCliOffline::values_the_unit_holds_otherwise()
+{
+    QFETCH(int, channel);
+    QFETCH(QString, field);
+    QFETCH(int, file_value);
+    QFETCH(int, unit_value);
+    QFETCH(QStringList, differences);
+    QFETCH(QStringList, notes);
+    UnitConfig file = example();
+    UnitConfig unit = file;
+    value_of(file, channel, field) = file_value;
+    value_of(unit, channel, field) = unit_value;
+    QStringList lines;
+    for (const cli::Difference &d : cli::config_differences(file, unit))
+        lines << cli::difference_line(d);
+    QCOMPARE(lines, differences);
+    lines.clear();
+    for (const cli::Difference &d : cli::held_otherwise(file))
+        lines << cli::held_otherwise_line(d);
+    QCOMPARE(lines, notes);
 }
 
 QTEST_MAIN(TestCliOffline)
