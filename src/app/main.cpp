@@ -1,5 +1,6 @@
 #include "link/system_ports.h"
 #include "mainwindow.h"
+#include "qt_translations.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
     // thread of its own while the toolkit starts and the window is built.
     prefetch_system_port_names();
     QApplication app(argc, argv);
+    install_qt_translations();
     MainWindow window;
     window.show();
     return app.exec();
