@@ -147,6 +147,8 @@ public slots:
     void on_pushButton_2_released();
 
 private:
+    // Widens the window, if need be, until every tab title shows.
+    void fit_tab_titles();
     void refill_port_list();
     // informative: the reason under the text, if there is one to tell.
     int critical(const QString &text, const QString &informative = QString());
