@@ -6,6 +6,7 @@ packages=("$@"
   g++ cmake ninja-build clang-format
   clang libclang-rt-14-dev llvm
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins
+  qt6-translations-l10n
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
   man-db dpkg-dev file lintian desktop-file-utils appstream
   ser2net

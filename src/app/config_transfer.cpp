@@ -4,6 +4,9 @@
 #include "config/unit_transfer.h"
 #include "mainwindow.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 constexpr int kTransferSteps = 60;
@@ -61,9 +64,9 @@ void MainWindow::write_unit_config(int address, const UnitConfig &config)
                  [&](const TransferHooks &hooks) { return ::write_unit_config(hooks, address, config); });
 }
 
-int MainWindow::file_message(const QString &title, const QString &text)
+int MainWindow::file_message(const QString &title, const QString &text, const QString &informative)
 {
-    return m_dialogs->message(MessageKind::Information, title, text, OkButton);
+    return m_dialogs->message(MessageKind::Information, title, text, OkButton, informative);
 }
 
 void MainWindow::on_saveCfg_released()
@@ -78,14 +81,15 @@ void MainWindow::on_saveCfg_released()
 
     FileDialogOptions options;
     options.title = QStringLiteral("Сохранить конфигурацию");
-    options.directory = proposed_config_name(unit_address, FDATE());
+    options.directory = QDir(config_dir).filePath(proposed_config_name(unit_address, FDATE()));
     options.filter = kConfigFileFilter;
     const QString path = m_dialogs->saveFileName(options);
     if (path.isEmpty())
         return;
-    QString error;
-    if (save_config_file(path, config, &error) != 0)
-        file_message(QStringLiteral("Невозможно открыть файл !"), error);
+    config_dir = QFileInfo(path).absolutePath();
+    QString error, note;
+    if (save_config_file(path, config, &error, &note) != 0)
+        file_message(QStringLiteral("Невозможно открыть файл !"), error, note);
 }
 
 void MainWindow::on_loadCfg_released()
@@ -101,6 +105,7 @@ void MainWindow::on_loadCfg_released()
     const QString path = m_dialogs->openFileName(options);
     if (path.isEmpty())
         return;
+    config_dir = QFileInfo(path).absolutePath();
     UnitConfig config;
     const ConfigLoadResult loaded = load_config_file(path, config);
     if (!loaded.ok) {

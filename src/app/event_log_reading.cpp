@@ -22,7 +22,8 @@ void MainWindow::on_getProtokol_released()
     std::unique_ptr<ProgressDialog> progress =
         open_progress(QStringLiteral("Чтение протокола ..."), QStringLiteral("Отмена"), kProgressRecords);
 
-    auto viewer = std::make_unique<proto>(this, m_dialogs.get());
+    // Null dialogs: the real ones, over the viewer.
+    auto viewer = std::make_unique<proto>(this, m_services.dialogs.get(), &config_dir);
     viewer->setWindowTitle(QStringLiteral("МИРВАЛ-В Визард"));
 
     set_controls_enabled(false);

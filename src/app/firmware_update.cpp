@@ -54,7 +54,7 @@ void MainWindow::on_progButton_released()
     if (read == 1)
         return;
     if (read != 0) {
-        critical(firmware_file_error_text(read));
+        critical(firmware_file_error_text(read), file.reason());
         return;
     }
     if (m_dialogs->message(MessageKind::Information, kAppName,

@@ -1,6 +1,7 @@
 #include "level_plot_window.h"
 
 #include "common/user_dialogs.h"
+#include "common/user_files.h"
 #include "level_plot.h"
 #include "services/event_log.h"
 #include "signal/level_csv.h"
@@ -54,7 +55,7 @@ void LevelPlotWindow::set_channel(int channel)
     setWindowTitle(QStringLiteral("График уровня — канал %1").arg(channel));
 }
 
-int LevelPlotWindow::save_to(const QString &path, QString *error) const
+int LevelPlotWindow::save_to(const QString &path, QString *error, QString *note) const
 {
     QByteArray bytes;
     if (path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
@@ -68,7 +69,7 @@ int LevelPlotWindow::save_to(const QString &path, QString *error) const
     } else {
         bytes = level_csv::file_bytes(m_series);
     }
-    return save_text_file(path, bytes, error);
+    return save_user_file(path, bytes, error, note);
 }
 
 void LevelPlotWindow::save()
@@ -78,8 +79,8 @@ void LevelPlotWindow::save()
          QStringLiteral("Таблица CSV (*.csv);;Изображение PNG (*.png)")});
     if (path.isEmpty())
         return;
-    QString error;
-    if (save_to(path, &error) != 0)
+    QString error, note;
+    if (save_to(path, &error, &note) != 0)
         m_dialogs->message(MessageKind::Information, QStringLiteral("Невозможно открыть файл !"), error,
-                           OkButton);
+                           OkButton, note);
 }

@@ -28,7 +28,7 @@ public:
 
     // Writes the recording to path, whole or not at all; 0 on success, else
     // the reason in *error.
-    int save_to(const QString &path, QString *error) const;
+    int save_to(const QString &path, QString *error, QString *note = nullptr) const;
 
 public slots:
     // Asks for a file name and saves; a failure is told as the program's

@@ -3,6 +3,7 @@
 #include "common/version.h"
 #include "link/system_ports.h"
 #include "mainwindow.h"
+#include "qt_translations.h"
 
 #include <QApplication>
 
@@ -78,6 +79,7 @@ int main(int argc, char *argv[])
     prefetch_system_port_names();
     QApplication app(argc, argv);
     install_message_filter(true);
+    install_qt_translations();
     MainWindowServices services;
     services.settings_file = remembered_settings_path();
     MainWindow window(services);

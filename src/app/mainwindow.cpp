@@ -12,7 +12,9 @@
 #include "ui_mainwindow.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QGuiApplication>
+#include <QTabBar>
 
 int controls_frozen = 0;
 int cross_tab_armed = 0;
@@ -52,6 +54,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     for (int k = 1; k <= 4; ++k)
         channel_mode[k] = 0;
     ui->setupUi(this);
+    fit_tab_titles();
     // Message boxes and dialogs carry the same icon as the main window.
     QGuiApplication::setWindowIcon(windowIcon());
 
@@ -68,7 +71,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     m_deferred_start.setSingleShot(true);
     connect(&m_deferred_start, &QTimer::timeout, this, &MainWindow::start);
 
-    config_dir = QStringLiteral(".\\");
+    config_dir = QDir::currentPath();
     unit_version = 1;
     current_channel = 1;
 
@@ -135,6 +138,20 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     connect(enumerator, &PortWatcher::deviceDiscovered, this, &MainWindow::onDeviceDiscovered);
     connect(enumerator, &PortWatcher::deviceRemoved, this, &MainWindow::onDeviceRemoved);
     enumerator->setUpNotifications(m_services.watch_interval_ms);
+}
+
+void MainWindow::fit_tab_titles()
+{
+    // The tab bar has no scroll buttons, so at the form's width a wide font
+    // cuts off the last titles. The window starts just wide enough for all
+    // of them; its minimum size stays as the form sets it.
+    ensurePolished();
+    const QMargins outer = ui->gridLayout_4->contentsMargins();
+    const QMargins inner = ui->verticalLayout->contentsMargins();
+    const int needed = ui->tabWidget->tabBar()->sizeHint().width() + outer.left() + outer.right() +
+                       inner.left() + inner.right();
+    if (needed > width())
+        resize(needed, height());
 }
 
 MainWindow::~MainWindow()

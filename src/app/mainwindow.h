@@ -76,6 +76,8 @@ public:
     void wait_ms(int ms);
 
     // The program's state, open to the tests and tools that drive the window.
+    // Where the file dialogs start: the current directory, then the folder
+    // of the file last picked for saving or loading.
     QString config_dir;
     signed char channel_mode[5] = {0, 0, 0, 0, 0};  // by channel number 1..4
     unsigned char cross_on[5] = {0, 0, 0, 0, 0};    // by channel number 1..4
@@ -174,6 +176,8 @@ public slots:
     void on_pushButton_2_released();
 
 private:
+    // Widens the window, if need be, until every tab title shows.
+    void fit_tab_titles();
     void refill_port_list();
     // The remembered port, address and line speed into the form and the line
     // settings (remembered_settings.cpp); and the connection just made into
@@ -197,7 +201,7 @@ private:
     // name, shown at once.
     std::unique_ptr<ProgressDialog> open_progress(const QString &label, const QString &cancel_text,
                                                   int maximum, bool auto_close = true);
-    int file_message(const QString &title, const QString &text);
+    int file_message(const QString &title, const QString &text, const QString &informative = QString());
     bool run_transfer(const QString &label, bool writing,
                       const std::function<bool(const TransferHooks &)> &transfer);
     // The window's transaction and wait for the request sequences of the

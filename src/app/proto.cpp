@@ -1,15 +1,24 @@
 #include "proto.h"
 
 #include "common/user_dialogs.h"
+#include "common/user_files.h"
+#include "qt_user_dialogs.h"
 #include "services/event_log.h"
 #include "ui_proto.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
-proto::proto(QWidget *parent, UserDialogs *dialogs)
-    : QDialog(parent), ui(std::make_unique<Ui::ProtocolDlg>()), dialogs(dialogs)
+proto::proto(QWidget *parent, UserDialogs *dialogs, QString *directory)
+    : QDialog(parent), ui(std::make_unique<Ui::ProtocolDlg>()), dialogs(dialogs),
+      m_own_directory(QDir::currentPath()), m_directory(directory ? directory : &m_own_directory)
 {
     ui->setupUi(this);
+    if (!dialogs) {
+        m_own_dialogs = std::make_unique<QtUserDialogs>(this);
+        this->dialogs = m_own_dialogs.get();
+    }
 }
 
 proto::~proto() = default;
@@ -29,17 +38,18 @@ void proto::set_whats_this()
 
 void proto::on_save_btn_released()
 {
-    const QString path = dialogs->saveFileName({QStringLiteral("Файл протокола"), QStringLiteral(".\\"),
-                                                QStringLiteral("Текстовый документ (*.txt)")});
+    const QString path = dialogs->saveFileName(
+        {QStringLiteral("Файл протокола"), *m_directory, QStringLiteral("Текстовый документ (*.txt)")});
     if (path.isEmpty())
         return;
+    *m_directory = QFileInfo(path).absolutePath();
     QStringList lines;
     for (int row = 0; row < ui->pr->count(); ++row)
         lines << ui->pr->item(row)->text();
-    QString error;
-    if (save_text_file(path, log_file_bytes(lines), &error) != 0)
+    QString error, note;
+    if (save_user_file(path, log_file_bytes(lines), &error, &note) != 0)
         dialogs->message(MessageKind::Information, QStringLiteral("Невозможно открыть файл !"), error,
-                         OkButton);
+                         OkButton, note);
 }
 
 void proto::on_done_btn_released()

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <memory>
 
+class QtUserDialogs;
 class UserDialogs;
 
 namespace Ui {
@@ -14,7 +15,10 @@ class ProtocolDlg;
 class proto : public QDialog {
     Q_OBJECT
 public:
-    proto(QWidget *parent, UserDialogs *dialogs);
+    // dialogs: null for the real ones, over this window. directory: where
+    // the save dialog starts, then the folder of the file last picked; null:
+    // the viewer's own, from the current directory.
+    proto(QWidget *parent, UserDialogs *dialogs = nullptr, QString *directory = nullptr);
     ~proto() override;
 
     void add_line(const QString &text);
@@ -27,5 +31,8 @@ private:
     void set_whats_this();
 
     std::unique_ptr<Ui::ProtocolDlg> ui;
+    std::unique_ptr<QtUserDialogs> m_own_dialogs;
     UserDialogs *dialogs;
+    QString m_own_directory;
+    QString *m_directory;
 };

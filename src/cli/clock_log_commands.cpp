@@ -1,6 +1,7 @@
 // The unit's clock and its event log.
 #include "channels/readback_plan.h"
 #include "commands.h"
+#include "common/user_files.h"
 #include "services/event_log.h"
 #include "services/log_reading.h"
 #include "services/unit_time.h"
@@ -81,7 +82,7 @@ int run_log(Context &c)
         c.result[QStringLiteral("records")] = records;
         if (!out.isEmpty()) {
             QString error;
-            if (save_text_file(out, log_file_bytes(lines), &error) != 0)
+            if (save_user_file(out, log_file_bytes(lines), &error) != 0)
                 return c.fail(FileProblem,
                               QStringLiteral("Невозможно открыть файл ! %1: %2").arg(out, error));
             c.result[QStringLiteral("file")] = out;

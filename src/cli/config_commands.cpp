@@ -39,7 +39,8 @@ int write_whole_unit(Session &s, const UnitConfig &config)
     return done ? Success : s.context().no_answer();
 }
 
-void put_differences(Context &c, const QList<Difference> &differences)
+// The differences, then the file's values the unit holds as other values.
+void put_differences(Context &c, const UnitConfig &file, const QList<Difference> &differences)
 {
     QJsonArray list;
     for (const Difference &d : differences) {
@@ -47,6 +48,12 @@ void put_differences(Context &c, const QList<Difference> &differences)
         list.append(difference_json(d));
     }
     c.result[QStringLiteral("differences")] = list;
+    QJsonArray held;
+    for (const Difference &d : held_otherwise(file)) {
+        c.out(held_otherwise_line(d));
+        held.append(difference_json(d));
+    }
+    c.result[QStringLiteral("held_otherwise")] = held;
 }
 
 int compare_with_unit(Session &s, const UnitConfig &file, const QString &failure)
@@ -55,7 +62,7 @@ int compare_with_unit(Session &s, const UnitConfig &file, const QString &failure
     if (int r = read_whole_unit(s, &unit))
         return r;
     const QList<Difference> differences = config_differences(file, unit);
-    put_differences(s.context(), differences);
+    put_differences(s.context(), file, differences);
     if (!differences.isEmpty())
         return s.context().fail(UnitFailed,
                                 QStringLiteral("%1: расхождений %2").arg(failure).arg(differences.size()));

@@ -15,7 +15,7 @@ int load_config(Context &c, const QString &path, UnitConfig *config);
 int read_whole_unit(Session &s, UnitConfig *config);
 int write_whole_unit(Session &s, const UnitConfig &config);
 // Each difference as a line on standard output and in the JSON document.
-void put_differences(Context &c, const QList<Difference> &differences);
+void put_differences(Context &c, const UnitConfig &file, const QList<Difference> &differences);
 // Reads the unit back and puts where it differs from file; Success when it
 // does not, else UnitFailed after telling "<failure>: расхождений N".
 int compare_with_unit(Session &s, const UnitConfig &file, const QString &failure);

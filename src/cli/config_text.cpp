@@ -3,6 +3,7 @@
 #include "channels/cross_mask.h"
 
 #include <QJsonArray>
+#include <functional>
 
 namespace cli {
 
@@ -72,6 +73,8 @@ QJsonArray cross_pairs(qint32 mask)
 }
 
 const QString kCross = QStringLiteral("Кросс");
+// Stands for the pairing mask, which has no list.
+constexpr List kCrossMask = lists::ListCount;
 
 }  // namespace
 
@@ -164,33 +167,72 @@ QJsonObject config_json(const UnitConfig &config)
     return o;
 }
 
-QList<Difference> config_differences(const UnitConfig &file, const UnitConfig &unit)
+qint32 unit_held(qint32 value)
 {
-    QList<Difference> out;
+    return qint8(quint8(value & 0xFF));
+}
+
+namespace {
+
+// Each value the comparison looks at, as in the file and as in the unit: the
+// mode of every channel, the values of its mode where the modes agree, and
+// the unit-wide values. The file's mode as the unit holds it decides.
+void for_each_compared(const UnitConfig &file, const UnitConfig &unit,
+                       const std::function<void(int, List, qint32, qint32)> &visit)
+{
     for (int n = 1; n <= kChannelCount; ++n) {
         const ChannelSettings &f = file.channels[n - 1];
         const ChannelSettings &u = unit.channels[n - 1];
-        if (f.regim != u.regim) {
-            // The other values of a channel in another mode are not comparable.
-            out << Difference{n, label(lists::Onoff), value_text(lists::Onoff, f.regim),
-                              value_text(lists::Onoff, u.regim)};
+        visit(n, lists::Onoff, f.regim, u.regim);
+        // The other values of a channel in another mode are not comparable.
+        if (unit_held(f.regim) != u.regim)
             continue;
-        }
-        for (List list : channel_lists(f.regim & 0xFF)) {
-            const qint32 a = channel_value(f, list), b = channel_value(u, list);
-            if (a != b)
-                out << Difference{n, label(list), value_text(list, a), value_text(list, b)};
-        }
+        for (List list : channel_lists(unit_held(f.regim)))
+            visit(n, list, channel_value(f, list), channel_value(u, list));
     }
-    if (file.kross != unit.kross)
-        out << Difference{0, kCross, cross_text(file.kross), cross_text(unit.kross)};
-    if (file.zaderzhka != unit.zaderzhka)
-        out << Difference{0, label(lists::Zad), value_text(lists::Zad, file.zaderzhka),
-                          value_text(lists::Zad, unit.zaderzhka)};
-    if (file.blokirovka != unit.blokirovka)
-        out << Difference{0, label(lists::Block), value_text(lists::Block, file.blokirovka),
-                          value_text(lists::Block, unit.blokirovka)};
+    visit(0, kCrossMask, file.kross, unit.kross);
+    visit(0, lists::Zad, file.zaderzhka, unit.zaderzhka);
+    visit(0, lists::Block, file.blokirovka, unit.blokirovka);
+}
+
+Difference difference(int channel, List list, qint32 a, qint32 b)
+{
+    if (list == kCrossMask)
+        return Difference{channel, kCross, cross_text(a), cross_text(b)};
+    return Difference{channel, label(list), value_text(list, a), value_text(list, b)};
+}
+
+}  // namespace
+
+QList<Difference> config_differences(const UnitConfig &file, const UnitConfig &unit)
+{
+    QList<Difference> out;
+    for_each_compared(file, unit, [&out](int channel, List list, qint32 f, qint32 u) {
+        if (unit_held(f) != u)
+            out << difference(channel, list, f, u);
+    });
     return out;
+}
+
+QList<Difference> held_otherwise(const UnitConfig &file)
+{
+    // Compared with itself as the unit holds it, the file's own modes decide.
+    UnitConfig held = file;
+    for (ChannelSettings &c : held.channels)
+        c.regim = unit_held(c.regim);
+    QList<Difference> out;
+    for_each_compared(file, held, [&out](int channel, List list, qint32 f, qint32) {
+        if (unit_held(f) != f)
+            out << difference(channel, list, f, unit_held(f));
+    });
+    return out;
+}
+
+QString held_otherwise_line(const Difference &d)
+{
+    const QString where = d.channel ? QStringLiteral("Канал %1").arg(d.channel) : QStringLiteral("Блок");
+    return QStringLiteral("%1: %2: в файле %3, блок хранит это как %4")
+        .arg(where, d.what, d.expected, d.actual);
 }
 
 QString difference_line(const Difference &d)

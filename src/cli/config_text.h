@@ -36,11 +36,20 @@ struct Difference {
     QString actual;    // the unit's
 };
 
+// What the unit holds of a value it is sent: the low byte, read back as a
+// signed byte (200 is held as -56, 257 as 1).
+qint32 unit_held(qint32 value);
+
 // Where the unit's configuration differs from the file's: the mode of every
 // channel, the values of the channel's mode where the modes agree, and the
-// unit-wide values.
+// unit-wide values. A file value is compared as the unit holds it.
 QList<Difference> config_differences(const UnitConfig &file, const UnitConfig &unit);
 QString difference_line(const Difference &d);
 QJsonObject difference_json(const Difference &d);
+
+// The values of the file, among those compared, that the unit holds as
+// another value; actual is what it holds.
+QList<Difference> held_otherwise(const UnitConfig &file);
+QString held_otherwise_line(const Difference &d);
 
 }  // namespace cli

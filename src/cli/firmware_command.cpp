@@ -13,8 +13,9 @@ int run_flash(Context &c)
     cDataFile file(dialogs);
     const int read = file.read_firmware_file();
     if (read != 0)
-        return c.fail(FileProblem,
-                      QStringLiteral("%1: %2").arg(c.file_argument(), firmware_file_error_text(read)));
+        return c.fail(FileProblem, QStringLiteral("%1: %2 %3")
+                                       .arg(c.file_argument(), firmware_file_error_text(read), file.reason())
+                                       .trimmed());
     return with_session(c, [&](Session &s) {
         int total = 0;
         int shown_tenth = -1;

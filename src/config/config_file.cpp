@@ -1,11 +1,11 @@
 #include "config/config_file.h"
 
+#include "common/user_files.h"
+
 #include <QDebug>
 #include <QDomDocument>
 #include <QDomNamedNodeMap>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
 const QString kConfigFileFilter = QStringLiteral("Файлы конфигурации(mirval*.cfg)");
@@ -108,6 +108,22 @@ int take_record(const QDomElement &element, UnitConfig &config, ConfigSeen *seen
     return 0;
 }
 
+// Whether elements nest deeper than kConfigNestingLimit. Stops at the first
+// XML error, which the document parser then reports.
+bool nests_too_deep(const QByteArray &bytes)
+{
+    QXmlStreamReader reader(bytes);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth > kConfigNestingLimit)
+            return true;
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+    }
+    return false;
+}
+
 }  // namespace
 
 QString proposed_config_name(int address, const QString &fdate_text)
@@ -144,9 +160,12 @@ QByteArray config_file_bytes(const UnitConfig &config)
 
 int parse_config_node(const QDomNode &first, UnitConfig &config, ConfigSeen *seen)
 {
-    for (QDomNode n = first; !n.isNull(); n = n.nextSibling()) {
-        if (n.isComment())
-            continue;
+    // Wrapping elements are entered and left again through parentNode(), so
+    // no depth of nesting can exhaust the stack.
+    int depth = 0;
+    QDomNode n = first;
+    while (!n.isNull()) {
+        // Comments and text carry neither attributes nor children: skipped.
         if (n.hasAttributes()) {
             // Only the records carry attributes; what they contain is not looked at.
             if (!n.isElement()) {
@@ -156,9 +175,15 @@ int parse_config_node(const QDomNode &first, UnitConfig &config, ConfigSeen *see
             if (!take_record(n.toElement(), config, seen))
                 return 0;
         } else if (n.hasChildNodes()) {
-            if (!parse_config_node(n.firstChild(), config, seen))
-                return 0;
+            n = n.firstChild();
+            ++depth;
+            continue;
         }
+        while (depth > 0 && n.nextSibling().isNull()) {
+            n = n.parentNode();
+            --depth;
+        }
+        n = n.nextSibling();
     }
     return 1;
 }
@@ -167,7 +192,7 @@ ConfigLoadResult load_config_bytes(const QByteArray &bytes, UnitConfig &out)
 {
     ConfigLoadResult result;
     result.title = kParseErrorTitle;
-    if (bytes.size() > kConfigFileLimit) {
+    if (bytes.size() > kConfigFileLimit || nests_too_deep(bytes)) {
         result.text = kBadStructure;
         return result;
     }
@@ -189,31 +214,20 @@ ConfigLoadResult load_config_bytes(const QByteArray &bytes, UnitConfig &out)
 
 ConfigLoadResult load_config_file(const QString &path, UnitConfig &out)
 {
-    QFile file(path);
-    if (QFileInfo(file).size() > kConfigFileLimit)
+    QByteArray bytes;
+    QString error;
+    switch (read_user_file(path, kConfigFileLimit, &bytes, &error)) {
+    case FileRead::NotOpened:
+        return ConfigLoadResult{false, QStringLiteral("Ошибка открытия файла"), error};
+    case FileRead::TooLarge:
         return ConfigLoadResult{false, kParseErrorTitle, kBadStructure};
-    if (!file.open(QIODevice::ReadOnly))
-        return ConfigLoadResult{false, QStringLiteral("Ошибка открытия файла"), file.errorString()};
-    // Read one byte past the limit so that a file that grew meanwhile is still refused.
-    return load_config_bytes(file.read(kConfigFileLimit + 1), out);
+    case FileRead::Read:
+        break;
+    }
+    return load_config_bytes(bytes, out);
 }
 
-int save_config_file(const QString &path, const UnitConfig &config, QString *error)
+int save_config_file(const QString &path, const UnitConfig &config, QString *error, QString *note)
 {
-    // Unbuffered, so that a short write shows before the commit: a buffered
-    // QSaveFile commits a truncated file when the system cuts a write short.
-    QSaveFile file(path);
-    const QByteArray bytes = config_file_bytes(config);
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    for (qint64 done = 0; ok && done < bytes.size();) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        ok = n > 0;
-        done += n;
-    }
-    if (ok && file.commit())
-        return 0;
-    if (error)
-        *error = file.errorString();
-    file.cancelWriting();
-    return 1;
+    return save_user_file(path, config_file_bytes(config), error, note);
 }

@@ -11,6 +11,9 @@
 
 // Files larger than this are refused unread.
 constexpr qint64 kConfigFileLimit = 1048576;
+// A file whose elements nest deeper is refused before it is parsed; the
+// records themselves sit at depth 2 (MIRVAL, KANAL).
+constexpr int kConfigNestingLimit = 32;
 
 // File dialog filter of configuration files.
 extern const QString kConfigFileFilter;
@@ -47,13 +50,14 @@ struct ConfigLoadResult {
 };
 
 // Parses a configuration file. out changes only when the file is accepted,
-// which needs all four channels and the BLOK record.
+// which needs all four channels and the BLOK record; elements nested deeper
+// than the limit are refused as a bad structure.
 ConfigLoadResult load_config_bytes(const QByteArray &bytes, UnitConfig &out);
 
-// Reads path and parses it as load_config_bytes does; a file over the limit
-// is refused without reading it.
+// Reads path and parses it as load_config_bytes does; a file over the limit,
+// a device or a pipe is refused without reading it.
 ConfigLoadResult load_config_file(const QString &path, UnitConfig &out);
 
-// Writes the file through QSaveFile, so a failed save leaves an existing file
-// untouched. 0 on success; otherwise nonzero with the system's reason in *error.
-int save_config_file(const QString &path, const UnitConfig &config, QString *error);
+// Writes the file as save_user_file does. 0 on success; otherwise nonzero
+// with the system's reason in *error and what became of the old file in *note.
+int save_config_file(const QString &path, const UnitConfig &config, QString *error, QString *note = nullptr);

@@ -1,8 +1,7 @@
 #include "firmware/firmware_file.h"
 
 #include "common/user_dialogs.h"
-
-#include <QFile>
+#include "common/user_files.h"
 
 int split_firmware_text(const QByteArray &bytes, QStringList *lines)
 {
@@ -49,10 +48,14 @@ int cDataFile::read_firmware_file()
     if (path.isEmpty())
         return 1;
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    switch (read_user_file(path, kFirmwareFileLimit, &bytes, &m_reason)) {
+    case FileRead::NotOpened:
         return 2;
-    if (file.size() > kFirmwareFileLimit)
+    case FileRead::TooLarge:
         return 3;
-    return split_firmware_text(file.readAll(), &lines);
+    case FileRead::Read:
+        break;
+    }
+    return split_firmware_text(bytes, &lines);
 }

@@ -24,12 +24,17 @@ public:
     explicit cDataFile(UserDialogs &dialogs) : m_dialogs(dialogs) {}
 
     // Asks for the file and reads it into lines: 0 read, 1 no file chosen,
-    // 2 the file does not open for reading, 3 not a firmware file (see
-    // split_firmware_text; also an empty file or one over the limit).
+    // 2 the file does not open for reading (also a device or a pipe), 3 not
+    // a firmware file (see split_firmware_text; also an empty file or one
+    // over the limit).
     int read_firmware_file();
+    // Why the file did not open (result 2): the system's text, or that it is
+    // no regular file.
+    const QString &reason() const { return m_reason; }
 
     QStringList lines;
 
 private:
     UserDialogs &m_dialogs;
+    QString m_reason;
 };

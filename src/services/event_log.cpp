@@ -3,8 +3,6 @@
 #include "link/frames.h"
 #include "services/unit_time.h"
 
-#include <QSaveFile>
-
 LogRecord log_record_from(const QByteArray &answer)
 {
     LogRecord record;
@@ -53,22 +51,4 @@ QByteArray log_file_bytes(const QStringList &lines)
         bytes += '\n';
     }
     return bytes;
-}
-
-int save_text_file(const QString &path, const QByteArray &bytes, QString *error)
-{
-    QSaveFile file(path);
-    const auto fail = [&](int code) {
-        if (error)
-            *error = file.errorString();
-        return code;
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(1);
-    // An uncommitted QSaveFile discards its temporary file.
-    if (file.write(bytes) != bytes.size())
-        return fail(2);
-    if (!file.commit())
-        return fail(3);
-    return 0;
 }

@@ -23,7 +23,3 @@ QStringList log_lines(const LogRecord &record);
 
 // Log text file content: each line in UTF-8 followed by LF, no BOM.
 QByteArray log_file_bytes(const QStringList &lines);
-
-// Replaces the file at path with bytes as a whole or leaves it untouched.
-// Returns 0 on success; otherwise nonzero with the system's text in *error.
-int save_text_file(const QString &path, const QByteArray &bytes, QString *error);

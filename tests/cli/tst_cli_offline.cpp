@@ -32,6 +32,8 @@ private slots:
     void completion_data();
     void completion();
     void ports_lists_the_network_ports_of_the_settings_file();
+    void values_the_unit_holds_otherwise_data();
+    void values_the_unit_holds_otherwise();
 
 private:
     QString file(const QString &name) const { return m_dir.filePath(name); }
@@ -70,6 +72,10 @@ void TestCliOffline::initTestCase()
     QFile broken(file("broken.xml"));
     QVERIFY(broken.open(QIODevice::WriteOnly));
     broken.write("<!DOCTYPE MIRVAL-V04>\n<MIRVAL>\n <KANAL NOMER=\"0\" POROG=\"9\"\n</MIRVAL>\n");
+    // A file inside 20000 wrapping elements (140 KB).
+    QFile nested(file("nested.xml"));
+    QVERIFY(nested.open(QIODevice::WriteOnly));
+    nested.write(QByteArray("<W>").repeated(20000) + "<MIRVAL/>" + QByteArray("</W>").repeated(20000));
 }
 
 void TestCliOffline::refusals_data()
@@ -120,6 +126,11 @@ void TestCliOffline::refusals_data()
         << QStringList{"show", m_dir.filePath("bad.xml")} << 3 << "Ошибка анализа файла";
     QTest::newRow("write: file refused before the port")
         << (unit + QStringList{"write", m_dir.filePath("bad.xml")}) << 3 << "Ошибка анализа файла";
+    QTest::newRow("show: nested too deep")
+        << QStringList{"show", file("nested.xml")} << 3
+        << "Ошибка анализа файла: " + file("nested.xml") + ": Не верна структура файла!";
+    QTest::newRow("flash: endless device") << QStringList{"--port", "ttyNONE0", "flash", "/dev/zero"} << 3
+                                           << "Выбранный файл не открывается на чтение! Выбран не файл";
     QTest::newRow("flash: no file") << QStringList{"--port", "ttyNONE0", "flash", m_dir.filePath("none.hex")}
                                     << 3 << m_dir.filePath("none.hex") + ": ";
     QTest::newRow("two lines for a one-line command")
@@ -280,6 +291,25 @@ void TestCliOffline::differences_data()
                            << QStringList{"Блок: Задержка: в файле 160 мсек, в блоке код 0 (нет в списке)"};
 }
 
+// A value of the record by channel (0: unit-wide) and name.
+static qint32 &value_of(UnitConfig &config, int channel, const QString &field)
+{
+    if (channel == 0)
+        return field == "kross" ? config.kross : config.zaderzhka;
+    ChannelSettings &c = config.channels[channel - 1];
+    if (field == "usilenie")
+        return c.usilenie;
+    if (field == "pred")
+        return c.predustanovka;
+    if (field == "perepil")
+        return c.perepil_porog;
+    if (field == "reject")
+        return c.rezhektsiya;
+    if (field == "regim")
+        return c.regim;
+    return c.porog;
+}
+
 void TestCliOffline::differences()
 {
     QFETCH(int, channel);
@@ -288,25 +318,9 @@ void TestCliOffline::differences()
     QFETCH(QStringList, expected);
     const UnitConfig file = example();
     UnitConfig unit = file;
-    if (channel == 0) {
-        (field == "kross" ? unit.kross : unit.zaderzhka) = unit_value;
-    } else {
-        ChannelSettings &c = unit.channels[channel - 1];
-        if (field == "porog")
-            c.porog = unit_value;
-        else if (field == "usilenie")
-            c.usilenie = unit_value;
-        else if (field == "pred")
-            c.predustanovka = unit_value;
-        else if (field == "perepil")
-            c.perepil_porog = unit_value;
-        else if (field == "reject")
-            c.rezhektsiya = unit_value;
-        else if (field == "regim") {
-            c.regim = unit_value;
-            c.porog = 0;
-        }
-    }
+    value_of(unit, channel, field) = unit_value;
+    if (field == "regim")
+        unit.channels[channel - 1].porog = 0;
     QStringList lines;
     for (const cli::Difference &d : cli::config_differences(file, unit))
         lines << cli::difference_line(d);
@@ -447,6 +461,56 @@ void TestCliOffline::ports_lists_the_network_ports_of_the_settings_file()
     QCOMPARE(ports[ports.size() - 2].toObject()["name"].toString(), QString("rfc2217://10.0.0.5:4001"));
     QCOMPARE(ports[ports.size() - 1].toObject()["path"].toString(), QString("rfc2217://[fe80::1]:4002"));
     QVERIFY2(run.err.contains("строка 5: ttyUSB0"), qPrintable(run.err));
+}
+
+void TestCliOffline::values_the_unit_holds_otherwise_data()
+{
+    QTest::addColumn<int>("channel");  // 1..4, 0 for the unit-wide values
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("file_value");
+    QTest::addColumn<int>("unit_value");
+    QTest::addColumn<QStringList>("differences");
+    QTest::addColumn<QStringList>("notes");
+
+    const QString porog_note =
+        "Канал 1: Порог: в файле код 200 (нет в списке), блок хранит это как код -56 (нет в списке)";
+    QTest::newRow("200 read back as -56")
+        << 1 << "porog" << 200 << -56 << QStringList{} << QStringList{porog_note};
+    QTest::newRow("200 where the unit holds another")
+        << 1 << "porog" << 200 << 5
+        << QStringList{"Канал 1: Порог: в файле код 200 (нет в списке), в блоке 35 мВ"}
+        << QStringList{porog_note};
+    QTest::newRow("mode 257 held as LF")
+        << 1 << "regim" << 257 << 1 << QStringList{}
+        << QStringList{"Канал 1: Режим работы: в файле код 257 (нет в списке), блок хранит это как НЧ"};
+    QTest::newRow("mode 258 held as HF, the unit in LF")
+        << 1 << "regim" << 258 << 1
+        << QStringList{"Канал 1: Режим работы: в файле код 258 (нет в списке), в блоке НЧ"}
+        << QStringList{"Канал 1: Режим работы: в файле код 258 (нет в списке), блок хранит это как ВЧ"};
+    // Only what is compared: a channel that is off holds no threshold.
+    QTest::newRow("channel off") << 3 << "porog" << 200 << 0 << QStringList{} << QStringList{};
+}
+
+void TestCliOffline::values_the_unit_holds_otherwise()
+{
+    QFETCH(int, channel);
+    QFETCH(QString, field);
+    QFETCH(int, file_value);
+    QFETCH(int, unit_value);
+    QFETCH(QStringList, differences);
+    QFETCH(QStringList, notes);
+    UnitConfig file = example();
+    UnitConfig unit = file;
+    value_of(file, channel, field) = file_value;
+    value_of(unit, channel, field) = unit_value;
+    QStringList lines;
+    for (const cli::Difference &d : cli::config_differences(file, unit))
+        lines << cli::difference_line(d);
+    QCOMPARE(lines, differences);
+    lines.clear();
+    for (const cli::Difference &d : cli::held_otherwise(file))
+        lines << cli::held_otherwise_line(d);
+    QCOMPARE(lines, notes);
 }
 
 QTEST_MAIN(TestCliOffline)

@@ -506,6 +506,15 @@ void TestCliUnit::write_verify_and_diff()
     QCOMPARE(run.out_lines(), (QStringList{"Канал 1: Порог: в файле 50 мВ, в блоке 280 мВ",
                                            "Канал 3: Предустановка: в файле Заводская, в блоке Профлист",
                                            "Блок: Задержка: в файле 160 мсек, в блоке 400 мсек"}));
+
+    // A value the unit holds as its low byte is no difference, but said.
+    config.zaderzhka += 256;
+    QCOMPARE(save_config_file(changed, config, &error), 0);
+    run = run_cli(unit + QStringList{"diff", changed});
+    QCOMPARE(run.exit, 0);
+    QCOMPARE(run.out_lines(),
+             (QStringList{"Блок: Задержка: в файле код 266 (нет в списке), блок хранит это как 400 мсек",
+                          "Расхождений нет."}));
 }
 
 void TestCliUnit::flash()

@@ -23,6 +23,14 @@ QByteArray edited(QByteArray bytes, const QByteArray &from, const QByteArray &to
     return bytes.replace(bytes.indexOf(from), from.size(), to);
 }
 
+// The file inside levels wrapping elements (without attributes).
+QByteArray wrapped(const QByteArray &file, int levels)
+{
+    const qsizetype root = file.indexOf("<MIRVAL>");
+    return file.left(root) + QByteArray("<W>").repeated(levels) + file.mid(root) +
+           QByteArray("</W>").repeated(levels);
+}
+
 UnitConfig distinct_config()
 {
     UnitConfig c;
@@ -48,6 +56,7 @@ private slots:
     void load();
     void save_and_load_give_the_same_record();
     void failed_save_leaves_what_was_there();
+    void walker_needs_no_stack_for_depth();
 };
 
 void TestConfigFile::writes_the_exact_bytes()
@@ -100,6 +109,11 @@ void TestConfigFile::load_data()
     QTest::newRow("missing channel") << edited(f, "NOMER=\"3\"", "NOMER=\"2\"") << kStructure << UnitConfig();
     QTest::newRow("missing BLOK") << edited(f, blok, "") << kStructure << UnitConfig();
     QTest::newRow("not well-formed") << edited(f, "</MIRVAL>", "") << kParserMessage << UnitConfig();
+    // The records at the deepest level admitted; one more is refused, and so
+    // is a file that would run a recursive reader out of stack.
+    QTest::newRow("nested to the limit") << wrapped(f, kConfigNestingLimit - 2) << QString() << example;
+    QTest::newRow("nested one deeper") << wrapped(f, kConfigNestingLimit - 1) << kStructure << UnitConfig();
+    QTest::newRow("nested 20000 deep, 140 KB") << wrapped(f, 20000) << kStructure << UnitConfig();
 
     const QByteArray limit = f + QByteArray(kConfigFileLimit - f.size(), '\n');
     QTest::newRow("exactly 1 MiB") << limit << QString() << example;
@@ -165,6 +179,34 @@ void TestConfigFile::failed_save_leaves_what_was_there()
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("old"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void TestConfigFile::walker_needs_no_stack_for_depth()
+{
+    // A document built, not parsed, 20000 levels deep around the records,
+    // walked on a thread with a small stack.
+    QDomDocument doc;
+    QVERIFY(doc.setContent(example_file()));
+    // Built from the inside out: appending to a node without ancestors is quick.
+    QDomNode node = doc.removeChild(doc.documentElement());
+    for (int level = 0; level < 20000; ++level) {
+        QDomNode wrapper = doc.createElement("W");
+        wrapper.appendChild(node);
+        node = wrapper;
+    }
+    doc.appendChild(node);
+
+    UnitConfig config = distinct_config();
+    ConfigSeen seen;
+    int result = -1;
+    std::unique_ptr<QThread> walk(
+        QThread::create([&] { result = parse_config_node(doc.firstChild(), config, &seen); }));
+    walk->setStackSize(256 * 1024);
+    walk->start();
+    QVERIFY(walk->wait(10000));
+    QCOMPARE(result, 1);
+    QVERIFY(seen.complete());
+    QVERIFY(config == example_config());
 }
 
 QTEST_GUILESS_MAIN(TestConfigFile)

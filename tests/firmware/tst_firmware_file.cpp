@@ -104,6 +104,7 @@ void TestFirmwareFile::refuses_what_cannot_be_read()
     cDataFile file(dialogs);
     QCOMPARE(file.read_firmware_file(), result);
     QCOMPARE(file.lines.isEmpty(), result != 0);
+    QCOMPARE(file.reason().isEmpty(), result != 2);
     QCOMPARE(firmware_file_error_text(2), QString("Выбранный файл не открывается на чтение!"));
     QCOMPARE(firmware_file_error_text(3), QString("Выбранный файл имеет не верную струтуру!"));
 }

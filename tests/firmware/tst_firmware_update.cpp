@@ -14,6 +14,8 @@
 #include <QMenu>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString kTransferText = QStringLiteral("Передача прошивки...");
@@ -148,12 +150,16 @@ private slots:
 
 void TestFirmwareUpdate::stops_before_the_transfer_data()
 {
-    QTest::addColumn<QString>("file");  // "": cancelled, "missing", "bad", "good"
+    QTest::addColumn<QString>("file");  // "": cancelled, "missing", "fifo", "bad", "good", or a path
     QTest::addColumn<int>("answer");    // to the question
     QTest::addColumn<QStringList>("texts");
     QTest::newRow("no file chosen") << "" << 0 << QStringList();
     QTest::newRow("file does not open")
         << "missing" << 0 << QStringList{"Выбранный файл не открывается на чтение!"};
+    // Neither may hold the window: refused before anything is read.
+    QTest::newRow("endless device") << "/dev/zero" << 0
+                                    << QStringList{"Выбранный файл не открывается на чтение!"};
+    QTest::newRow("FIFO") << "fifo" << 0 << QStringList{"Выбранный файл не открывается на чтение!"};
     QTest::newRow("not a firmware file")
         << "bad" << 0 << QStringList{"Выбранный файл имеет не верную струтуру!"};
     QTest::newRow("question answered No") << "good" << int(NoButtonAnswer) << QStringList{kQuestion};
@@ -172,10 +178,19 @@ void TestFirmwareUpdate::stops_before_the_transfer()
         r.pick({":00000001FF", ""});
     else if (file == "missing")
         r.dialogs->file_names << r.dir.filePath("missing.hex");
+    else if (file == "fifo")
+        r.dialogs->file_names << r.dir.filePath("image.hex");
+    else if (!file.isEmpty())
+        r.dialogs->file_names << file;
+    if (file == "fifo")
+        QCOMPARE(mkfifo(QFile::encodeName(r.dir.filePath("image.hex")).constData(), 0600), 0);
     if (answer)
         r.dialogs->answers << answer;
     r.update();
     QCOMPARE(r.dialogs->texts(), texts);
+    // Why the file did not open goes under the text.
+    const bool reason = file == "missing" || file == "fifo" || file.startsWith('/');
+    QCOMPARE(r.dialogs->messages.value(0).informative.isEmpty(), !reason);
     for (const ScriptedDialogs::Message &m : r.dialogs->messages) {
         QCOMPARE(m.title, QString("МИРВАЛ-В Визард"));
         QCOMPARE(m.kind, m.text == kQuestion ? MessageKind::Information : MessageKind::Critical);

@@ -129,6 +129,7 @@ private slots:
     void load_refused();
     void transfer_fails_data();
     void transfer_fails();
+    void dialogs_start_where_the_user_last_was();
 };
 
 void TestConfigTransfer::no_address_data()
@@ -188,16 +189,20 @@ void TestConfigTransfer::save()
     const FileDialogOptions &f = s.dialogs->file_dialogs[0];
     QCOMPARE((QStringList{f.title, f.filter}),
              (QStringList{"Сохранить конфигурацию", "Файлы конфигурации(mirval*.cfg)"}));
+    // The proposed name, in the current directory.
+    QCOMPARE(QFileInfo(f.directory).absolutePath(), QDir::currentPath());
+    const QString proposed_name = QFileInfo(f.directory).fileName();
     static const QRegularExpression kName("^mirval 1 \\d\\d-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d\\.cfg$");
-    QVERIFY2(kName.match(f.directory).hasMatch(), qPrintable(f.directory));
+    QVERIFY2(kName.match(proposed_name).hasMatch(), qPrintable(f.directory));
     const QDateTime proposed =
-        QDateTime::fromString(f.directory.mid(9, 17), "yy-MM-dd HH-mm-ss").addYears(100);
+        QDateTime::fromString(proposed_name.mid(9, 17), "yy-MM-dd HH-mm-ss").addYears(100);
     QVERIFY2(qAbs(proposed.secsTo(QDateTime::currentDateTime())) < 10, qPrintable(f.directory));
     s.verify_released(true);
 
     if (!title.isEmpty()) {
         QCOMPARE(s.info_title(), title);
         QVERIFY(!s.dialogs->messages[0].text.trimmed().isEmpty());
+        QCOMPARE(s.dialogs->messages[0].informative, QString("Файл не сохранён."));
     } else {
         QCOMPARE(s.dialogs->texts(), QStringList());
     }
@@ -246,7 +251,7 @@ void TestConfigTransfer::load_restores_a_saved_unit()
 
     const FileDialogOptions &f = b.dialogs->file_dialogs[0];
     QCOMPARE((QStringList{f.title, f.directory, f.filter}),
-             (QStringList{"Загрузить конфигурацию", ".\\", "Файлы конфигурации(mirval*.cfg)"}));
+             (QStringList{"Загрузить конфигурацию", QDir::currentPath(), "Файлы конфигурации(mirval*.cfg)"}));
     QCOMPARE(b.dialogs->progresses[0].options.label, QString("Запись конфигурации блока ..."));
     QCOMPARE(held(b.unit.state()), saved);
 
@@ -269,6 +274,11 @@ void TestConfigTransfer::load_refused_data()
     QTest::newRow("malformed") << QByteArray("<MIRVAL><KANAL NOMER=\"4\"/></MIRVAL>") << true
                                << "Ошибка анализа файла"
                                << "Не верна структура файла!";
+    // 140 KB, under the size limit: refused before it is parsed.
+    QTest::newRow("nested 20000 deep")
+        << QByteArray("<W>").repeated(20000) + QByteArray("<MIRVAL/>") + QByteArray("</W>").repeated(20000)
+        << true << "Ошибка анализа файла"
+        << "Не верна структура файла!";
     // The text is the system's reason.
     QTest::newRow("missing file") << QByteArray() << true << "Ошибка открытия файла"
                                   << "";
@@ -375,6 +385,27 @@ void TestConfigTransfer::transfer_fails()
         QVERIFY(!s.sent().contains(req({1, 0x1C})));
     }
     s.verify_released(after[0] != 0);
+}
+
+void TestConfigTransfer::dialogs_start_where_the_user_last_was()
+{
+    Sim s;
+    s.connect_with({1, 0, 0, 0});
+    QTemporaryDir a, b;
+    s.dialogs->file_names << a.filePath("mirval a.cfg");
+    s.window->on_saveCfg_released();
+    s.window->on_loadCfg_released();  // cancelled
+    QVERIFY(QFile::copy(a.filePath("mirval a.cfg"), b.filePath("mirval b.cfg")));
+    s.dialogs->file_names << b.filePath("mirval b.cfg");
+    s.window->on_loadCfg_released();
+    s.window->on_saveCfg_released();  // cancelled
+    QCOMPARE(s.dialogs->texts(), QStringList());
+
+    const QList<FileDialogOptions> &f = s.dialogs->file_dialogs;
+    QCOMPARE(f.size(), 4);
+    QCOMPARE((QStringList{QFileInfo(f[0].directory).absolutePath(), f[1].directory, f[2].directory,
+                          QFileInfo(f[3].directory).absolutePath()}),
+             (QStringList{QDir::currentPath(), a.path(), a.path(), b.path()}));
 }
 
 QTEST_MAIN(TestConfigTransfer)

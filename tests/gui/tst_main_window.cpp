@@ -8,6 +8,7 @@
 #include "ui_comportdialog.h"
 #include "ui_mainwindow.h"
 
+#include <QTabBar>
 #include <QtTest>
 
 namespace {
@@ -52,6 +53,8 @@ private slots:
     void line_speed_dialog_data();
     void line_speed_dialog();
     void line_speed_dialog_remembers_the_check_box();
+    void tab_titles_show_data();
+    void tab_titles_show();
 
 private:
     MainWindow *make_window();
@@ -121,7 +124,7 @@ void TestMainWindow::starts_as_described()
     QCOMPARE(w->ui->version->text(), QString());
     QCOMPARE(enabled_of(kLocked), QStringList());
     QCOMPARE(enabled_of(kNeverTouched), kNeverTouched);
-    QCOMPARE(w->config_dir, QString(".\\"));
+    QCOMPARE(w->config_dir, QDir::currentPath());
     QCOMPARE(w->unit_version, 1);
     QCOMPARE(int(w->current_channel), 1);
     QVERIFY(w->port == nullptr);
@@ -454,6 +457,48 @@ void TestMainWindow::line_speed_dialog_remembers_the_check_box()
     ComPortDialog again(nullptr, &speed, &repeat, &wait, &search);
     QVERIFY(again.findChild<QCheckBox *>("checkBox")->isChecked());
     QCOMPARE(again.findChild<QComboBox *>("comboBox")->currentText(), QString("57600"));
+}
+
+void TestMainWindow::tab_titles_show_data()
+{
+    QTest::addColumn<int>("point_size");  // of the application's font; 0: the platform's
+    QTest::newRow("platform font") << 0;
+    QTest::newRow("small font") << 6;
+    QTest::newRow("large font") << 14;
+}
+
+void TestMainWindow::tab_titles_show()
+{
+    QFETCH(int, point_size);
+    struct FontBack {
+        QFont font = QApplication::font();
+        ~FontBack() { QApplication::setFont(font); }
+    } font_back;
+    if (point_size) {
+        QFont font = font_back.font;
+        font.setPointSize(point_size);
+        QApplication::setFont(font);
+    }
+    MainWindow *w = make_window();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QTabBar *bar = w->ui->tabWidget->tabBar();
+    const auto all_shown = [bar] {
+        QCoreApplication::sendPostedEvents();
+        const QRect last = bar->tabRect(bar->count() - 1);
+        return bar->width() >= bar->sizeHint().width() && last.right() < bar->width();
+    };
+    QVERIFY2(all_shown(), qPrintable(QString("window %1 wide").arg(w->width())));
+    QCOMPARE(w->height(), 628);
+    QCOMPARE(w->minimumSize(), QSize(380, 496));
+    if (point_size == 6)
+        QCOMPARE(w->width(), 406);
+    QVERIFY(w->width() >= 406);
+    // Just wide enough: a pixel less cuts a title.
+    if (w->width() > 406) {
+        w->resize(w->width() - 1, w->height());
+        QVERIFY(!all_shown());
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -122,7 +122,7 @@ void TestProtocolDialog::saves_lines_byte_exact()
 
     QCOMPARE(m_dialogs.file_dialogs.size(), 1);
     QCOMPARE(m_dialogs.file_dialogs[0].title, QStringLiteral("Файл протокола"));
-    QCOMPARE(m_dialogs.file_dialogs[0].directory, QStringLiteral(".\\"));
+    QCOMPARE(m_dialogs.file_dialogs[0].directory, QDir::currentPath());
     QCOMPARE(m_dialogs.file_dialogs[0].filter, QStringLiteral("Текстовый документ (*.txt)"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -156,6 +156,7 @@ void TestProtocolDialog::failed_save_is_reported()
     QCOMPARE(m.title, QStringLiteral("Невозможно открыть файл !"));
     QVERIFY(!m.text.isEmpty());
     QCOMPARE(m.buttons, int(OkButton));
+    QCOMPARE(m.informative, QStringLiteral("Файл не сохранён."));
     QCOMPARE(items(), QStringList({"one", "two"}));
 }
 

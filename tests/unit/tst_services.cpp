@@ -1,4 +1,5 @@
 // Time texts, unit time on the wire, event-log records and the log file.
+#include "common/user_files.h"
 #include "services/event_log.h"
 #include "services/unit_time.h"
 
@@ -154,13 +155,13 @@ void TestServices::save_replaces_or_reports()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("log.txt");
     QString error;
-    QCOMPARE(save_text_file(path, "old content that is longer\n", &error), 0);
-    QCOMPARE(save_text_file(path, "new\n", &error), 0);
+    QCOMPARE(save_user_file(path, "old content that is longer\n", &error), 0);
+    QCOMPARE(save_user_file(path, "new\n", &error), 0);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("new\n"));
 
-    QVERIFY(save_text_file(dir.filePath("missing/log.txt"), "x", &error) != 0);
+    QVERIFY(save_user_file(dir.filePath("missing/log.txt"), "x", &error) != 0);
     QVERIFY(!error.isEmpty());
 }
 
