@@ -35,6 +35,8 @@ public:
             return std::make_unique<sim::SimLinkPort>(&bus, QStringLiteral("ttySIM0"));
         };
         services.watch_interval_ms = 3600 * 1000;
+        // The event-log viewer is counted, not run modally.
+        services.show_viewer = [this](proto &) { ++viewers_shown; };
         window = std::make_unique<MainWindow>(services);
         window->ui->addres->setValue(address);
     }
@@ -69,5 +71,6 @@ public:
     std::shared_ptr<ScriptedDialogs> dialogs;
     QStringList ports{QStringLiteral("ttySIM0")};
     int ports_made = 0;
+    int viewers_shown = 0;
     std::unique_ptr<MainWindow> window;
 };
