@@ -206,6 +206,7 @@ bool build_bus(const SimSetup &setup, Bus *bus, quint32 clock_start, QString *er
         s.set_time(clock_start, 0);
         if (u.log_records > 0)
             s.fill_example_log(u.log_records, clock_start);
+        unit.keep_start_state();
         if (setup.check_speed)
             unit.faults().add(QStringLiteral("speed-check"));
         for (const QString &f : u.faults)
