@@ -80,8 +80,10 @@ void MainWindow::end_connection(const QString &informative)
         return;
     m_ending = true;
     // No poll may run while the message is open: it is shown once per loss
-    // of contact and the connection is closed once.
+    // of contact and the connection is closed once. The state shown behind
+    // it no longer holds.
     poll_timer->stop();
+    set_state_label(0);
     critical(QStringLiteral("Нет ответа от блока!"), informative);
     m_ending = false;
     disconnect_unit();
