@@ -11,12 +11,11 @@ enum class End { PollLoss, Pulled, Stop, StopSilent };
 const QString kNoAnswer = QStringLiteral("Нет ответа от блока!");
 
 // Every widget of the locking rule.
-const char *const kLocked[] = {"chn",     "onoff",   "DK",        "porog",   "usilenie", "arp",
-                               "impuls",  "pause",   "okno",      "schet",   "trevoga",  "YROVEN",
-                               "AMPL",    "pushButton", "zad",    "block",   "loadCfg",  "saveCfg",
-                               "tabWidget", "getTime", "setTime", "getProtokol", "clearProtokol",
-                               "pred",    "reject",  "cross_1",   "cross_2", "cross_3",  "cross_4",
-                               "porog_perepil", "time_perepil"};
+const char *const kLocked[] = {
+    "chn",     "onoff",   "DK",        "porog",   "usilenie", "arp",           "impuls",        "pause",
+    "okno",    "schet",   "trevoga",   "YROVEN",  "AMPL",     "pushButton",    "zad",           "block",
+    "loadCfg", "saveCfg", "tabWidget", "getTime", "setTime",  "getProtokol",   "clearProtokol", "pred",
+    "reject",  "cross_1", "cross_2",   "cross_3", "cross_4",  "porog_perepil", "time_perepil"};
 
 QString failure_of(Op op)
 {
@@ -103,8 +102,10 @@ void TestConnectionEnd::ends_under_an_operation_data()
 {
     QTest::addColumn<Op>("op");
     QTest::addColumn<End>("end");
-    const std::pair<Op, const char *> ops[] = {{Op::Setter, "setter"},       {Op::Mode, "mode change"},
-                                               {Op::Preset, "preset"},       {Op::LogRead, "log read"},
+    const std::pair<Op, const char *> ops[] = {{Op::Setter, "setter"},
+                                               {Op::Mode, "mode change"},
+                                               {Op::Preset, "preset"},
+                                               {Op::LogRead, "log read"},
                                                {Op::ConfigRead, "configuration read"},
                                                {Op::Amplitude, "amplitude"}};
     const std::pair<End, const char *> ends[] = {{End::PollLoss, "twenty polls unanswered"},
@@ -198,7 +199,8 @@ void TestConnectionEnd::ends_under_an_operation()
     s.dialogs->on_message = nullptr;
     s.press_start();
     QVERIFY(s.connected());
-    QCOMPARE(s.ui().porog->currentIndex(), int(s.unit.state().channel(1).param(sim::ChannelParam::Threshold)));
+    QCOMPARE(s.ui().porog->currentIndex(),
+             int(s.unit.state().channel(1).param(sim::ChannelParam::Threshold)));
     QCOMPARE(s.ui().onoff->currentIndex(), int(s.unit.state().channel(1).mode));
     QCOMPARE(s.dialogs->texts(), expected);
 }
