@@ -22,7 +22,7 @@ enum class Kind {
 struct Event {
     Kind kind = Kind::Click;
     quint32 r = 0;
-    QString line;   // World
+    QString line;  // World
     // An interrupt: at_ms after its step began or, when after_write is 1 or
     // more, at_ms after the step's after_write-th write to the port (in the
     // middle of an operation).
@@ -34,7 +34,7 @@ struct Step {
     Event action;
     int wait_ms = 0;
     QList<Event> interrupts;
-    QList<int> holds;          // how long each message or viewer stays open, in order
+    QList<int> holds;           // how long each message or viewer stays open, in order
     bool cancel_files = false;  // file dialogs are cancelled
     bool answer_no = false;     // questions are answered "No"
 };

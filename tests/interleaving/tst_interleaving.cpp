@@ -18,8 +18,8 @@
 // (MIRVAL_INTERLEAVING_TRACE=1 prints them for every seed).
 #include "../config/example_config.h"
 #include "../firmware/hex_image.h"
-#include "common/timing.h"
 #include "channels/cross_mask.h"
+#include "common/timing.h"
 #include "config/config_file.h"
 #include "interleaving_plan.h"
 #include "link/link_settings.h"
@@ -71,9 +71,9 @@ QStringList rule_enables(const MainWindow &w)
     const int m = w.channel_mode[w.current_channel];
     QStringList on{"chn", "onoff", "DK"};
     if (m != 0)
-        on << QStringList{"porog",      "usilenie", "arp",   "impuls",  "pause",   "okno",
-                          "schet",      "trevoga",  "YROVEN", "AMPL",    "pushButton", "zad",
-                          "block",      "loadCfg",  "saveCfg", "tabWidget"};
+        on << QStringList{"porog", "usilenie", "arp",     "impuls",   "pause",      "okno",
+                          "schet", "trevoga",  "YROVEN",  "AMPL",     "pushButton", "zad",
+                          "block", "loadCfg",  "saveCfg", "tabWidget"};
     if (m != 0 && w.unit_version >= 2)
         on << QStringList{"getTime", "setTime", "getProtokol", "clearProtokol"};
     if (m == 1)
@@ -163,7 +163,10 @@ public:
     // A message, the viewer or a progress dialog keeps the user off the window.
     bool modal() const { return m_holding > 0 || !m_open_progress.isEmpty(); }
     void hold(const QString &what);
-    ModelProgress *open_progress() const { return m_open_progress.isEmpty() ? nullptr : m_open_progress.last(); }
+    ModelProgress *open_progress() const
+    {
+        return m_open_progress.isEmpty() ? nullptr : m_open_progress.last();
+    }
 
     struct Shown {
         QString text;
@@ -189,7 +192,10 @@ public:
     bool run(quint32 seed);
     QString report() const;
 
-    void note(const QString &line) { m_trace << QStringLiteral("%1 ms  %2").arg(m_clock.elapsed(), 6).arg(line); }
+    void note(const QString &line)
+    {
+        m_trace << QStringLiteral("%1 ms  %2").arg(m_clock.elapsed(), 6).arg(line);
+    }
     void violation(const QString &what)
     {
         m_violations << what;
@@ -221,9 +227,11 @@ public:
     void check_write(const QByteArray &data, bool open)
     {
         if (!open)
-            violation(QStringLiteral("written on a closed port: %1").arg(QString::fromLatin1(data.trimmed())));
+            violation(
+                QStringLiteral("written on a closed port: %1").arg(QString::fromLatin1(data.trimmed())));
         else if (!in_use())
-            violation(QStringLiteral("written while disconnected: %1").arg(QString::fromLatin1(data.trimmed())));
+            violation(
+                QStringLiteral("written while disconnected: %1").arg(QString::fromLatin1(data.trimmed())));
     }
 
 private:
@@ -288,7 +296,8 @@ int ModelDialogs::message(MessageKind, const QString &title, const QString &text
             m_session->violation(QStringLiteral("\"%1\" shown twice for one failure").arg(text));
     }
     shown << now;
-    hold(QStringLiteral("message \"%1\"%2").arg(text, informative.isEmpty() ? QString() : " / " + informative));
+    hold(QStringLiteral("message \"%1\"%2")
+             .arg(text, informative.isEmpty() ? QString() : " / " + informative));
     if ((buttons & NoButtonAnswer) && m_session->step() && m_session->step()->answer_no)
         return NoButtonAnswer;
     return (buttons & YesButton) ? YesButton : OkButton;
@@ -371,15 +380,16 @@ bool Session::run(quint32 seed)
 QString Session::report() const
 {
     return QStringLiteral("scenario:\n%1\nwhat it met:\n  %2\nviolations:\n  %3")
-        .arg(m_plan.join('\n'), m_trace.join(QStringLiteral("\n  ")), m_violations.join(QStringLiteral("\n  ")));
+        .arg(m_plan.join('\n'), m_trace.join(QStringLiteral("\n  ")),
+             m_violations.join(QStringLiteral("\n  ")));
 }
 
 void Session::run_step(const Step &step)
 {
     m_step = &step;
     m_hold = 0;
-    QObject context;
-    m_step_context = &context;
+    auto context = std::make_unique<QObject>();
+    m_step_context = context.get();
     m_step_writes = 0;
     m_on_write.clear();
     int last_at = 0;
@@ -389,7 +399,7 @@ void Session::run_step(const Step &step)
             continue;
         }
         last_at = qMax(last_at, e.at_ms);
-        QTimer::singleShot(e.at_ms, &context, [this, e] { apply(e, true); });
+        QTimer::singleShot(e.at_ms, context.get(), [this, e] { apply(e, true); });
     }
     QElapsedTimer since;
     since.start();
@@ -398,11 +408,13 @@ void Session::run_step(const Step &step)
         QTest::qWait(step.wait_ms);
     if (since.elapsed() <= last_at)
         QTest::qWait(int(last_at - since.elapsed()) + 1);
-    // Deferred presses, queued ends of the connection, the port list, and
-    // what the last writes set off.
-    QTest::qWait(50);
+    // Nothing more happens in this step: what has not fired is dropped. Then
+    // deferred presses, queued ends of the connection and the port list
+    // settle.
     m_on_write.clear();
     m_step_context = nullptr;
+    context.reset();
+    QTest::qWait(50);
     check_window(QStringLiteral("after the step"));
 }
 
@@ -482,7 +494,7 @@ void Session::click(quint32 r)
 {
     // Operations of many requests most, the port list, the address and the
     // start button now and then.
-    static const QStringList many{"getProtokol", "saveCfg", "loadCfg", "onoff",  "pred",    "chn",
+    static const QStringList many{"getProtokol", "saveCfg",    "loadCfg", "onoff",   "pred",    "chn",
                                   "AMPL",        "pushButton", "cross_1", "cross_2", "cross_3", "cross_4"};
     static const QStringList one{"DK", "YROVEN", "getTime", "setTime", "clearProtokol", "tabWidget"};
     QList<QWidget *> enabled;
@@ -572,7 +584,8 @@ void Session::check_window(const QString &when)
             enabled << name;
     const auto fail = [&](const QString &what) { violation(when + QStringLiteral(": ") + what); };
     if (stop != open)
-        fail(QStringLiteral("caption \"%1\" with the port %2").arg(u.searchButton->text(), open ? "open" : "closed"));
+        fail(QStringLiteral("caption \"%1\" with the port %2")
+                 .arg(u.searchButton->text(), open ? "open" : "closed"));
     if (!stop) {
         if (!enabled.isEmpty())
             fail(QStringLiteral("enabled while disconnected: ") + enabled.join(' '));
@@ -587,7 +600,8 @@ void Session::check_window(const QString &when)
         std::sort(enabled.begin(), enabled.end());
         std::sort(expected.begin(), expected.end());
         if (!enabled.isEmpty() && enabled != expected)
-            fail(QStringLiteral("enabled %1, the rule enables %2").arg(enabled.join(' '), expected.join(' ')));
+            fail(
+                QStringLiteral("enabled %1, the rule enables %2").arg(enabled.join(' '), expected.join(' ')));
         if (u.addres->isEnabled() || u.pushButton_2->isEnabled())
             fail(QStringLiteral("address or line-speed button enabled while connected"));
     }
@@ -608,9 +622,13 @@ void Session::check_window(const QString &when)
                      .arg(m_window.get()->*b.confirmed));
     }
     if (u.onoff->currentIndex() != m_window->cur_onoff)
-        fail(QStringLiteral("onoff shows %1, confirmed %2").arg(u.onoff->currentIndex()).arg(m_window->cur_onoff));
+        fail(QStringLiteral("onoff shows %1, confirmed %2")
+                 .arg(u.onoff->currentIndex())
+                 .arg(m_window->cur_onoff));
     if (u.pred->currentIndex() != m_window->cur_pred)
-        fail(QStringLiteral("pred shows %1, confirmed %2").arg(u.pred->currentIndex()).arg(m_window->cur_pred));
+        fail(QStringLiteral("pred shows %1, confirmed %2")
+                 .arg(u.pred->currentIndex())
+                 .arg(m_window->cur_pred));
 }
 
 // The line is good again: a working unit, the user connects anew, and the
@@ -639,7 +657,8 @@ void Session::line_good_again()
     }
     for (qsizetype i = told; i < m_dialogs->shown.size(); ++i)
         if (m_dialogs->shown[i].text != kNotFound)
-            violation(QStringLiteral("\"%1\" while reconnecting on a good line").arg(m_dialogs->shown[i].text));
+            violation(
+                QStringLiteral("\"%1\" while reconnecting on a good line").arg(m_dialogs->shown[i].text));
     if (ui().searchButton->text() != QStringLiteral("Стоп")) {
         violation(QStringLiteral("no connection on a good line"));
         return;
@@ -679,7 +698,8 @@ void Session::compare_form()
     }
     const auto differs = [&](const QString &what, int shown, int holds) {
         if (shown != holds)
-            violation(QStringLiteral("%1: the form shows %2, the unit holds %3").arg(what).arg(shown).arg(holds));
+            violation(
+                QStringLiteral("%1: the form shows %2, the unit holds %3").arg(what).arg(shown).arg(holds));
     };
     differs(QStringLiteral("chn"), ui().chn->currentIndex() + 1, ch);
     for (int k = 1; k <= 4; ++k)
@@ -709,7 +729,8 @@ void Session::compare_form()
         const int code = p.channel_index >= 0 ? codes[p.channel_index] : unit[p.unit_index];
         const QComboBox *box = ui().*b.widget;
         differs(box->objectName(), box->currentIndex(), code - parameter(p.id).offset);
-        differs(QStringLiteral("confirmed ") + box->objectName(), m_window.get()->*b.confirmed, box->currentIndex());
+        differs(QStringLiteral("confirmed ") + box->objectName(), m_window.get()->*b.confirmed,
+                box->currentIndex());
     }
     if (mode == 1) {
         differs(QStringLiteral("pred"), ui().pred->currentIndex(), codes[8]);
@@ -803,7 +824,8 @@ void TestInterleaving::seeds()
 {
     QFETCH(quint32, seed);
     const QString replay =
-        QStringLiteral("cd build && MIRVAL_INTERLEAVING_SEEDS=%1-%1 ctest -R tst_interleaving --output-on-failure")
+        QStringLiteral(
+            "cd build && MIRVAL_INTERLEAVING_SEEDS=%1-%1 ctest -R tst_interleaving --output-on-failure")
             .arg(seed);
     Watchdog watchdog(QStringLiteral("seed %1 (replay: %2)").arg(seed).arg(replay).toStdString(),
                       std::chrono::seconds(120));
