@@ -19,6 +19,8 @@ export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 # The 64 KiB firmware transfer at 4800 baud takes 3.5 minutes; a small image
 # runs the same code.
 export MIRVAL_FIRMWARE_KIB=${MIRVAL_FIRMWARE_KIB:-4}
+# The interleaving test runs a few seeds: its code paths, not its odds.
+export MIRVAL_INTERLEAVING_SEEDS=${MIRVAL_INTERLEAVING_SEEDS:-4}
 export QT_QPA_PLATFORM=offscreen
 
 status=0

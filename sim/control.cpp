@@ -34,6 +34,29 @@ QList<Unit *> units_of(Bus &bus, int address)
     return units;
 }
 
+// "state ADDR modes=M,M,M,M chN=CODE,... unit=CODE,...": the codes of every
+// channel parameter and unit-wide value, in hex, in the order of the tables.
+QString state_text(const UnitState &s)
+{
+    const auto hex = [](quint8 v) { return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')); };
+    QStringList modes;
+    QStringList out{QStringLiteral("state %1").arg(s.address)};
+    for (int ch = 1; ch <= kChannels; ++ch)
+        modes << QString::number(s.channel(ch).mode);
+    out << QStringLiteral("modes=") + modes.join(',');
+    for (int ch = 1; ch <= kChannels; ++ch) {
+        QStringList codes;
+        for (quint8 v : s.channel(ch).params)
+            codes << hex(v);
+        out << QStringLiteral("ch%1=").arg(ch) + codes.join(',');
+    }
+    QStringList unit;
+    for (quint8 v : s.unit_params)
+        unit << hex(v);
+    out << QStringLiteral("unit=") + unit.join(',');
+    return out.join(' ');
+}
+
 }  // namespace
 
 bool apply_control_line(Bus &bus, const QString &line, QString *reply)
@@ -49,7 +72,9 @@ bool apply_control_line(Bus &bus, const QString &line, QString *reply)
         *reply = QStringLiteral("bad address in \"%1\"").arg(text);
         return false;
     }
-    if (verb == QLatin1String("clear") && !rest.isEmpty()) {
+    const bool by_address =
+        verb == QLatin1String("clear") || verb == QLatin1String("reset") || verb == QLatin1String("state");
+    if (by_address && !rest.isEmpty()) {
         // "clear ADDR" has no slash.
         bool ok = false;
         address = rest.toInt(&ok);
@@ -98,6 +123,19 @@ bool apply_control_line(Bus &bus, const QString &line, QString *reply)
         *reply = QStringLiteral("speed index %1").arg(index);
         return true;
     }
+    if (verb == QLatin1String("reset")) {
+        for (Unit *u : units)
+            u->reset();
+        *reply = QStringLiteral("reset");
+        return true;
+    }
+    if (verb == QLatin1String("state")) {
+        QStringList parts;
+        for (Unit *u : units)
+            parts << state_text(u->state());
+        *reply = parts.join(QStringLiteral("; "));
+        return true;
+    }
     *reply = QStringLiteral("unknown command \"%1\"").arg(text);
     return false;
 }
@@ -107,7 +145,9 @@ QString control_help()
     return QStringLiteral("Commands on standard input, one per line:\n"
                           "  fault [ADDR/]FAULT     switch a fault on (silent-after counts from here)\n"
                           "  clear [ADDR]           switch every fault off but speed-check\n"
-                          "  speed-index [ADDR/]I   the unit listens and answers at speed index I");
+                          "  speed-index [ADDR/]I   the unit listens and answers at speed index I\n"
+                          "  reset [ADDR]           back to the state at start, faults off but speed-check\n"
+                          "  state [ADDR]           print the parameter codes the unit holds");
 }
 
 }  // namespace sim

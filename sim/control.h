@@ -11,6 +11,8 @@
 //     fault [ADDR/]FAULT      adds a fault (every unit without ADDR)
 //     clear [ADDR]            removes every fault but speed-check
 //     speed-index [ADDR/]I    the unit's line speed becomes index I (0..5)
+//     reset [ADDR]            the unit goes back to its state at start
+//     state [ADDR]            the reply lists the unit's parameter codes
 //
 // A silent-after fault added this way counts requests from its addition.
 namespace sim {

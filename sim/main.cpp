@@ -72,7 +72,7 @@ int main(int argc, char *argv[])
         QString reply;
         const bool ok = sim::apply_control_line(bus, text, &reply);
         // Switched off, a fault leaves nothing behind on the line.
-        if (ok && text.startsWith(QLatin1String("clear")))
+        if (ok && (text.startsWith(QLatin1String("clear")) || text.startsWith(QLatin1String("reset"))))
             host.drop_output();
         bus.log().add_note(host.now(),
                            (ok ? QStringLiteral("control: ") : QStringLiteral("control refused: ")) + reply);

@@ -263,6 +263,7 @@ bool build_bus(const SimSetup &setup, Bus *bus, quint32 clock_start, QString *er
             s.fill_example_log(u.log_records, clock_start);
         for (int k = 1; k <= kChannels; ++k)
             s.channel(k).behaviour = u.behaviour[size_t(k - 1)];
+        unit.keep_start_state();
         if (setup.check_speed)
             unit.faults().add(QStringLiteral("speed-check"));
         for (const QString &f : u.faults)

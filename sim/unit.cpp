@@ -11,6 +11,23 @@ static const QByteArray kLoaderEntry = QByteArrayLiteral("$007777");
 Unit::Unit(quint8 address)
 {
     m_state.address = address;
+    m_start = m_state;
+}
+
+void Unit::reset()
+{
+    m_state = m_start;
+    const bool check_speed = m_faults.speed_check();
+    m_faults.clear();
+    if (check_speed)
+        m_faults.add(QStringLiteral("speed-check"));
+    m_loader = Loader();
+    m_loader_line.clear();
+    m_rx.reset();
+    m_out.clear();
+    m_babble_next = kNever;
+    m_babble_pos = 0;
+    m_restart_until = -1;
 }
 
 void Unit::note(Usec now, const QString &text)

@@ -53,6 +53,13 @@ public:
     QList<Chunk> take_due(Usec now);
     void clear_output();
 
+    // The state reset() goes back to: the one at construction until kept.
+    void keep_start_state() { m_start = m_state; }
+    // Back to the kept start state (parameters, modes, clock, log, speed),
+    // with no fault but speed-check, no loader transfer and nothing on its
+    // way out, as a unit switched off and on again with its factory setup.
+    void reset();
+
     int requests_heard() const { return m_heard; }
     bool in_loader() const { return m_loader.active(); }
     bool restarting(Usec now) const { return now < m_restart_until; }
@@ -68,6 +75,7 @@ private:
     bool babbling() const;
 
     UnitState m_state;
+    UnitState m_start;
     Faults m_faults;
     Loader m_loader;
     UnitTiming m_timing;

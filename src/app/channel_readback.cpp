@@ -21,6 +21,7 @@ using codes::kSetMode;
 
 int MainWindow::read_channel_settings(int channel)
 {
+    const OperationScope operation(*this);
     set_controls_enabled(false);
     poll_timer->stop();
     // Only a transaction further down this stack can hold the flag, and it
@@ -101,12 +102,13 @@ void MainWindow::ch_onoff(int index)
 {
     if (setters_armed == 0)
         return;
+    const OperationScope operation(*this);
     QByteArray buffer = readback::request(unit_address, kSetMode, current_channel);
     buffer.append(char(quint8(index)));
     if (SendCommand(buffer, true) != 0) {
-        critical(QStringLiteral("Не изменен режим работы канала!..."));
+        operation_failed(QStringLiteral("Не изменен режим работы канала!..."));
         // Putting the list back sends the previous mode again.
-        ui->onoff->setCurrentIndex(cur_onoff);
+        restore_list(ui->onoff, cur_onoff);
         return;
     }
 
@@ -117,13 +119,17 @@ void MainWindow::ch_onoff(int index)
     send_cross_mask();
     show_cross_mask();
 
+    // The connection may have ended in the mask's exchange or the read-back:
+    // then the label stays blank, as the end of the connection left it.
     if (index != 0) {
         read_channel_settings(current_channel);
-        poll_timer->start(timing().poll_period_ms);
-        set_state_label(1);
+        start_poll();
+        if (connected())
+            set_state_label(1);
     } else {
         poll_timer->stop();
-        set_state_label(6);
+        if (connected())
+            set_state_label(6);
     }
     cur_onoff = index;
     set_controls_enabled(true);

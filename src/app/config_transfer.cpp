@@ -18,6 +18,7 @@ constexpr int kTransferSteps = 60;
 bool MainWindow::run_transfer(const QString &label, bool writing,
                               const std::function<bool(const TransferHooks &)> &transfer)
 {
+    const OperationScope operation(*this);
     set_controls_enabled(false);
     controls_frozen = 1;
     poll_timer->stop();
@@ -38,13 +39,13 @@ bool MainWindow::run_transfer(const QString &label, bool writing,
     };
     const bool done = transfer(hooks);
     if (!done)
-        critical(QStringLiteral("Нет ответа от блока!"));
+        operation_failed(QStringLiteral("Нет ответа от блока!"));
 
     progress->close();
     if (writing)
         read_channel_settings(current_channel);
     if (cur_onoff != 0)
-        poll_timer->start(timing().poll_period_ms);
+        start_poll();
     controls_frozen = 0;
     set_controls_enabled(true);
     setters_armed = 1;

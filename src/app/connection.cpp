@@ -3,6 +3,7 @@
 #include "common/timing.h"
 #include "link/frames.h"
 #include "link/link_settings.h"
+#include "link/port_failure.h"
 #include "link/unit_link.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
@@ -30,11 +31,11 @@ void MainWindow::start()
 {
     // The connection being made runs its own transactions; a second press
     // must neither start another one nor wait for this one.
-    if (m_connecting)
+    if (m_connecting || m_ending)
         return;
-    // Pressed while an operation waits for the unit: the port stays until the
-    // operation has returned, then the press takes effect.
-    if (exchange_busy || exchange->waiting()) {
+    // Pressed while an operation is under way: the port stays until the
+    // whole operation has returned, then the press takes effect.
+    if (exchange_busy || exchange->waiting() || m_operation_depth > 0) {
         if (!m_deferred_start.isActive())
             m_deferred_start.start(timing().tick_ms);
         return;
@@ -50,10 +51,14 @@ void MainWindow::start()
 void MainWindow::drop_port()
 {
     exchange->set_port(nullptr);
-    if (port) {
-        port->close();
+    ++m_connection_id;
+    if (!port)
+        return;
+    port->close();
+    if (m_operation_depth > 0)
+        m_retired_port = std::move(port);
+    else
         port.reset();
-    }
 }
 
 void MainWindow::disconnect_unit()
@@ -65,6 +70,31 @@ void MainWindow::disconnect_unit()
     ui->searchButton->setText(kStart);
     exchange_busy = 0;
     set_controls_enabled(false);
+    // A press that waited for an operation meant this connection.
+    m_deferred_start.stop();
+}
+
+void MainWindow::end_connection(const QString &informative)
+{
+    if (m_ending || m_connecting || !port)
+        return;
+    m_ending = true;
+    // No poll may run while the message is open: it is shown once per loss
+    // of contact and the connection is closed once. The state shown behind
+    // it no longer holds.
+    poll_timer->stop();
+    set_state_label(0);
+    critical(QStringLiteral("Нет ответа от блока!"), informative);
+    m_ending = false;
+    disconnect_unit();
+}
+
+void MainWindow::line_lost(int connection)
+{
+    // While connecting, the connection's next exchange fails and says so.
+    if (connection != m_connection_id || !port || m_connecting)
+        return;
+    end_connection(port_failure_text(port->failure(), m_port_name));
 }
 
 void MainWindow::connection_failed()
@@ -73,7 +103,8 @@ void MainWindow::connection_failed()
     ui->searchButton->setText(kStart);
     ui->pushButton_2->setEnabled(true);
     set_controls_enabled(false);
-    critical(QStringLiteral("Блок не обнаружен!"));
+    critical(QStringLiteral("Блок не обнаружен!"),
+             port ? port_failure_text(port->failure(), m_port_name) : QString());
     drop_port();
 }
 
@@ -134,6 +165,13 @@ void MainWindow::connect_unit()
         return;
     }
     exchange->set_port(port.get());
+    m_port_name = name;
+    // The port reports the loss from inside its own notification; the
+    // connection ends from the event loop, after it has returned.
+    port->set_lost_handler([this, id = m_connection_id] {
+        QMetaObject::invokeMethod(
+            this, [this, id] { line_lost(id); }, Qt::QueuedConnection);
+    });
     ui->pushButton_2->setEnabled(false);
 
     if (speed_search != 0 && !broadcast_line_speed())

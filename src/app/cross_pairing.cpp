@@ -7,8 +7,10 @@
 
 void MainWindow::cross_changed(int index)
 {
-    if (index >= 0 && setters_armed != 0 && !m_showing_cross)
-        apply_cross_selection();
+    if (index < 0 || setters_armed == 0 || m_showing_cross)
+        return;
+    const OperationScope operation(*this);
+    apply_cross_selection();
 }
 
 void MainWindow::cross1(int index)
@@ -52,7 +54,7 @@ void MainWindow::send_cross_mask()
     if (setters_armed == 0)
         return;
     const bool confirmed = cross::send_mask(unit_link(), unit_address, cross_mask, prev_cross_mask, [this] {
-        critical(QStringLiteral("Параметр 'Кросс' не установлен!..."));
+        operation_failed(QStringLiteral("Параметр 'Кросс' не установлен!..."));
         cross_mask = prev_cross_mask;
     });
     if (confirmed)

@@ -18,6 +18,7 @@ void MainWindow::on_getProtokol_released()
 {
     if (setters_armed == 0)
         return;
+    const OperationScope operation(*this);
     int count = 0;
     std::unique_ptr<ProgressDialog> progress =
         open_progress(QStringLiteral("Чтение протокола ..."), QStringLiteral("Отмена"), kProgressRecords);
@@ -58,7 +59,7 @@ void MainWindow::on_getProtokol_released()
     const bool cancelled = outcome == log_reading::Outcome::Cancelled;
 
     if (failed) {
-        critical(QStringLiteral("Нет ответа от блока!"));
+        operation_failed(QStringLiteral("Нет ответа от блока!"));
         progress->close();
     } else if (!cancelled) {
         progress->close();
@@ -78,11 +79,12 @@ void MainWindow::on_clearProtokol_released()
 {
     if (setters_armed == 0)
         return;
+    const OperationScope operation(*this);
     QByteArray buffer;
     buffer.append(char(quint8(unit_address)));
     buffer.append(char(kClearLog));
     if (SendCommand(buffer, false) != 0) {
-        critical(QStringLiteral("Нет ответа от блока!"));
+        operation_failed(QStringLiteral("Нет ответа от блока!"));
         return;
     }
     information(QStringLiteral("Протокол удален!"));

@@ -20,7 +20,7 @@ std::unique_ptr<QMenu> MainWindow::version_menu()
 {
     auto menu = std::make_unique<QMenu>(this);
     QAction *change = menu->addAction(QStringLiteral("Сменить прошивку…"));
-    change->setEnabled(port && port->isOpen());
+    change->setEnabled(connected());
     // Queued: the update runs from the event loop after the menu is gone,
     // not inside the menu's own loop.
     connect(change, &QAction::triggered, this, &MainWindow::on_progButton_released, Qt::QueuedConnection);
@@ -45,9 +45,10 @@ void MainWindow::on_progButton_released()
 {
     // A unit must be connected, and no operation may be waiting for it
     // further down the stack: the update would take the line from under it.
-    if (m_updating_firmware || !port || !port->isOpen() || exchange_busy || exchange->waiting())
+    if (m_updating_firmware || !connected() || exchange_busy || exchange->waiting())
         return;
     const QScopedValueRollback<bool> updating(m_updating_firmware, true);
+    const OperationScope operation(*this);
 
     cDataFile file(*m_dialogs);
     const int read = file.read_firmware_file();
@@ -60,6 +61,9 @@ void MainWindow::on_progButton_released()
     if (m_dialogs->message(MessageKind::Information, kAppName,
                            QStringLiteral("Вы действительно хотите сменить прошивку?"),
                            YesButton | NoButtonAnswer) != YesButton)
+        return;
+    // The connection may have ended while the dialogs were open.
+    if (!connected())
         return;
 
     set_controls_enabled(false);
@@ -94,7 +98,7 @@ void MainWindow::on_progButton_released()
         ui->searchButton->setEnabled(true);
     };
     hooks.failed = [&](const QString &text) {
-        critical(text);
+        operation_failed(text);
         ui->searchButton->setEnabled(true);
     };
 

@@ -14,6 +14,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QGuiApplication>
+#include <QScopedValueRollback>
 #include <QTabBar>
 
 int controls_frozen = 0;
@@ -202,10 +203,50 @@ std::unique_ptr<ProgressDialog> MainWindow::open_progress(const QString &label, 
     return progress;
 }
 
+MainWindow::OperationScope::~OperationScope()
+{
+    MainWindow &w = m_window;
+    if (--w.m_operation_depth > 0)
+        return;
+    w.m_retired_port.reset();
+    if (w.port && !w.port->isOpen() && !w.m_connecting)
+        QMetaObject::invokeMethod(
+            &w, [&w, id = w.m_connection_id] { w.line_lost(id); }, Qt::QueuedConnection);
+}
+
+bool MainWindow::connected() const
+{
+    return port && port->isOpen();
+}
+
+void MainWindow::operation_failed(const QString &text)
+{
+    if (connected())
+        critical(text);
+}
+
+void MainWindow::restore_list(QComboBox *box, int index)
+{
+    if (connected()) {
+        box->setCurrentIndex(index);
+        return;
+    }
+    const QScopedValueRollback<int> quiet(setters_armed, 0);
+    box->setCurrentIndex(index);
+}
+
+void MainWindow::start_poll()
+{
+    if (connected())
+        poll_timer->start(timing().poll_period_ms);
+}
+
 void MainWindow::set_controls_enabled(bool enable)
 {
     if (controls_frozen)
         return;
+    if (!connected())
+        enable = false;
     const int m = channel_mode[current_channel];
     const bool on = enable && m != 0;
 

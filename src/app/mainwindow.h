@@ -22,6 +22,7 @@ class MainWindow;
 class LevelPlotWindow;
 class proto;
 class prog;
+class QComboBox;
 class QMenu;
 struct TransferHooks;
 struct UnitLink;
@@ -54,8 +55,14 @@ public:
     MainWindow(MainWindowServices services, QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // Enables or disables the controls by the locking rule. Without a
+    // connection (no open port) true acts as false: an operation that ends
+    // after the connection did leaves the window as "Стоп" does.
     void set_controls_enabled(bool enable);
     void set_state_label(int row);
+
+    // A unit is connected, or being connected: the port is open.
+    bool connected() const;
 
     // Reads the settings of channel (1..4) into the form; 0 on success. A
     // failure leaves the controls locked and the poll stopped.
@@ -189,9 +196,40 @@ private:
     // informative: the reason under the text, if there is one to tell.
     int critical(const QString &text, const QString &informative = QString());
 
+    // Marks a slot-level operation (a setter, a read-back, a measurement, a
+    // transfer, ...) for its whole run. A press of "Стоп" that comes
+    // meanwhile waits until the outermost one has returned, and a port that
+    // goes meanwhile is kept in memory until then (it may be referenced down
+    // the stack). A port found closed when the outermost one returns ends the
+    // connection, also one that never reported its loss.
+    class OperationScope {
+    public:
+        explicit OperationScope(MainWindow &window) : m_window(window) { ++m_window.m_operation_depth; }
+        ~OperationScope();
+        OperationScope(const OperationScope &) = delete;
+        OperationScope &operator=(const OperationScope &) = delete;
+
+    private:
+        MainWindow &m_window;
+    };
+
     void connect_unit();
     void disconnect_unit();
     void connection_failed();
+    // The unit is out of reach (twenty polls unanswered, or the port reports
+    // the line gone): "Нет ответа от блока!" with informative under it, then
+    // the connection ends at once, whatever operation is on the stack.
+    void end_connection(const QString &informative);
+    // The port of connection number `connection` reported its line gone.
+    void line_lost(int connection);
+    // An operation's failure message; none once the connection has ended
+    // (the user has been told, or pressed "Стоп").
+    void operation_failed(const QString &text);
+    // Puts a list back to a confirmed index. While connected its index change
+    // sends that value again; on an ended connection nothing is sent.
+    void restore_list(QComboBox *box, int index);
+    // Starts the status poll, if there still is a connection to poll.
+    void start_poll();
     bool broadcast_line_speed();
     void drop_port();
     void run_setter(parameters::ParameterId id, int index);
@@ -219,6 +257,17 @@ private:
     bool m_updating_firmware = false;
     // A connection is being made; presses of the start button are ignored.
     bool m_connecting = false;
+    // The end of the connection is being told; it cannot end twice.
+    bool m_ending = false;
+    // Operations on the stack (OperationScope).
+    int m_operation_depth = 0;
+    // Number of the current connection's port; a loss reported by an earlier
+    // port is ignored.
+    int m_connection_id = 0;
+    // The port as the user chose it, for the reason of a loss.
+    QString m_port_name;
+    // A port dropped while an operation was on the stack.
+    std::unique_ptr<SerialPort> m_retired_port;
     // show_cross_mask is putting the mask into the lists.
     bool m_showing_cross = false;
     // A press of the start button that came while an operation was waiting

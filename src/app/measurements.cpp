@@ -10,17 +10,19 @@ using namespace measurements;
 
 void MainWindow::dk()
 {
+    const OperationScope operation(*this);
     QByteArray buffer = self_test_payload(unit_address);
     // The outcome shows in the channel state, through the status poll.
     if (SendCommand(buffer, false) != 0)
-        critical(QStringLiteral("Команда 'Тест' не выполнена!"));
+        operation_failed(QStringLiteral("Команда 'Тест' не выполнена!"));
 }
 
 void MainWindow::yroven()
 {
+    const OperationScope operation(*this);
     QByteArray buffer = channel_payload(unit_address, kLevel, current_channel);
     if (SendCommand(buffer, false) != 0) {
-        critical(QStringLiteral("Команда 'Уровень' не выполнена!"));
+        operation_failed(QStringLiteral("Команда 'Уровень' не выполнена!"));
         return;
     }
     information(QStringLiteral("Уровень : ") + value_text(millivolts(answer_count(buffer))) +
@@ -46,12 +48,15 @@ void MainWindow::collected_measurement(quint8 start_code, quint8 result_code, in
 {
     if (setters_armed == 0)
         return;
+    const OperationScope operation(*this);
 
     // The dialog opens once the unit has taken the start and closes before
     // the result is asked for.
     std::unique_ptr<ProgressDialog> progress;
     UnitLink link = unit_link();
-    link.cancelled = [&progress] { return progress && progress->wasCanceled(); };
+    // A connection that ends during the collection ends it: there is nobody
+    // left to ask for the result.
+    link.cancelled = [this, &progress] { return (progress && progress->wasCanceled()) || !connected(); };
     const RunResult run = run_collected(
         link, unit_address, current_channel, start_code, result_code, seconds,
         [&](qint64 elapsed) { progress->setValue(int(qMin<qint64>(elapsed, progress_max))); },
@@ -66,13 +71,13 @@ void MainWindow::collected_measurement(quint8 start_code, quint8 result_code, in
 
     switch (run.stage) {
     case RunStage::StartFailed:
-        critical(QStringLiteral("Не удалось запустить процедуру измерения!"));
+        operation_failed(QStringLiteral("Не удалось запустить процедуру измерения!"));
         return;
     case RunStage::Cancelled:
         progress->close();
         return;
     case RunStage::ResultFailed:
-        critical(QStringLiteral("Не удалось получить результаты !"));
+        operation_failed(QStringLiteral("Не удалось получить результаты !"));
         return;
     case RunStage::Done:
         break;

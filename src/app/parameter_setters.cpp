@@ -41,16 +41,17 @@ void MainWindow::run_setter(ParameterId id, int index)
 {
     if (setters_armed == 0)
         return;
+    const OperationScope operation(*this);
     const ParameterBinding &b = parameter_binding(id);
     QByteArray buffer = set_payload(id, unit_address, current_channel, index, unit_version);
     if (SendCommand(buffer, true) == 0) {
         this->*b.confirmed = index;
         return;
     }
-    critical(QString::fromUtf8(parameter(id).message));
+    operation_failed(QString::fromUtf8(parameter(id).message));
     // Putting the list back emits its index change: the previous value is
     // sent again, so the unit ends up with what the list shows.
-    (ui.get()->*b.widget)->setCurrentIndex(this->*b.confirmed);
+    restore_list(ui.get()->*b.widget, this->*b.confirmed);
 }
 
 void MainWindow::ch_porog(int index)
@@ -124,6 +125,7 @@ void MainWindow::ch_pred(int index)
 {
     if (setters_armed == 0)
         return;
+    const OperationScope operation(*this);
     qDebug() << "---------------------------------  ch_pred  " << index;
     QByteArray buffer;
     buffer.append(char(quint8(unit_address)));
@@ -135,6 +137,6 @@ void MainWindow::ch_pred(int index)
         read_channel_settings(current_channel);
         return;
     }
-    critical(QStringLiteral("Параметр 'Предустановка' не установлен!"));
-    ui->pred->setCurrentIndex(cur_pred);
+    operation_failed(QStringLiteral("Параметр 'Предустановка' не установлен!"));
+    restore_list(ui->pred, cur_pred);
 }

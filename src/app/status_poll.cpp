@@ -3,6 +3,7 @@
 #include "channels/unit_answers.h"
 #include "channels/unit_codes.h"
 #include "link/frames.h"
+#include "link/port_failure.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
@@ -25,6 +26,13 @@ struct PollReport {
     std::optional<answers::PollReading> reading;
 };
 
+// Unanswered polls in a row after which the state shown no longer holds:
+// the label goes blank on grey until an answer comes.
+constexpr int kStateUnknownAfter = 3;
+// last_state while the label shows no state; no state byte equals it, so the
+// next answer repaints the label.
+constexpr int kStateUnknown = -1;
+
 }  // namespace
 
 void MainWindow::g_point()
@@ -32,16 +40,27 @@ void MainWindow::g_point()
     // A transaction is running further down the stack; skip this turn.
     if (exchange_busy)
         return;
+    // The connection ended under an operation that went on to restart the poll.
+    if (!port) {
+        poll_timer->stop();
+        return;
+    }
     PollReport report(*this);
     QByteArray buffer = readback::request(unit_address, kPollChannel, current_channel);
     encode_frame(buffer);
     if (exchange->poll_exchange(buffer) != 0) {
+        // A port that reports its line gone needs no twenty polls to tell.
+        if (!port->isOpen()) {
+            end_connection(port_failure_text(port->failure(), m_port_name));
+            return;
+        }
         if (++poll_fail_count >= kPollFailLimit) {
-            // No poll may run while the message is open: it is shown once
-            // per loss of contact and the connection is closed once.
-            poll_timer->stop();
-            critical(QStringLiteral("Нет ответа от блока!"));
-            start();
+            end_connection(QString());
+            return;
+        }
+        if (poll_fail_count >= kStateUnknownAfter && last_state != kStateUnknown) {
+            set_state_label(0);
+            last_state = kStateUnknown;
         }
         return;
     }

@@ -18,11 +18,12 @@ void MainWindow::on_getTime_released()
 {
     if (setters_armed == 0)
         return;
+    const OperationScope operation(*this);
     QByteArray buffer;
     buffer.append(char(quint8(unit_address)));
     buffer.append(char(kGetTime));
     if (SendCommand(buffer, false) != 0) {
-        critical(QStringLiteral("Нет ответа от блока!"));
+        operation_failed(QStringLiteral("Нет ответа от блока!"));
         return;
     }
     // Unsigned, so unit times from 2038 on show correctly; 0 shows "now".
@@ -33,9 +34,10 @@ void MainWindow::on_setTime_released()
 {
     if (setters_armed == 0)
         return;
+    const OperationScope operation(*this);
     QByteArray buffer = set_time_payload(unit_address, QDateTime::currentSecsSinceEpoch());
     if (SendCommand(buffer, false) != 0) {
-        critical(QStringLiteral("Нет ответа от блока!"));
+        operation_failed(QStringLiteral("Нет ответа от блока!"));
         return;
     }
     information(QStringLiteral("Текущее время установлено !"));

@@ -74,6 +74,9 @@ Transfer transfer(SerialPort &port, const QStringList &lines, const Hooks &hooks
     const int count = int(lines.size());
     int sent = 0;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        // A line that went away takes no more entry frames.
+        if (!port.isOpen())
+            return Transfer::TimedOut;
         // What came before the entry frame is no answer to it: a late poll
         // answer, or the loader's late byte to the previous attempt.
         if (port.bytesAvailable() > 0)
@@ -83,6 +86,8 @@ Transfer transfer(SerialPort &port, const QStringList &lines, const Hooks &hooks
         for (;;) {
             hooks.wait(timing().loader_tick_ms);
             process_events(hooks);
+            if (!port.isOpen())
+                return Transfer::TimedOut;
             if (port.bytesAvailable() <= 0) {
                 if (++idle > kIdlePolls)
                     break;

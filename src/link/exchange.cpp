@@ -26,10 +26,15 @@ void Exchange::lock(bool enable)
 
 void Exchange::wait_ms(int ms)
 {
+    wait(ms, false);
+}
+
+void Exchange::wait(int ms, bool watch_line)
+{
     tick_flag = 0;
     ++m_wait_depth;
     tick_timer.start(ms);
-    while (!tick_flag)
+    while (!tick_flag && (!watch_line || line_open()))
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     tick_timer.stop();
     --m_wait_depth;
@@ -100,8 +105,21 @@ bool Exchange::collect_chunk(QByteArray &buffer, const QByteArray &chunk, bool *
     return buffer.size() >= timing().attempt_byte_limit;
 }
 
+// An attempt that ends holding the start of a frame leaves the rest of that
+// frame on its way: it is stale, never the start of the next answer.
+void Exchange::note_unfinished(const QByteArray &collected)
+{
+    if (collected.isEmpty())
+        return;
+    qCDebug(lcLink) << "unfinished answer dropped:" << collected;
+    note_dropped(collected);
+}
+
 int Exchange::SendCommand(QByteArray &buffer, bool pre_wait)
 {
+    // Nobody to ask: the connection has ended (or never began).
+    if (!line_open())
+        return NoAnswer;
     lock(false);
     QByteArray frame = buffer;
 
@@ -117,24 +135,35 @@ int Exchange::SendCommand(QByteArray &buffer, bool pre_wait)
     encode_frame(frame);
     qDebug() << "MREP " << MREP() << "MWAIT  " << MWAIT();
 
-    for (int attempt = 1; attempt <= MREP(); ++attempt) {
+    // Every wait processes events, and the connection may end in one of
+    // them: the port is looked at afresh after each.
+    bool gone = false;
+    for (int attempt = 1; attempt <= MREP() && !gone; ++attempt) {
+        if (!line_open())
+            break;
         qDebug() << "SendCommand " << attempt << " " << frame;
         QElapsedTimer since_write;
-        if (m_port) {
-            drop_unread_input();
-            m_port->write(frame);
-            m_port->flush();
-        }
+        drop_unread_input();
+        m_port->write(frame);
+        m_port->flush();
         since_write.start();
         if (pre_wait)
-            wait_ms(timing().pre_wait_ms);
+            wait(timing().pre_wait_ms, true);
 
         buffer.clear();
         int idle = 0;
         bool answered = false;
         for (;;) {
-            wait_ms(timing().tick_ms);
-            if (m_port && m_port->bytesAvailable() > 0) {
+            if (!line_open()) {
+                gone = true;
+                break;
+            }
+            wait(timing().tick_ms, true);
+            if (!line_open()) {
+                gone = true;
+                break;
+            }
+            if (m_port->bytesAvailable() > 0) {
                 const QByteArray chunk = m_port->readAll();
                 qDebug() << "Reads " << chunk;
                 if (!chunk.isEmpty()) {
@@ -155,6 +184,8 @@ int Exchange::SendCommand(QByteArray &buffer, bool pre_wait)
             qDebug() << "SendCOmmand " << r;
             return r;
         }
+        if (!gone)
+            note_unfinished(buffer);
     }
 
     lock(true);
@@ -164,25 +195,24 @@ int Exchange::SendCommand(QByteArray &buffer, bool pre_wait)
 
 int Exchange::poll_exchange(QByteArray &buffer)
 {
-    if (exchange_busy)
+    if (exchange_busy || !line_open())
         return 1;
     exchange_busy = 1;
-    if (m_port) {
-        drop_unread_input();
-        m_port->write(buffer);
-        m_port->flush();
-        m_port->waitForBytesWritten(timing().tick_ms);
-    }
+    drop_unread_input();
+    m_port->write(buffer);
+    m_port->flush();
+    m_port->waitForBytesWritten(timing().tick_ms);
     buffer.clear();
 
     QElapsedTimer since_write;
     since_write.start();
     int result = 1;
     int idle = 0;
-    for (;;) {
+    // A line that goes away during the wait ends it: nothing more can come.
+    while (line_open()) {
         QElapsedTimer step;
         step.start();
-        bool data = m_port && (m_port->bytesAvailable() > 0 || m_port->waitForReadyRead(timing().tick_ms));
+        const bool data = m_port->bytesAvailable() > 0 || m_port->waitForReadyRead(timing().tick_ms);
         if (data) {
             const QByteArray chunk = m_port->readAll();
             bool answered = false;
@@ -196,14 +226,16 @@ int Exchange::poll_exchange(QByteArray &buffer)
                 continue;
             }
         }
-        // A port that gives up at once (closed, vanished) must not turn this
-        // loop into a spin: every idle step lasts a whole tick.
+        // A port that gives up at once must not turn this loop into a spin:
+        // every idle step lasts a whole tick.
         const qint64 left = timing().tick_ms - step.elapsed();
         if (left > 0)
             QThread::msleep(ulong(left));
         if (++idle > MWAIT() || since_write.elapsed() >= timing().attempt_limit_ms)
             break;
     }
+    if (result != 0)
+        note_unfinished(buffer);
     exchange_busy = 0;
     return result;
 }

@@ -27,18 +27,24 @@ public:
 
     void set_port(SerialPort *port) { m_port = port; }
     SerialPort *port() const { return m_port; }
+    // A port is set and open. Without one every transaction fails at once.
+    bool line_open() const { return m_port && m_port->isOpen(); }
     // Called with false before and true after every transaction.
     void set_control_lock(ControlLock lock) { m_lock = std::move(lock); }
 
     // buffer holds the payload on entry; on Ok the decoded answer (checksum
     // byte last), otherwise what was collected. pre_wait adds the pause after
     // each write that set commands need. A request made from inside the event
-    // processing of a running transaction is refused with NoAnswer at once.
+    // processing of a running transaction is refused with NoAnswer at once,
+    // and so is one without an open port (no attempt, no wait, the controls
+    // untouched). A port that closes or goes during a wait ends the
+    // transaction with NoAnswer at once.
     int SendCommand(QByteArray &buffer, bool pre_wait);
 
     // The status poll's single attempt: buffer holds an encoded request frame;
-    // returns 0 with the CR-terminated answer text in buffer, 1 on time-out.
-    // The thread is blocked meanwhile; no events are processed.
+    // returns 0 with the CR-terminated answer text in buffer, 1 on time-out
+    // (at once without an open port). The thread is blocked meanwhile; no
+    // events are processed.
     int poll_exchange(QByteArray &buffer);
 
     // Processes events until ms have passed on tick_timer.
@@ -54,10 +60,13 @@ public slots:
     void wait_answer() { tick_flag = 1; }
 
 private:
+    // wait_ms; with watch_line it also ends as soon as the line closes.
+    void wait(int ms, bool watch_line);
     void lock(bool enable);
     bool collect_chunk(QByteArray &buffer, const QByteArray &chunk, bool *done);
     void drop_unread_input();
     void note_dropped(const QByteArray &dropped);
+    void note_unfinished(const QByteArray &collected);
 
     SerialPort *m_port = nullptr;
     ControlLock m_lock;

@@ -47,8 +47,11 @@ public:
             for (int i = from; i < m_lines.size(); ++i) {
                 if (m_lines[i].contains(QStringLiteral("control refused")))
                     return false;
-                if (m_lines[i].contains(QStringLiteral("control: ")))
+                const qsizetype at = m_lines[i].indexOf(QStringLiteral("control: "));
+                if (at >= 0) {
+                    m_reply = m_lines[i].mid(at + 9);
                     return true;
+                }
             }
             m_process.waitForReadyRead(50);
         }
@@ -80,6 +83,15 @@ public:
         return m_lines;
     }
 
+    // What the simulator answered to the last accepted control line.
+    QString reply() const { return m_reply; }
+    // Drops the lines printed so far (a long run would keep them all).
+    void forget()
+    {
+        read_lines();
+        m_lines.clear();
+    }
+
     QString port() const { return m_port; }
     QProcess &process() { return m_process; }
 
@@ -97,4 +109,5 @@ private:
     QStringList m_lines;
     QByteArray m_partial;
     QString m_port;
+    QString m_reply;
 };

@@ -331,7 +331,7 @@ QList<Row> rows()
     };
     firmware.run = [](Cell &c) { c.window->on_progButton_released(); };
     firmware.check = [](Cell &c, bool ok) {
-        if (c.window->port->isOpen())
+        if (c.window->port && c.window->port->isOpen())
             QCOMPARE(c.window->port->baudRate(), 57600);  // back at the line's speed
         if (ok)
             QVERIFY(c.sim.lines().filter("loader: image complete").size() == 1);
@@ -396,7 +396,11 @@ Plan plan_for(const Row &row, Column column)
         // pulled out meanwhile.
         fault = "delay=3000@" + hex_code(first);
         p.kill_on = first == 0x77 ? QStringLiteral("$007777") : QStringLiteral(" > ");
-        p.usable = row.usable_when_lost;
+        // The port reports the loss: the connection ends at once with its
+        // own message, and the operation ends silently with it.
+        if (!connect)
+            p.messages = {kNoAnswer};
+        p.usable = false;
         break;
     case WrongSpeed:
         p.usable = row.usable_when_lost;
@@ -457,6 +461,7 @@ Plan plan_for(const Row &row, Column column)
         case Vanish:
             p.control << "fault loader-stall=2";
             p.kill_on = QStringLiteral("$007777");
+            p.messages = {kConfirmFirmware, kNoAnswer};
             break;
         case WrongSpeed:
             p.control << "speed-index 1";

@@ -39,6 +39,8 @@ public:
         };
         services.watch_interval_ms = 3600 * 1000;
         services.settings_file = settings_file;
+        // The event-log viewer is counted, not run modally.
+        services.show_viewer = [this](proto &) { ++viewers_shown; };
         window = std::make_unique<MainWindow>(services);
         if (settings_file.isEmpty())
             window->ui->addres->setValue(address);
@@ -74,5 +76,6 @@ public:
     std::shared_ptr<ScriptedDialogs> dialogs;
     QStringList ports{QStringLiteral("ttySIM0")};
     int ports_made = 0;
+    int viewers_shown = 0;
     std::unique_ptr<MainWindow> window;
 };

@@ -5,6 +5,7 @@
 #include "link/link_settings.h"
 #include "mainwindow.h"
 #include "scripted_dialogs.h"
+#include "scripted_port.h"
 #include "ui_comportdialog.h"
 #include "ui_mainwindow.h"
 
@@ -58,6 +59,8 @@ private slots:
 
 private:
     MainWindow *make_window();
+    // An open port, as after "Старт".
+    void connect_window();
     QStringList enabled_of(const QStringList &names) const;
 
     std::shared_ptr<ScriptedDialogs> m_dialogs;
@@ -94,6 +97,12 @@ MainWindow *TestMainWindow::make_window()
     services.watch_interval_ms = 3600 * 1000;  // the test looks by itself
     m_window = new MainWindow(services);
     return m_window;
+}
+
+void TestMainWindow::connect_window()
+{
+    m_window->port = std::make_unique<ScriptedPort>();
+    m_window->port->open(QStringLiteral("ttyS0"), LineSettings{57600});
 }
 
 QStringList TestMainWindow::enabled_of(const QStringList &names) const
@@ -167,6 +176,7 @@ void TestMainWindow::locking_rule_data()
     QTest::addColumn<int>("version");
     QTest::addColumn<bool>("enable");
     QTest::addColumn<QStringList>("enabled");
+    QTest::addColumn<bool>("connected");
 
     const QStringList on_any{"porog", "usilenie", "arp",     "impuls",   "pause",      "okno",
                              "schet", "trevoga",  "YROVEN",  "AMPL",     "pushButton", "zad",
@@ -176,28 +186,35 @@ void TestMainWindow::locking_rule_data()
     const QStringList all_cross{"cross_1", "cross_2", "cross_3", "cross_4"};
 
     QTest::newRow("disabled, whatever the mode")
-        << QList<int>{1, 1, 1, 1} << 1 << 2 << false << QStringList();
+        << QList<int>{1, 1, 1, 1} << 1 << 2 << false << QStringList() << true;
+    // An operation that ends after the connection did must not wake the window.
+    QTest::newRow("enabled without a connection acts as disabled")
+        << QList<int>{1, 1, 1, 1} << 1 << 2 << true << QStringList() << false;
     QTest::newRow("LF, version 2") << QList<int>{1, 1, 1, 1} << 1 << 2 << true
-                                   << base + on_any + clock_log + QStringList{"pred", "reject"} + all_cross;
+                                   << base + on_any + clock_log + QStringList{"pred", "reject"} + all_cross
+                                   << true;
     QTest::newRow("HF, version 2") << QList<int>{2, 2, 2, 2} << 2 << 2 << true
                                    << base + on_any + clock_log + all_cross +
-                                          QStringList{"porog_perepil", "time_perepil"};
-    QTest::newRow("off: only channel, mode and test") << QList<int>{0, 1, 1, 1} << 1 << 2 << true << base;
+                                          QStringList{"porog_perepil", "time_perepil"}
+                                   << true;
+    QTest::newRow("off: only channel, mode and test")
+        << QList<int>{0, 1, 1, 1} << 1 << 2 << true << base << true;
     QTest::newRow("version 1 keeps clock and log locked")
         << QList<int>{1, 1, 1, 1} << 1 << 1 << true
-        << base + on_any + QStringList{"pred", "reject"} + all_cross;
+        << base + on_any + QStringList{"pred", "reject"} + all_cross << true;
     QTest::newRow("version 0 keeps clock and log locked")
         << QList<int>{2, 2, 2, 2} << 1 << 0 << true
-        << base + on_any + all_cross + QStringList{"porog_perepil", "time_perepil"};
+        << base + on_any + all_cross + QStringList{"porog_perepil", "time_perepil"} << true;
     QTest::newRow("pairs only within the same mode, channel 1 LF")
         << QList<int>{1, 2, 1, 2} << 1 << 2 << true
-        << base + on_any + clock_log + QStringList{"pred", "reject", "cross_1", "cross_3"};
+        << base + on_any + clock_log + QStringList{"pred", "reject", "cross_1", "cross_3"} << true;
     QTest::newRow("pairs only within the same mode, channel 4 HF")
         << QList<int>{1, 2, 1, 2} << 4 << 2 << true
-        << base + on_any + clock_log + QStringList{"cross_2", "cross_4", "porog_perepil", "time_perepil"};
+        << base + on_any + clock_log + QStringList{"cross_2", "cross_4", "porog_perepil", "time_perepil"}
+        << true;
     QTest::newRow("off channels are no partners")
         << QList<int>{0, 1, 0, 1} << 2 << 3 << true
-        << base + on_any + clock_log + QStringList{"pred", "reject", "cross_2", "cross_4"};
+        << base + on_any + clock_log + QStringList{"pred", "reject", "cross_2", "cross_4"} << true;
 }
 
 void TestMainWindow::locking_rule()
@@ -207,7 +224,10 @@ void TestMainWindow::locking_rule()
     QFETCH(int, version);
     QFETCH(bool, enable);
     QFETCH(QStringList, enabled);
+    QFETCH(bool, connected);
     MainWindow *w = make_window();
+    if (connected)
+        connect_window();
     for (int k = 1; k <= 4; ++k)
         w->channel_mode[k] = modes[k - 1];
     w->current_channel = channel;
@@ -224,6 +244,7 @@ void TestMainWindow::locking_rule()
 void TestMainWindow::frozen_controls_do_not_change()
 {
     MainWindow *w = make_window();
+    connect_window();
     for (int k = 1; k <= 4; ++k)
         w->channel_mode[k] = 1;
     w->set_controls_enabled(true);

@@ -19,6 +19,7 @@ private slots:
     void commands();
     void silent_after_counts_from_its_addition();
     void clear_keeps_the_speed_check();
+    void reset_and_state();
 };
 
 void TestSimControl::commands_data()
@@ -96,6 +97,33 @@ void TestSimControl::clear_keeps_the_speed_check()
     QVERIFY(apply_control_line(bus, "clear", &reply));
     QVERIFY(u.faults().speed_check());
     QVERIFY(!u.faults().has(FaultKind::BadChecksum));
+}
+
+// A unit changed by requests and faults goes back to its kept start state;
+// "state" reports the codes it holds.
+void TestSimControl::reset_and_state()
+{
+    Bus bus;
+    Unit &u = bus.add_unit(1);
+    u.state().set_modes({1, 2, 0, 1});
+    u.keep_start_state();
+    u.faults().add("speed-check");
+    QString reply;
+    QVERIFY(apply_control_line(bus, "state", &reply));
+    const QString start = reply;
+    QVERIFY2(start.startsWith("state 1 modes=1,2,0,1 ch1="), qPrintable(start));
+
+    QVERIFY(!wire::exchange(u, kSetThreshold).isEmpty());  // threshold 13 on channel 1
+    QVERIFY(apply_control_line(bus, "fault silence", &reply));
+    QVERIFY(apply_control_line(bus, "state 1", &reply));
+    QVERIFY2(reply.contains(" ch1=0d,"), qPrintable(reply));
+
+    QVERIFY(apply_control_line(bus, "reset", &reply));
+    QVERIFY(apply_control_line(bus, "state", &reply));
+    QCOMPARE(reply, start);
+    QVERIFY(u.faults().speed_check());
+    QVERIFY(!wire::exchange(u, kSetThreshold, msec(1000)).isEmpty());  // the silence is gone
+    QVERIFY(!apply_control_line(bus, "reset 9", &reply));
 }
 
 QTEST_APPLESS_MAIN(TestSimControl)

@@ -41,6 +41,10 @@ private slots:
     void rest_of_a_cut_late_answer_is_dropped_data();
     void rest_of_a_cut_late_answer_is_dropped();
     void nested_request_is_refused_at_once();
+    void unfinished_answer_is_stale_data();
+    void unfinished_answer_is_stale();
+    void no_open_port_data();
+    void no_open_port();
     void limits_data();
     void limits();
     void poll_exchange_data();
@@ -247,6 +251,82 @@ void TestExchange::nested_request_is_refused_at_once()
     QVERIFY(nested_ms >= 0 && nested_ms < 20);
     QCOMPARE(m_port->writes.size(), 1);  // the nested one never reached the port
     QCOMPARE(exchange_busy, 0);
+}
+
+void TestExchange::unfinished_answer_is_stale_data()
+{
+    // An attempt ends holding "!01"; "0203" CR follows after the next write.
+    // It is the rest of a stale frame, not the next request's answer.
+    QTest::addColumn<QString>("before");  // what ends holding the start
+    QTest::addColumn<QList<Chunks>>("script");
+    QTest::addColumn<int>("writes");
+    const Chunks cut{{1, "!01"}, {250, "0203\r"}};
+    const Chunks answer{{120, "!00\r"}};
+    QTest::newRow("first attempt, rest in the second") << "" << QList<Chunks>{cut, answer} << 2;
+    QTest::newRow("timed-out poll, rest in the next transaction")
+        << "poll" << QList<Chunks>{cut, answer} << 2;
+    QTest::newRow("last attempt, rest in the next transaction")
+        << "send" << QList<Chunks>{{}, cut, answer} << 3;
+}
+
+void TestExchange::unfinished_answer_is_stale()
+{
+    QFETCH(QString, before);
+    QFETCH(QList<Chunks>, script);
+    QFETCH(int, writes);
+    link_settings.repeat_index = 0;  // 2 attempts
+    m_port->answers = script;
+    if (before == "poll") {
+        QByteArray frame("$010b020e\r");
+        QCOMPARE(m_exchange->poll_exchange(frame), 1);
+    } else if (before == "send") {
+        QByteArray payload = QByteArray::fromHex("0105");
+        QCOMPARE(m_exchange->SendCommand(payload, false), 9);
+    }
+    QByteArray payload = QByteArray::fromHex("0105");
+    QCOMPARE(m_exchange->SendCommand(payload, false), 0);
+    QCOMPARE(payload, QByteArray(1, '\0'));
+    QCOMPARE(m_port->writes.size(), writes);
+}
+
+void TestExchange::no_open_port_data()
+{
+    QTest::addColumn<int>("close_after_ms");  // -1: closed before the call
+    QTest::addColumn<bool>("pre_wait");
+    QTest::newRow("closed before") << -1 << false;
+    QTest::newRow("closed during the pause after the write") << 10 << true;
+    QTest::newRow("closed while waiting for the answer") << 10 << false;
+}
+
+// A connection that ends (or never began) leaves nobody to ask: no attempt
+// without a port, and a port that closes during a wait ends the transaction
+// at once, not after its attempts.
+void TestExchange::no_open_port()
+{
+    QFETCH(int, close_after_ms);
+    QFETCH(bool, pre_wait);
+    timing().pre_wait_ms = 200;
+    if (close_after_ms < 0)
+        m_port->close();
+    else
+        QTimer::singleShot(close_after_ms, this, [this] { m_port->close(); });
+    QElapsedTimer t;
+    t.start();
+    QByteArray payload = QByteArray::fromHex("012f0209");
+    QCOMPARE(m_exchange->SendCommand(payload, pre_wait), 9);
+    QVERIFY2(t.elapsed() < 100, qPrintable(QString::number(t.elapsed())));
+    QCOMPARE(exchange_busy, 0);
+    QVERIFY(!m_exchange->tick_timer.isActive());
+    if (close_after_ms < 0) {
+        QCOMPARE(m_port->writes.size(), 0);
+        QVERIFY(m_locks.isEmpty());
+        QByteArray frame("$010b020e\r");
+        QCOMPARE(m_exchange->poll_exchange(frame), 1);
+        QCOMPARE(m_port->writes.size(), 0);
+    } else {
+        QCOMPARE(m_port->writes.size(), 1);
+        QCOMPARE(m_locks, (QList<bool>{false, true}));
+    }
 }
 
 void TestExchange::limits_data()
