@@ -1,7 +1,10 @@
 // A connection that ends while an operation is under way: twenty unanswered
 // polls, a pulled adapter, or "Стоп". The operation ends with it, tells
 // nothing more, sends nothing more, and the window ends as "Стоп" leaves it.
+#include "../firmware/hex_image.h"
 #include "sim_window.h"
+
+#include <QTemporaryDir>
 
 namespace {
 
@@ -96,6 +99,7 @@ private slots:
     void ends_under_an_operation_data();
     void ends_under_an_operation();
     void silent_unit_greys_the_state();
+    void firmware_question_outlives_the_connection();
 };
 
 void TestConnectionEnd::ends_under_an_operation_data()
@@ -225,6 +229,33 @@ void TestConnectionEnd::silent_unit_greys_the_state()
     QCOMPARE(s.ui().state->palette().color(QPalette::Window), QColor(0, 0xFF, 0));
     QVERIFY(s.connected());
     QCOMPARE(s.dialogs->texts(), QStringList());
+}
+
+// The connection ends while "Вы действительно хотите сменить прошивку?" is
+// open: answering it starts nothing on the port that has gone.
+void TestConnectionEnd::firmware_question_outlives_the_connection()
+{
+    Rig s;
+    QVERIFY(s.connected());
+    QTemporaryDir dir;
+    const QString hex = dir.filePath("image.hex");
+    QFile f(hex);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(hex_image::lines(8).join("\r\n").toLatin1() + "\r\n");
+    f.close();
+    s.dialogs->file_names << hex;
+    s.unit.faults().add("silence");
+    s.dialogs->on_message = [&s](const ScriptedDialogs::Message &m) {
+        if (m.buttons & NoButtonAnswer)
+            (void)QTest::qWaitFor([&s] { return !s.connected(); }, 3000);
+    };
+    s.forget_requests();
+    s.window->on_progButton_released();
+    QCOMPARE(s.dialogs->texts(), (QStringList{"Вы действительно хотите сменить прошивку?", kNoAnswer}));
+    for (const QByteArray &p : s.requests())
+        QCOMPARE(p.size() > 1 ? quint8(p[1]) : 0, quint8(0x0B));  // unanswered polls, nothing else
+    QCOMPARE(s.locked_but_enabled(), QStringList());
+    QVERIFY(s.ui().searchButton->isEnabled());
 }
 
 QTEST_MAIN(TestConnectionEnd)
