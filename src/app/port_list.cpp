@@ -26,7 +26,8 @@ public:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Resize) {
-            const int spacing = m_box->parentWidget()->style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing);
+            const int spacing =
+                m_box->parentWidget()->style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing);
             m_box->setMaximumWidth(
                 qMax(kLeast, m_field->width() - qMax(spacing, 6) - m_button->minimumSizeHint().width()));
         }
