@@ -154,7 +154,7 @@ void MainWindow::connect_unit()
 
     const QString name = ui->comPortComboBox->currentText();
     drop_port();
-    port = m_services.make_port();
+    port = m_services.make_port(name);
     if (!port) {
         critical(QStringLiteral("Не возможно открыть выбранный порт!"));
         return;

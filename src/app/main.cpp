@@ -1,8 +1,10 @@
 #include "common/message_filter.h"
 #include "common/remembered_settings.h"
 #include "common/version.h"
+#include "link/network_ports.h"
 #include "link/system_ports.h"
 #include "mainwindow.h"
+#include "port_option.h"
 #include "qt_translations.h"
 
 #include <QApplication>
@@ -31,13 +33,19 @@ int command_line_only(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             print(stdout,
-                  QStringLiteral("Использование: mirval-pult [--help] [--version] [параметры Qt]\n"
-                                 "Пульт настройки блока МИРВАЛ-В: выберите порт и адрес блока и "
-                                 "нажмите \"Старт\".\n"
-                                 "Последний удачно подключенный порт, адрес и скорость запоминаются в "
-                                 "%1.\n"
-                                 "Команды без окна: mirval-cli --help.")
-                      .arg(remembered_settings_path()));
+                  QStringLiteral(
+                      "Использование: mirval-pult [--port ПОРТ] [--help] [--version] [параметры Qt]\n"
+                      "Пульт настройки блока МИРВАЛ-В: выберите порт и адрес блока и "
+                      "нажмите \"Старт\".\n"
+                      "  --port ПОРТ  выбрать порт в списке при запуске: имя из списка (ttyUSB0),\n"
+                      "               путь к устройству (/dev/serial/by-id/...) или сетевой сервер\n"
+                      "               rfc2217://АДРЕС:ПОРТ; путь и сетевой сервер добавляются в список.\n"
+                      "Сетевые серверы для списка: %1, по одному rfc2217://АДРЕС:ПОРТ в строке\n"
+                      "(файл читается при запуске).\n"
+                      "Последний удачно подключенный порт, адрес и скорость запоминаются в "
+                      "%2.\n"
+                      "Команды без окна: mirval-cli --help.")
+                      .arg(network_ports::settings_file(), remembered_settings_path()));
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
@@ -69,6 +77,15 @@ int main(int argc, char *argv[])
     const int done = command_line_only(argc, argv);
     if (done >= 0)
         return done;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const PortOption option = port_option(arguments);
+    if (!option.error.isEmpty()) {
+        print(stderr, QStringLiteral("mirval-pult: ") + option.error +
+                          QStringLiteral("\nСправка: mirval-pult --help"));
+        return 2;
+    }
     if (display_missing()) {
         print(stderr, QString::fromUtf8(kNeedsDisplay));
         return 1;
@@ -82,6 +99,7 @@ int main(int argc, char *argv[])
     install_qt_translations();
     MainWindowServices services;
     services.settings_file = remembered_settings_path();
+    services.chosen_port = option.port;
     MainWindow window(services);
     window.show();
     return app.exec();

@@ -4,8 +4,8 @@
 #include "common/timing.h"
 #include "comportdialog.h"
 #include "link/link_settings.h"
+#include "link/port_factory.h"
 #include "link/port_names.h"
-#include "link/qt_serial_port.h"
 #include "parameter_bindings.h"
 #include "qt_user_dialogs.h"
 #include "state_table.h"
@@ -48,7 +48,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     if (!m_services.enumerate)
         m_services.enumerate = present_port_names;
     if (!m_services.make_port)
-        m_services.make_port = [] { return std::make_unique<QtSerialPort>(); };
+        m_services.make_port = [](const QString &name) { return ::make_port(name); };
 
     setters_armed = 1;
     speed_search = 0;
@@ -133,12 +133,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     restore_remembered_connection();
 
     port.reset();
-    // The watcher lives until the process ends, like the system's
-    // notifications it stands for; the application object owns it.
-    enumerator = new PortWatcher(m_services.enumerate, QCoreApplication::instance());
-    connect(enumerator, &PortWatcher::deviceDiscovered, this, &MainWindow::onDeviceDiscovered);
-    connect(enumerator, &PortWatcher::deviceRemoved, this, &MainWindow::onDeviceRemoved);
-    enumerator->setUpNotifications(m_services.watch_interval_ms);
+    set_up_port_list();
 }
 
 void MainWindow::fit_tab_titles()
@@ -298,38 +293,6 @@ int MainWindow::SendCommand(QByteArray &buffer, bool pre_wait)
 void MainWindow::wait_ms(int ms)
 {
     exchange->wait_ms(ms);
-}
-
-void MainWindow::refill_port_list()
-{
-    // The watcher has just enumerated; its look is the list of ports present.
-    ui->comPortComboBox->clear();
-    for (const QString &name : enumerator->ports())
-        if (admits_port_name(name)) {
-            ui->comPortComboBox->addItem(name);
-            ui->comPortComboBox->setItemData(ui->comPortComboBox->count() - 1,
-                                             port_description(port_details(name)), Qt::ToolTipRole);
-        }
-    // The port of the last connection, also when it is plugged in later.
-    const int remembered = ui->comPortComboBox->findText(m_remembered_port);
-    if (!m_remembered_port.isEmpty() && remembered >= 0)
-        ui->comPortComboBox->setCurrentIndex(remembered);
-    if (ui->comPortComboBox->count() == 0) {
-        critical(QStringLiteral("COM-порт не обнаружен !\n Конец работы ..."));
-        m_dialogs->terminate(0);
-    }
-}
-
-void MainWindow::onDeviceDiscovered(const PortInfo &info)
-{
-    if (admits_port_name(info.portName))
-        refill_port_list();
-}
-
-void MainWindow::onDeviceRemoved(const PortInfo &info)
-{
-    if (admits_port_name(info.portName))
-        refill_port_list();
 }
 
 void MainWindow::on_tabWidget_currentChanged(int index)

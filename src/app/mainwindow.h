@@ -37,12 +37,19 @@ extern int poll_fail_count;
 
 // What the window needs from the outside world; tests replace each part.
 struct MainWindowServices {
-    std::shared_ptr<UserDialogs> dialogs;                    // null: the real dialogs
-    PortWatcher::Enumerate enumerate;                        // null: the system's and the virtual ports
-    std::function<std::unique_ptr<SerialPort>()> make_port;  // null: QSerialPort
-    std::function<void(proto &viewer)> show_viewer;          // null: the viewer runs modally
-    std::function<void(prog &dialog)> show_progress;         // null: the firmware progress is shown
+    std::shared_ptr<UserDialogs> dialogs;  // null: the real dialogs
+    PortWatcher::Enumerate enumerate;      // null: the system's and the virtual ports
+    // The port that opens a name of the list; null: the core's make_port.
+    std::function<std::unique_ptr<SerialPort>(const QString &name)> make_port;
+    // The network ports of the settings file; null: network_ports::read().
+    std::function<QStringList()> network_ports;
+    std::function<void(proto &viewer)> show_viewer;   // null: the viewer runs modally
+    std::function<void(prog &dialog)> show_progress;  // null: the firmware progress is shown
     int watch_interval_ms = 500;
+    // The port given on the command line (--port): selected whenever the list
+    // holds it, ahead of the remembered one; a network port or a device path
+    // is added to the list.
+    QString chosen_port;
     // Where the last connection's port, address and line speed are kept
     // between runs; empty: nothing is remembered (the tests' default).
     QString settings_file;
@@ -185,7 +192,14 @@ public slots:
 private:
     // Widens the window, if need be, until every tab title shows.
     void fit_tab_titles();
+    // The list: the system's and the virtual ports present, then the fixed
+    // ones (port_list.cpp).
+    void set_up_port_list();
     void refill_port_list();
+    // The network ports of the settings file, and a network port or device
+    // path that was chosen or remembered: they stay in the list whatever the
+    // watcher sees.
+    void add_fixed_port(const QString &name);
     // The remembered port, address and line speed into the form and the line
     // settings (remembered_settings.cpp); and the connection just made into
     // the file.
@@ -277,9 +291,11 @@ private:
     int m_state_row = 0;
     QPointer<LevelPlotWindow> m_level_plot;
 
-    // The port of the last successful connection: selected whenever the
-    // list holds it.
+    // The port of the last successful connection, or the one given on the
+    // command line until a connection is made: selected whenever the list
+    // holds it.
     QString m_remembered_port;
+    QStringList m_fixed_ports;
 
     std::shared_ptr<UserDialogs> m_dialogs;
     MainWindowServices m_services;

@@ -49,7 +49,7 @@ void MainWindow::find_units()
         return;
     const QScopedValueRollback<bool> connecting(m_connecting, true);
     const QString name = ui->comPortComboBox->currentText();
-    port = m_services.make_port();
+    port = m_services.make_port(name);
     if (!port || !port->open(name, LineSettings{kInitialBaud})) {
         const QString why = port ? port_failure_text(port->failure(), name, port->errorString()) : QString();
         port.reset();

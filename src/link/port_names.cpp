@@ -68,9 +68,12 @@ PortDetails port_details(const QString &name)
         d.product = QStringLiteral("сетевой сервер (RFC 2217)");
         return d;
     }
-    PortDetails d = system_port_details(name);
+    const QString path = port_system_path(name);
+    // A device path (/dev/serial/by-id/...) is the adapter whose node it
+    // leads to.
+    PortDetails d = system_port_details(is_device_path(name) ? QFileInfo(path).fileName() : name);
     d.name = name;
-    d.path = port_system_path(name);
+    d.path = path;
     d.simulated = !is_device_path(name) && !virtual_ports::path_of(name).isEmpty();
     if (d.simulated)
         d.product = QStringLiteral("имитатор блока (виртуальный порт)");

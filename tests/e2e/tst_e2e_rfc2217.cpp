@@ -1,10 +1,9 @@
 // The network port through the real ser2net on 127.0.0.1 in front of
-// mirval-sim: the window connects with the speed broadcast and changes a
-// value, the exchange follows every speed change, mirval-cli reads the same
-// file as over the pseudo-terminal, writes and checks it, reads the event log,
-// replaces the firmware at 4800 baud and comes back; a server that goes away
-// is reported as a pulled adapter, and nothing listening as a port that does
-// not open.
+// mirval-sim: the window, started with --port and a list of network ports,
+// connects with the speed broadcast and changes a value, the exchange follows every speed change, mirval-cli
+// reads the same file as over the pseudo-terminal, writes and checks it, reads the event log, replaces the
+// firmware at 4800 baud and comes back; a server that goes away is reported as a pulled adapter, and nothing
+// listening as a port that does not open.
 #include "cli_process.h"
 #include "common/timing.h"
 #include "config/config_file.h"
@@ -13,6 +12,7 @@
 #include "link/exchange.h"
 #include "link/frames.h"
 #include "link/link_settings.h"
+#include "link/network_ports.h"
 #include "link/port_factory.h"
 #include "link/port_failure.h"
 #include "link/rfc2217_port.h"
@@ -86,14 +86,27 @@ void TestE2eRfc2217::window_connects_with_the_speed_broadcast()
     timing().pre_wait_ms = 150;  // the unanswered broadcasts stay short
     timing().tick_ms = 3;
     link_settings = LinkSettings();
+    // As `mirval-pult --port URL` starts, with a server the settings file
+    // lists that nothing listens at, and no system port: the network ports
+    // alone make the list.
+    const QString nobody = QStringLiteral("rfc2217://127.0.0.1:%1").arg(Ser2netProcess::free_port());
+    const QString list_file = network_ports::settings_file();
+    QVERIFY(QDir().mkpath(QFileInfo(list_file).path()));
+    QFile list(list_file);
+    QVERIFY(list.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    list.write((nobody + '\n' + m_server.url() + '\n').toUtf8());
+    list.close();
     auto dialogs = std::make_shared<ScriptedDialogs>();
     MainWindowServices services;
     services.dialogs = dialogs;
     services.enumerate = [] { return QStringList(); };
-    services.make_port = [this] { return make_port(m_server.url()); };
+    services.chosen_port = m_server.url();
     MainWindow w(services);
+    QFile::remove(list_file);
     Ui::MainWindow &ui = *w.ui;
-    ui.comPortComboBox->addItem(m_server.url());
+    QCOMPARE(ui.comPortComboBox->count(), 2);
+    QCOMPARE(ui.comPortComboBox->itemText(0), nobody);
+    QCOMPARE(ui.comPortComboBox->currentText(), m_server.url());
     ui.addres->setValue(7);
     w.speed_search = 1;
 

@@ -218,7 +218,7 @@ void TestPortErrors::window_tells_why()
     services.dialogs = dialogs;
     services.enumerate = [name] { return QStringList{name}; };
     services.watch_interval_ms = 3600 * 1000;
-    services.make_port = [which] { return std::make_unique<ProbePort>(which == Denied); };
+    services.make_port = [which](const QString &) { return std::make_unique<ProbePort>(which == Denied); };
     MainWindow window(services);
     window.ui->addres->setValue(1);
     window.ui->searchButton->released();

@@ -45,7 +45,7 @@ struct Rig : SimWindow {
         MainWindowServices services;
         services.dialogs = dialogs;
         services.enumerate = [this] { return ports; };
-        services.make_port = [this]() -> std::unique_ptr<SerialPort> {
+        services.make_port = [this](const QString &) -> std::unique_ptr<SerialPort> {
             return std::make_unique<sim::SimLinkPort>(&bus, QStringLiteral("ttySIM0"));
         };
         services.watch_interval_ms = 3600 * 1000;

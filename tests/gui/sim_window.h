@@ -33,10 +33,11 @@ public:
         MainWindowServices services;
         services.dialogs = dialogs;
         services.enumerate = [this] { return ports; };
-        services.make_port = [this]() -> std::unique_ptr<SerialPort> {
+        services.make_port = [this](const QString &) -> std::unique_ptr<SerialPort> {
             ++ports_made;
-            return std::make_unique<sim::SimLinkPort>(&bus, QStringLiteral("ttySIM0"));
+            return std::make_unique<sim::SimLinkPort>(&bus, port_name);
         };
+        services.network_ports = [] { return QStringList(); };
         services.watch_interval_ms = 3600 * 1000;
         services.settings_file = settings_file;
         // The event-log viewer is counted, not run modally.
@@ -75,6 +76,7 @@ public:
     sim::Unit &unit;
     std::shared_ptr<ScriptedDialogs> dialogs;
     QStringList ports{QStringLiteral("ttySIM0")};
+    QString port_name = QStringLiteral("ttySIM0");  // the name the unit's port opens by
     int ports_made = 0;
     int viewers_shown = 0;
     std::unique_ptr<MainWindow> window;

@@ -72,6 +72,7 @@ private slots:
     void switching_off_leaves_pairs();
     void refused_mode_change_is_rolled_back();
     void remembered_between_runs();
+    void remembered_network_port();
     void port_items_name_the_adapter();
 };
 
@@ -390,6 +391,31 @@ void TestConnection::remembered_between_runs()
     SimWindow s(7, file);
     QCOMPARE(s.ui().addres->value(), 0);
     QCOMPARE(link_settings.speed_index, 4);
+}
+
+void TestConnection::remembered_network_port()
+{
+    // The network port of the last connection stands in the next run's list
+    // and is selected, also when the settings file does not list it.
+    QTemporaryDir dir;
+    const QString file = dir.filePath("mirval/mirval-pult.conf");
+    const QString url = "rfc2217://10.0.0.5:4001";
+    {
+        SimWindow s(7, file);
+        s.port_name = url;
+        s.ui().addres->setValue(7);
+        s.ui().comPortComboBox->addItem(url);
+        s.ui().comPortComboBox->setCurrentText(url);
+        s.press_start();
+        QVERIFY(s.connected());
+    }
+    SimWindow s(7, file);
+    QCOMPARE(s.ui().comPortComboBox->currentText(), url);
+    s.ports = {};
+    s.window->enumerator->rescan();
+    QCOMPARE(s.ui().comPortComboBox->count(), 1);
+    QCOMPARE(s.ui().comPortComboBox->currentText(), url);
+    QCOMPARE(s.dialogs->texts(), QStringList());
 }
 
 void TestConnection::port_items_name_the_adapter()

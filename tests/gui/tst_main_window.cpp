@@ -1,9 +1,10 @@
 // The main window with its dialogs and ports replaced: construction, the
 // control-locking rule, the state label, the "Кросс" tab check, the port list
-// and the line-speed dialog.
+// with its network ports and the --port option, and the line-speed dialog.
 #include "comportdialog.h"
 #include "link/link_settings.h"
 #include "mainwindow.h"
+#include "port_option.h"
 #include "scripted_dialogs.h"
 #include "scripted_port.h"
 #include "ui_comportdialog.h"
@@ -51,6 +52,12 @@ private slots:
     void cross_tab_check();
     void port_list_follows_hot_plug();
     void empty_start_shows_nothing_until_a_refill();
+    void fixed_ports_stay_while_system_ports_change_data();
+    void fixed_ports_stay_while_system_ports_change();
+    void long_port_names_keep_the_list_in_view_data();
+    void long_port_names_keep_the_list_in_view();
+    void port_option_data();
+    void port_option();
     void line_speed_dialog_data();
     void line_speed_dialog();
     void line_speed_dialog_remembers_the_check_box();
@@ -65,6 +72,8 @@ private:
 
     std::shared_ptr<ScriptedDialogs> m_dialogs;
     QStringList m_ports;
+    QStringList m_network_ports;  // the settings file's
+    QString m_chosen_port;        // --port
     MainWindow *m_window = nullptr;
 };
 
@@ -77,6 +86,8 @@ void TestMainWindow::init()
 {
     m_dialogs = std::make_shared<ScriptedDialogs>();
     m_ports = QStringList{"ttyS0", "COM1", "ttyUSB0"};
+    m_network_ports.clear();
+    m_chosen_port.clear();
     controls_frozen = 0;
     cross_tab_armed = 0;
     link_settings = LinkSettings();
@@ -94,6 +105,8 @@ MainWindow *TestMainWindow::make_window()
     MainWindowServices services;
     services.dialogs = m_dialogs;
     services.enumerate = [this] { return m_ports; };
+    services.network_ports = [this] { return m_network_ports; };
+    services.chosen_port = m_chosen_port;
     services.watch_interval_ms = 3600 * 1000;  // the test looks by itself
     m_window = new MainWindow(services);
     return m_window;
@@ -403,6 +416,159 @@ void TestMainWindow::empty_start_shows_nothing_until_a_refill()
     m_ports.clear();
     w->enumerator->rescan();
     QCOMPARE(m_dialogs->terminations, QList<int>{0});
+}
+
+void TestMainWindow::fixed_ports_stay_while_system_ports_change_data()
+{
+    QTest::addColumn<QStringList>("network");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QList<QStringList>>("present");  // the system's ports, look by look
+    QTest::addColumn<QList<QStringList>>("shown");    // the list after each look
+    QTest::addColumn<QStringList>("selected");        // its current item after each look
+    QTest::addColumn<int>("terminations");
+
+    const QString a = "rfc2217://10.0.0.5:4001", b = "rfc2217://[fe80::1]:4002", c = "rfc2217://gate:4003";
+    const QString by_id = "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0";
+    using L = QList<QStringList>;
+    QTest::newRow("network ports after the system's")
+        << QStringList{a, b} << QString() << L{{"ttyS0", "ttySIM0"}, {"ttySIM0"}, {}}
+        << L{{"ttyS0", "ttySIM0", a, b}, {"ttySIM0", a, b}, {a, b}} << QStringList{"ttyS0", "ttySIM0", a}
+        << 0;
+    QTest::newRow("network ports only, from the start")
+        << QStringList{a} << QString() << L{{}, {"ttyUSB0"}, {}} << L{{a}, {"ttyUSB0", a}, {a}}
+        << QStringList{a, "ttyUSB0", a} << 0;
+    QTest::newRow("without network ports an empty list ends the program")
+        << QStringList() << QString() << L{{"ttyS0"}, {}} << L{{"ttyS0"}, {}} << QStringList{"ttyS0", ""}
+        << 1;
+    QTest::newRow("--port with a network port: added last and kept selected")
+        << QStringList{a} << c << L{{"ttyS0"}, {"ttyS0", "ttyUSB0"}, {}}
+        << L{{"ttyS0", a, c}, {"ttyS0", "ttyUSB0", a, c}, {a, c}} << QStringList{c, c, c} << 0;
+    QTest::newRow("--port with a port of the file: listed once")
+        << QStringList{a, c} << a << L{{"ttyS0"}} << L{{"ttyS0", a, c}} << QStringList{a} << 0;
+    QTest::newRow("--port with a list name: selected once present")
+        << QStringList() << "ttyUSB0" << L{{"ttyS0"}, {"ttyS0", "ttyUSB0"}}
+        << L{{"ttyS0"}, {"ttyS0", "ttyUSB0"}} << QStringList{"ttyS0", "ttyUSB0"} << 0;
+    QTest::newRow("--port with a device path: a port of its own")
+        << QStringList() << by_id << L{{"ttyS0"}, {}} << L{{"ttyS0", by_id}, {by_id}}
+        << QStringList{by_id, by_id} << 0;
+}
+
+void TestMainWindow::fixed_ports_stay_while_system_ports_change()
+{
+    QFETCH(QStringList, network);
+    QFETCH(QString, chosen);
+    QFETCH(QList<QStringList>, present);
+    QFETCH(QList<QStringList>, shown);
+    QFETCH(QStringList, selected);
+    QFETCH(int, terminations);
+    m_network_ports = network;
+    m_chosen_port = chosen;
+    m_ports = present[0];
+    MainWindow *w = make_window();
+    QComboBox *list = w->ui->comPortComboBox;
+    for (int look = 0; look < present.size(); ++look) {
+        if (look > 0) {
+            m_ports = present[look];
+            w->enumerator->rescan();
+        }
+        QStringList items;
+        for (int i = 0; i < list->count(); ++i) {
+            items << list->itemText(i);
+            // Every item names what it opens last in its tooltip.
+            const QString tip = list->itemData(i, Qt::ToolTipRole).toString();
+            if (items.last().contains("://")) {
+                QVERIFY2(tip.contains("сетевой сервер (RFC 2217)"), qPrintable(tip));
+                QVERIFY2(tip.endsWith("\n" + items.last()), qPrintable(tip));
+            }
+        }
+        QCOMPARE(items, shown[look]);
+        QCOMPARE(list->currentText(), selected[look]);
+    }
+    QCOMPARE(m_dialogs->terminations.size(), terminations);
+    if (terminations)
+        QCOMPARE(m_dialogs->texts().value(0), QString("COM-порт не обнаружен !\n Конец работы ..."));
+}
+
+void TestMainWindow::long_port_names_keep_the_list_in_view_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("width");  // of the window; 0: as it starts
+    for (const char *name :
+         {"rfc2217://127.0.0.1:4001", "rfc2217://converter-east-fence.perimeter.example:4001"})
+        for (int width : {0, 380, 900})
+            QTest::addRow("%s, %d", name, width) << QString(name) << width;
+}
+
+void TestMainWindow::long_port_names_keep_the_list_in_view()
+{
+    QFETCH(QString, name);
+    QFETCH(int, width);
+    m_chosen_port = name;
+    MainWindow *w = make_window();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    if (width)
+        w->resize(width, w->height());
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    QComboBox *box = w->ui->comPortComboBox;
+    QPushButton *setup = w->ui->pushButton_2;
+    QCOMPARE(box->currentText(), name);
+    // The box, and beside it the whole of "Настройка", within the form.
+    QVERIFY2(box->width() >= 100, qPrintable(QString::number(box->width())));
+    QVERIFY(setup->width() >= setup->minimumSizeHint().width());
+    QVERIFY(setup->geometry().left() >= box->geometry().right());
+    QVERIFY(setup->geometry().right() <= w->ui->addres->geometry().right());
+    // Where there is room, the name shows whole.
+    if (width == 900)
+        QCOMPARE(box->width(), box->sizeHint().width());
+}
+
+void TestMainWindow::port_option_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("error");  // a part of the message; empty: none
+
+    QTest::newRow("none, the toolkit's options left alone") << QStringList{"-platform", "offscreen"} << ""
+                                                            << "";
+    QTest::newRow("network port") << QStringList{"--port", "rfc2217://127.0.0.1:4001"}
+                                  << "rfc2217://127.0.0.1:4001"
+                                  << "";
+    QTest::newRow("with =") << QStringList{"--port=rfc2217://[::1]:7"} << "rfc2217://[::1]:7"
+                            << "";
+    QTest::newRow("list name") << QStringList{"-style", "fusion", "--port", "ttySIM0"} << "ttySIM0"
+                               << "";
+    QTest::newRow("device node as the list names it") << QStringList{"--port", "/dev/ttyUSB0"} << "ttyUSB0"
+                                                      << "";
+    QTest::newRow("device path") << QStringList{"--port", "/dev/serial/by-id/usb-X-if00"}
+                                 << "/dev/serial/by-id/usb-X-if00"
+                                 << "";
+    QTest::newRow("no value") << QStringList{"--port"} << ""
+                              << "не задан порт";
+    QTest::newRow("empty value") << QStringList{"--port="} << ""
+                                 << "не задан порт";
+    QTest::newRow("no port number") << QStringList{"--port", "rfc2217://10.0.0.5"} << ""
+                                    << "неверное имя сетевого порта 'rfc2217://10.0.0.5'";
+    QTest::newRow("port number out of range") << QStringList{"--port", "rfc2217://10.0.0.5:70000"} << ""
+                                              << "неверное имя сетевого порта";
+    QTest::newRow("not a port") << QStringList{"--port", "COM3"} << ""
+                                << "'COM3' - не порт";
+    QTest::newRow("twice") << QStringList{"--port", "ttyS0", "--port", "ttyS1"} << ""
+                           << "задан дважды";
+}
+
+void TestMainWindow::port_option()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, port);
+    QFETCH(QString, error);
+    const PortOption option = ::port_option(QStringList{"mirval-pult"} + arguments);
+    QCOMPARE(option.port, port);
+    if (error.isEmpty())
+        QCOMPARE(option.error, QString());
+    else
+        QVERIFY2(option.error.contains(error), qPrintable(option.error));
 }
 
 void TestMainWindow::line_speed_dialog_data()

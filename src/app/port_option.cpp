@@ -1,0 +1,62 @@
+#include "port_option.h"
+
+#include "link/port_factory.h"
+#include "link/port_names.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString kKinds = QStringLiteral(
+    "имя из списка (ttyUSB0), путь к устройству (/dev/serial/by-id/...) или rfc2217://АДРЕС:ПОРТ");
+
+// The name as the list shows it, or why it is none.
+PortOption checked(const QString &name)
+{
+    if (name.isEmpty())
+        return {QString(), QStringLiteral("--port: не задан порт: ") + kKinds};
+    if (is_network_port_name(name)) {
+        NetworkAddress address;
+        if (!parse_network_port_name(name, &address))
+            return {QString(),
+                    QStringLiteral("--port: неверное имя сетевого порта '%1' (нужно rfc2217://АДРЕС:ПОРТ)")
+                        .arg(name)};
+        return {name, QString()};
+    }
+    if (is_device_path(name)) {
+        // A node right in /dev is the list's own name for it.
+        const QFileInfo path(name);
+        if (path.absolutePath() == QLatin1String("/dev") && admits_port_name(path.fileName()))
+            return {path.fileName(), QString()};
+        return {name, QString()};
+    }
+    if (admits_port_name(name))
+        return {name, QString()};
+    return {QString(), QStringLiteral("--port: '%1' - не порт: ").arg(name) + kKinds};
+}
+
+}  // namespace
+
+PortOption port_option(const QStringList &arguments)
+{
+    const QString option = QStringLiteral("--port");
+    PortOption result;
+    bool given = false;
+    for (int i = 1; i < arguments.size(); ++i) {
+        QString value;
+        if (arguments[i] == option) {
+            value = arguments.value(++i);
+        } else if (arguments[i].startsWith(option + QLatin1Char('='))) {
+            value = arguments[i].mid(option.size() + 1);
+        } else {
+            continue;
+        }
+        if (given)
+            return {QString(), QStringLiteral("--port задан дважды: окно выбирает один порт")};
+        given = true;
+        result = checked(value);
+        if (!result.error.isEmpty())
+            return result;
+    }
+    return result;
+}
