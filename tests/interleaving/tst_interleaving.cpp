@@ -333,7 +333,7 @@ void Session::make_window()
     m_dialogs = std::make_shared<ModelDialogs>(this);
     MainWindowServices services;
     services.dialogs = m_dialogs;
-    services.make_port = [this] { return std::make_unique<WatchedPort>(this); };
+    services.make_port = [this](const QString &) { return std::make_unique<WatchedPort>(this); };
     services.enumerate = [] { return QStringList{kNoSuchPort} + virtual_ports::live_ports(); };
     services.watch_interval_ms = 100;
     services.show_viewer = [this](proto &) { m_dialogs->hold(QStringLiteral("event-log viewer")); };
