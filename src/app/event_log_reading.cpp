@@ -58,11 +58,10 @@ void MainWindow::on_getProtokol_released()
     const bool failed = outcome == log_reading::Outcome::Failed;
     const bool cancelled = outcome == log_reading::Outcome::Cancelled;
 
-    if (failed) {
+    if (failed)
         operation_failed(QStringLiteral("Нет ответа от блока!"));
-        progress->close();
-    } else if (!cancelled) {
-        progress->close();
+    progress->close();
+    if (!failed && !cancelled) {
         if (m_services.show_viewer)
             m_services.show_viewer(*viewer);
         else

@@ -36,13 +36,27 @@ void TestListTexts::initTestCase()
 void TestListTexts::items_equal_form_data()
 {
     QTest::addColumn<int>("list");
-    for (int i = 0; i < lists::ListCount; ++i)
-        QTest::newRow(lists::list_info(lists::List(i)).name) << i;
+    QTest::addColumn<QStringList>("written");  // the items; empty: the form's own list
+    const QStringList thresholds = QString("6 9 13 18 25 35 50 70 100 140 200 280 400 560").split(' ');
+    const QStringList rejections =
+        QString("0 0.8 1 1.2 1.4 1.6 1.8 2 2.2 2.4 2.7 3 3.3 3.6 3.9 4.2 4.5").split(' ');
+    const QStringList cut_times = QString("1 2 3 5 7 9 12 15").split(' ');
+    for (int i = 0; i < lists::ListCount; ++i) {
+        QStringList written;
+        if (i == lists::Porog || i == lists::PorogPerepil)
+            written = thresholds;
+        else if (i == lists::Reject)
+            written = rejections;
+        else if (i == lists::TimePerepil)
+            written = cut_times;
+        QTest::newRow(lists::list_info(lists::List(i)).name) << i << written;
+    }
 }
 
 void TestListTexts::items_equal_form()
 {
     QFETCH(int, list);
+    QFETCH(QStringList, written);
     const auto *box =
         m_window->findChild<QComboBox *>(QString::fromLatin1(lists::list_info(lists::List(list)).name));
     QVERIFY(box);
@@ -51,6 +65,10 @@ void TestListTexts::items_equal_form()
         shown << box->itemText(i);
     QVERIFY(!shown.isEmpty());
     QCOMPARE(lists::list_texts(lists::List(list)), shown);
+    // The window fills these from the core's own tables, which the comparison
+    // above reads on both sides: the values as they are written.
+    if (!written.isEmpty())
+        QCOMPARE(shown, written);
 }
 
 void TestListTexts::labels_equal_form_data()

@@ -11,11 +11,11 @@
 #include "mainwindow.h"
 #include "prog.h"
 #include "scripted_dialogs.h"
+#include "sim_process.h"
 #include "ui_mainwindow.h"
 #include "ui_prog.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -28,11 +28,10 @@ private slots:
     void updates_the_unit();
 
 private:
-    QStringList sim_lines_since(int first);
+    QStringList sim_lines_since(int first) { return m_sim.lines().mid(first); }
 
-    QProcess m_sim;
+    SimProcess m_sim;
     QString m_port_name;
-    QStringList m_sim_lines;
 };
 
 void TestE2eFirmware::initTestCase()
@@ -42,27 +41,13 @@ void TestE2eFirmware::initTestCase()
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    m_sim.start(QStringLiteral(MIRVAL_SIM_PATH),
-                {"--address", "1", "--modes", "1,1,1,1", "--version", "2.5"});
-    QVERIFY(m_sim.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(m_sim.canReadLine(), 5000);
-    m_port_name = QString::fromUtf8(m_sim.readLine()).trimmed();
-    QVERIFY2(m_port_name.startsWith("ttySIM"), qPrintable(m_port_name));
+    QVERIFY(m_sim.start({"--address", "1", "--modes", "1,1,1,1", "--version", "2.5"}));
+    m_port_name = m_sim.port();
 }
 
 void TestE2eFirmware::cleanupTestCase()
 {
-    if (m_sim.state() != QProcess::NotRunning) {
-        m_sim.terminate();
-        m_sim.waitForFinished(3000);
-    }
-}
-
-QStringList TestE2eFirmware::sim_lines_since(int first)
-{
-    while (m_sim.canReadLine())
-        m_sim_lines << QString::fromUtf8(m_sim.readLine()).trimmed();
-    return m_sim_lines.mid(first);
+    m_sim.stop();
 }
 
 void TestE2eFirmware::updates_the_unit()

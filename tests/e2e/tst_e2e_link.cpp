@@ -7,8 +7,8 @@
 #include "link/port_names.h"
 #include "link/port_watcher.h"
 #include "link/qt_serial_port.h"
+#include "sim_process.h"
 
-#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -25,7 +25,7 @@ private slots:
     void port_list_drops_the_simulator_when_it_exits();
 
 private:
-    QProcess m_sim;
+    SimProcess m_sim;
     QString m_port_name;
     QtSerialPort m_port;
     Exchange m_exchange;
@@ -44,11 +44,8 @@ void TestE2eLink::initTestCase()
     watcher.setUpNotifications(200);
     found.clear();
 
-    m_sim.start(QStringLiteral(MIRVAL_SIM_PATH), {"--address", "7", "--modes", "1,2,0,1"});
-    QVERIFY(m_sim.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(m_sim.canReadLine(), 5000);
-    m_port_name = QString::fromUtf8(m_sim.readLine()).trimmed();
-    QVERIFY2(m_port_name.startsWith("ttySIM"), qPrintable(m_port_name));
+    QVERIFY(m_sim.start({"--address", "7", "--modes", "1,2,0,1"}));
+    m_port_name = m_sim.port();
 
     // The watcher reports the new port within its next look.
     QTRY_VERIFY_WITH_TIMEOUT(!found.isEmpty(), 1000);
@@ -62,10 +59,7 @@ void TestE2eLink::initTestCase()
 void TestE2eLink::cleanupTestCase()
 {
     m_port.close();
-    if (m_sim.state() != QProcess::NotRunning) {
-        m_sim.terminate();
-        m_sim.waitForFinished(3000);
-    }
+    m_sim.stop();
 }
 
 void TestE2eLink::port_list_shows_the_simulator_within_a_second()
@@ -116,7 +110,8 @@ void TestE2eLink::status_poll_exchange()
     QElapsedTimer t;
     t.start();
     QCOMPARE(m_exchange.poll_exchange(frame), 0);
-    QVERIFY(t.elapsed() < 200);
+    // Ended by the answer, not by the 810 ms the attempt may last.
+    QVERIFY2(t.elapsed() < 600, qPrintable(QString::number(t.elapsed())));
     QCOMPARE(decode_frame(frame), 0);
     QVERIFY(frame.size() >= 10);  // the state byte of an LF channel is byte 5, of others byte 9
 }
@@ -126,8 +121,8 @@ void TestE2eLink::port_list_drops_the_simulator_when_it_exits()
     PortWatcher watcher(present_port_names);
     QSignalSpy gone(&watcher, &PortWatcher::deviceRemoved);
     watcher.setUpNotifications(200);
-    m_sim.terminate();
-    QVERIFY(m_sim.waitForFinished(3000));
+    m_sim.stop();
+    QCOMPARE(m_sim.process().state(), QProcess::NotRunning);
     QTRY_VERIFY_WITH_TIMEOUT(!gone.isEmpty(), 1000);
     QCOMPARE(gone.last().at(0).value<PortInfo>().portName, m_port_name);
     QVERIFY(!present_port_names().contains(m_port_name));

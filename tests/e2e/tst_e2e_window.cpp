@@ -5,9 +5,9 @@
 #include "link/link_settings.h"
 #include "mainwindow.h"
 #include "scripted_dialogs.h"
+#include "sim_process.h"
 #include "ui_mainwindow.h"
 
-#include <QProcess>
 #include <QtTest>
 
 class TestE2eWindow : public QObject {
@@ -18,11 +18,10 @@ private slots:
     void installer_session();
 
 private:
-    QStringList sim_lines_since(int first);
+    QStringList sim_lines_since(int first) { return m_sim.lines().mid(first); }
 
-    QProcess m_sim;
+    SimProcess m_sim;
     QString m_port_name;
-    QStringList m_sim_lines;
 };
 
 void TestE2eWindow::initTestCase()
@@ -32,28 +31,13 @@ void TestE2eWindow::initTestCase()
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    m_sim.start(QStringLiteral(MIRVAL_SIM_PATH),
-                {"--address", "3", "--modes", "1,2,0,1", "--version", "2.5"});
-    QVERIFY(m_sim.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(m_sim.canReadLine(), 5000);
-    m_port_name = QString::fromUtf8(m_sim.readLine()).trimmed();
-    QVERIFY2(m_port_name.startsWith("ttySIM"), qPrintable(m_port_name));
+    QVERIFY(m_sim.start({"--address", "3", "--modes", "1,2,0,1", "--version", "2.5"}));
+    m_port_name = m_sim.port();
 }
 
 void TestE2eWindow::cleanupTestCase()
 {
-    if (m_sim.state() != QProcess::NotRunning) {
-        m_sim.terminate();
-        m_sim.waitForFinished(3000);
-    }
-}
-
-// Lines mirval-sim printed (requests and answers), from line `first` on.
-QStringList TestE2eWindow::sim_lines_since(int first)
-{
-    while (m_sim.canReadLine())
-        m_sim_lines << QString::fromUtf8(m_sim.readLine()).trimmed();
-    return m_sim_lines.mid(first);
+    m_sim.stop();
 }
 
 void TestE2eWindow::installer_session()

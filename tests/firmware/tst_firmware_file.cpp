@@ -63,6 +63,7 @@ void TestFirmwareFile::reads()
     QCOMPARE(file.read_firmware_file(), result);
     QCOMPARE(file.lines, lines);
     QCOMPARE(dialogs.file_dialogs.size(), 1);
+    QCOMPARE(dialogs.file_dialogs[0].kind, ScriptedDialogs::FileDialogKind::Open);
     QCOMPARE(dialogs.file_dialogs[0].title, QString("Выбор файла прошивки"));
     QCOMPARE(dialogs.file_dialogs[0].directory, QString());
     QCOMPARE(dialogs.file_dialogs[0].filter, QString("*.hex"));

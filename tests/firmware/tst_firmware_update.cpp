@@ -372,6 +372,7 @@ void TestFirmwareUpdate::menu_entry()
     menu.reset();
     QTRY_COMPARE(r.dialogs->file_dialogs.size(), 1);
     QCOMPARE(r.dialogs->file_dialogs[0].title, QString("Выбор файла прошивки"));
+    QCOMPARE(r.dialogs->file_dialogs[0].kind, ScriptedDialogs::FileDialogKind::Open);
 
     r.press_start();
     QVERIFY(!r.connected());

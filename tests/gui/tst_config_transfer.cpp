@@ -7,6 +7,7 @@ namespace {
 
 using CP = sim::ChannelParam;
 using UP = sim::UnitParam;
+using Kind = ScriptedDialogs::FileDialogKind;
 
 struct Sim : SimWindow {
     Sim() { short_time_outs(); }
@@ -186,7 +187,8 @@ void TestConfigTransfer::save()
     QVERIFY(std::is_sorted(p.values.begin(), p.values.end()) && p.values.last() <= 60);
 
     QCOMPARE(s.dialogs->file_dialogs.size(), 1);
-    const FileDialogOptions &f = s.dialogs->file_dialogs[0];
+    const ScriptedDialogs::FileDialog &f = s.dialogs->file_dialogs[0];
+    QCOMPARE(f.kind, Kind::Save);
     QCOMPARE((QStringList{f.title, f.filter}),
              (QStringList{"Сохранить конфигурацию", "Файлы конфигурации(mirval*.cfg)"}));
     // The proposed name, in the current directory.
@@ -249,7 +251,9 @@ void TestConfigTransfer::load_restores_a_saved_unit()
     b.window->on_loadCfg_released();
     QCOMPARE(b.dialogs->texts().join('|'), QString());
 
-    const FileDialogOptions &f = b.dialogs->file_dialogs[0];
+    QCOMPARE(b.dialogs->file_dialogs.size(), 1);
+    const ScriptedDialogs::FileDialog &f = b.dialogs->file_dialogs[0];
+    QCOMPARE(f.kind, Kind::Open);
     QCOMPARE((QStringList{f.title, f.directory, f.filter}),
              (QStringList{"Загрузить конфигурацию", QDir::currentPath(), "Файлы конфигурации(mirval*.cfg)"}));
     QCOMPARE(b.dialogs->progresses[0].options.label, QString("Запись конфигурации блока ..."));
@@ -305,6 +309,7 @@ void TestConfigTransfer::load_refused()
         s.dialogs->file_names << path;
     s.window->on_loadCfg_released();
     QCOMPARE(s.dialogs->file_dialogs.size(), 1);
+    QCOMPARE(s.dialogs->file_dialogs[0].kind, Kind::Open);
     QCOMPARE(s.sent(), QStringList());
     QVERIFY(s.dialogs->progresses.isEmpty());
     QCOMPARE(s.modes(), (QList<int>{1, 2, 1, 2}));
@@ -401,8 +406,10 @@ void TestConfigTransfer::dialogs_start_where_the_user_last_was()
     s.window->on_saveCfg_released();  // cancelled
     QCOMPARE(s.dialogs->texts(), QStringList());
 
-    const QList<FileDialogOptions> &f = s.dialogs->file_dialogs;
+    const QList<ScriptedDialogs::FileDialog> &f = s.dialogs->file_dialogs;
     QCOMPARE(f.size(), 4);
+    QCOMPARE((QList<Kind>{f[0].kind, f[1].kind, f[2].kind, f[3].kind}),
+             (QList<Kind>{Kind::Save, Kind::Open, Kind::Open, Kind::Save}));
     QCOMPARE((QStringList{QFileInfo(f[0].directory).absolutePath(), f[1].directory, f[2].directory,
                           QFileInfo(f[3].directory).absolutePath()}),
              (QStringList{QDir::currentPath(), a.path(), a.path(), b.path()}));

@@ -130,6 +130,7 @@ void TestLevelPlot::records_what_the_poll_got_and_saves_it()
     w.dialogs->file_names << csv;
     QTest::keyClick(plot, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(w.dialogs->file_dialogs.size(), 1);
+    QCOMPARE(w.dialogs->file_dialogs[0].kind, ScriptedDialogs::FileDialogKind::Save);
     QStringList rows = csv_lines(csv);
     QCOMPARE(rows.value(0), QStringLiteral("time_s,level_mV,state"));
     rows.removeFirst();

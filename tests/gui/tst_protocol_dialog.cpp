@@ -121,6 +121,7 @@ void TestProtocolDialog::saves_lines_byte_exact()
     QTest::mouseClick(button("save_btn"), Qt::LeftButton);
 
     QCOMPARE(m_dialogs.file_dialogs.size(), 1);
+    QCOMPARE(m_dialogs.file_dialogs[0].kind, ScriptedDialogs::FileDialogKind::Save);
     QCOMPARE(m_dialogs.file_dialogs[0].title, QStringLiteral("Файл протокола"));
     QCOMPARE(m_dialogs.file_dialogs[0].directory, QDir::currentPath());
     QCOMPARE(m_dialogs.file_dialogs[0].filter, QStringLiteral("Текстовый документ (*.txt)"));

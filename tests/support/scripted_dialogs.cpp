@@ -5,7 +5,6 @@ namespace {
 class ScriptedProgress : public ProgressDialog {
 public:
     ScriptedProgress(ScriptedDialogs *owner, int index) : m_owner(owner), m_index(index) {}
-    ~ScriptedProgress() override { record().closed = true; }
     void show() override { record().shown = true; }
     void setValue(int value) override { record().values << value; }
     void setLabelText(const QString &text) override { record().options.label = text; }
@@ -38,15 +37,10 @@ int ScriptedDialogs::message(MessageKind kind, const QString &title, const QStri
     return (buttons & YesButton) ? YesButton : OkButton;
 }
 
-QString ScriptedDialogs::openFileName(const FileDialogOptions &options)
+QString ScriptedDialogs::file_dialog(const FileDialogOptions &options, FileDialogKind kind)
 {
-    file_dialogs << options;
+    file_dialogs << FileDialog{options, kind};
     return file_names.isEmpty() ? QString() : file_names.takeFirst();
-}
-
-QString ScriptedDialogs::saveFileName(const FileDialogOptions &options)
-{
-    return openFileName(options);
 }
 
 std::unique_ptr<ProgressDialog> ScriptedDialogs::progress(const ProgressOptions &options)

@@ -7,7 +7,8 @@
 #include <QStringList>
 #include <functional>
 
-// The dialog seam for tests: records every dialog and answers from a script.
+// The dialog seam for tests: records every dialog (which kind, and what it
+// asked) and answers from a script.
 class ScriptedDialogs : public UserDialogs {
 public:
     struct Message {
@@ -17,18 +18,22 @@ public:
         int buttons;
         QString informative;
     };
+    enum class FileDialogKind { Open, Save };
+    struct FileDialog : FileDialogOptions {
+        FileDialogKind kind;
+    };
     struct Progress {
         ProgressOptions options;
         QList<int> values;
         bool shown = false;
-        bool closed = false;
+        bool closed = false;  // close() was called; destroying it alone does not count
         QList<int> maximums;  // later changes of the range
     };
 
     QList<Message> messages;
     QList<int> answers;      // buttons to press, in order; Yes/Ok when empty
     QStringList file_names;  // answers of file dialogs, in order; cancel when empty
-    QList<FileDialogOptions> file_dialogs;
+    QList<FileDialog> file_dialogs;
     QList<Progress> progresses;
     int cancel_progress_at = -1;  // the progress dialog reports cancel once its value reaches this
     QList<int> terminations;
@@ -43,8 +48,14 @@ public:
 
     int message(MessageKind kind, const QString &title, const QString &text, int buttons,
                 const QString &informative = QString()) override;
-    QString openFileName(const FileDialogOptions &options) override;
-    QString saveFileName(const FileDialogOptions &options) override;
+    QString openFileName(const FileDialogOptions &options) override
+    {
+        return file_dialog(options, FileDialogKind::Open);
+    }
+    QString saveFileName(const FileDialogOptions &options) override
+    {
+        return file_dialog(options, FileDialogKind::Save);
+    }
     std::unique_ptr<ProgressDialog> progress(const ProgressOptions &options) override;
     int choose(const QString &title, const QString &label, const QStringList &items) override
     {
@@ -54,4 +65,7 @@ public:
     void terminate(int status) override { terminations << status; }
 
     QStringList texts() const;
+
+private:
+    QString file_dialog(const FileDialogOptions &options, FileDialogKind kind);
 };

@@ -10,7 +10,8 @@ private slots:
     void encodes_payload();
     void decodes_answer_data();
     void decodes_answer();
-    void decodes_the_same_whether_split_or_whole();
+    void decodes_an_answer_collected_in_pieces_data();
+    void decodes_an_answer_collected_in_pieces();
     void reads_short_answers_as_zero();
 };
 
@@ -64,16 +65,28 @@ void TestFrames::decodes_answer()
     QCOMPARE(frame, after);
 }
 
-void TestFrames::decodes_the_same_whether_split_or_whole()
+void TestFrames::decodes_an_answer_collected_in_pieces_data()
 {
-    // The collector appends chunks; decoding must see only the whole text.
-    const QByteArray whole("!0102a5a8\r");
-    QByteArray assembled;
-    for (char c : whole)
-        assembled.append(c);
-    QByteArray a = whole;
-    QCOMPARE(decode_frame(assembled), decode_frame(a));
-    QCOMPARE(assembled, a);
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("good") << QByteArray("!0102a5a8\r") << 0 << QByteArray::fromHex("0102a5a8");
+    QTest::newRow("checksum off by one") << QByteArray("!0102a5a7\r") << 6 << QByteArray("!0102a5a7");
+}
+
+// The collector appends the chunks of every read; wherever the line cut the
+// answer, the decoder sees the same text and gives the same result.
+void TestFrames::decodes_an_answer_collected_in_pieces()
+{
+    QFETCH(QByteArray, frame);
+    QFETCH(int, result);
+    QFETCH(QByteArray, after);
+    for (int cut = 1; cut < frame.size(); ++cut) {
+        QByteArray collected = frame.left(cut);
+        collected.append(frame.mid(cut));
+        QCOMPARE(decode_frame(collected), result);
+        QCOMPARE(collected, after);
+    }
 }
 
 void TestFrames::reads_short_answers_as_zero()
