@@ -172,6 +172,7 @@ public:
         QString text;
         int writes;
         int actions;
+        int pulls;
     };
     QList<Shown> shown;
 
@@ -204,6 +205,8 @@ public:
     bool in_use() const { return m_window && !m_window->ui->pushButton_2->isEnabled(); }
     int writes() const { return m_writes; }
     int actions() const { return m_actions; }
+    // A pulled adapter is a failure of its own, also while another's message is open.
+    int pulls() const { return m_pulls; }
     int next_hold() { return m_step && m_hold < m_step->holds.size() ? m_step->holds[m_hold++] : 0; }
     const Step *step() const { return m_step; }
     const QString &config_file() const { return m_config_file; }
@@ -263,6 +266,7 @@ private:
     int m_hold = 0;
     int m_writes = 0;
     int m_actions = 0;
+    int m_pulls = 0;
 };
 
 qint64 WatchedPort::write(const QByteArray &data)
@@ -287,12 +291,13 @@ void ModelDialogs::hold(const QString &what)
 int ModelDialogs::message(MessageKind, const QString &title, const QString &text, int buttons,
                           const QString &informative)
 {
-    const Shown now{text, m_session->writes(), m_session->actions()};
+    const Shown now{text, m_session->writes(), m_session->actions(), m_session->pulls()};
     if (title == kAppName && !m_session->in_use() && !kWhileDisconnected.contains(text))
         m_session->violation(QStringLiteral("\"%1\" shown after the connection ended").arg(text));
     if (!shown.isEmpty() && text != kCrossWarning) {
         const Shown &last = shown.last();
-        if (last.text == text && last.writes == now.writes && last.actions == now.actions)
+        if (last.text == text && last.writes == now.writes && last.actions == now.actions &&
+            last.pulls == now.pulls)
             m_session->violation(QStringLiteral("\"%1\" shown twice for one failure").arg(text));
     }
     shown << now;
@@ -561,6 +566,7 @@ void Session::world(const QString &line)
         if (alive) {
             note(exchange_busy ? QStringLiteral("adapter pulled out during an exchange")
                                : QStringLiteral("adapter pulled out"));
+            ++m_pulls;
             m_sim.kill();
             remove_dangling_links();
         }
