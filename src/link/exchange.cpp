@@ -6,6 +6,7 @@
 #include "link/link_settings.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QThread>
@@ -31,11 +32,26 @@ void Exchange::wait_ms(int ms)
 
 void Exchange::wait(int ms, bool watch_line)
 {
+    const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
     tick_flag = 0;
     ++m_wait_depth;
     tick_timer.start(ms);
-    while (!tick_flag && (!watch_line || line_open()))
+    while (!tick_flag && (!watch_line || line_open())) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        // A wait nested in that event processing shares the timer: it
+        // restarted it, its tick set the flag, and it stopped it when it ended
+        // (also when its line closed, with the flag still clear). This wait
+        // keeps to its own deadline, neither ending early nor waiting for a
+        // tick that never comes.
+        if (deadline.hasExpired())
+            break;
+        if (tick_flag) {
+            tick_flag = 0;
+            tick_timer.start(int(deadline.remainingTime()));
+        } else if (!tick_timer.isActive()) {
+            tick_timer.start(int(deadline.remainingTime()));
+        }
+    }
     tick_timer.stop();
     --m_wait_depth;
 }

@@ -35,6 +35,8 @@ private slots:
     void rest_of_a_cut_late_answer_is_dropped_data();
     void rest_of_a_cut_late_answer_is_dropped();
     void nested_request_is_refused_at_once();
+    void wait_outlasts_a_nested_wait_data();
+    void wait_outlasts_a_nested_wait();
     void unfinished_answer_is_stale_data();
     void unfinished_answer_is_stale();
     void no_open_port_data();
@@ -246,6 +248,38 @@ void TestExchange::nested_request_is_refused_at_once()
     QVERIFY2(nested_ms >= 0 && nested_ms < 100, qPrintable(QString::number(nested_ms)));
     QCOMPARE(m_port->writes.size(), 1);  // the nested one never reached the port
     QCOMPARE(exchange_busy, 0);
+}
+
+void TestExchange::wait_outlasts_a_nested_wait_data()
+{
+    QTest::addColumn<bool>("line_closes");
+    QTest::newRow("nested wait ends on its tick") << false;
+    QTest::newRow("nested transaction ends as its line closes") << true;
+}
+
+// A wait and a wait or transaction run from its event processing share the
+// timer: the outer one still ends at its own time, neither early nor never
+// (a firmware restart step hung when the poll's line closed under it).
+void TestExchange::wait_outlasts_a_nested_wait()
+{
+    QFETCH(bool, line_closes);
+    QTimer::singleShot(10, this, [&] {
+        if (!line_closes) {
+            m_exchange->wait_ms(20);
+            return;
+        }
+        QTimer::singleShot(20, this, [this] { m_port->close(); });
+        QByteArray payload = QByteArray::fromHex("012f0209");
+        m_exchange->SendCommand(payload, false);
+    });
+    // Ends a wait that would otherwise last for ever.
+    QTimer::singleShot(5000, m_exchange, &Exchange::wait_answer);
+    QElapsedTimer t;
+    t.start();
+    m_exchange->wait_ms(300);
+    QVERIFY2(t.elapsed() >= 300 && t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
+    QVERIFY(!m_exchange->tick_timer.isActive());
+    QCOMPARE(m_exchange->waiting(), 0);
 }
 
 void TestExchange::unfinished_answer_is_stale_data()
