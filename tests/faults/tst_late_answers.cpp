@@ -12,8 +12,8 @@ namespace {
 
 using Chunks = QList<ScriptedPort::Chunk>;
 
-const QByteArray kModes = "!01494a\r";   // the answer to the first request, twice
-const QByteArray kValue = "!010304\r";   // the answer to the second request
+const QByteArray kModes = "!01494a\r";  // the answer to the first request, twice
+const QByteArray kValue = "!010304\r";  // the answer to the second request
 
 }  // namespace
 
@@ -54,8 +54,7 @@ void TestLateAnswers::next_request_gets_its_own_answer_data()
         << Chunks{} << Chunks{{1, kModes}, {60, kModes}} << true;
     QTest::newRow("late answer taken by the retry, its own after it")
         << Chunks{} << Chunks{{1, kModes}, {40, kModes}} << true;
-    QTest::newRow("answered at once: nothing to wait for")
-        << Chunks{{1, kModes}} << Chunks{} << false;
+    QTest::newRow("answered at once: nothing to wait for") << Chunks{{1, kModes}} << Chunks{} << false;
 }
 
 void TestLateAnswers::next_request_gets_its_own_answer()

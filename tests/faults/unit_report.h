@@ -16,11 +16,24 @@ namespace unit_report {
 // Codes in the simulator's order: threshold, gain, ARP, impulse, pause,
 // window, count, alarm time, preset, rejection, cut threshold, cut time;
 // unit-wide: old alarm time, cross mask, delay, blocking.
-enum ChannelCode { Threshold, Gain, Arp, Impulse, Pause, Window, Count, AlarmTime, Preset, Reject, CutThreshold, CutTime };
+enum ChannelCode {
+    Threshold,
+    Gain,
+    Arp,
+    Impulse,
+    Pause,
+    Window,
+    Count,
+    AlarmTime,
+    Preset,
+    Reject,
+    CutThreshold,
+    CutTime
+};
 enum UnitCode { OldAlarmTime, Cross, Delay, Blocking };
 
 struct UnitCodes {
-    int modes[5] = {};        // by channel number 1..4
+    int modes[5] = {};  // by channel number 1..4
     quint8 channel[5][12] = {};
     quint8 unit[4] = {};
 };
@@ -96,7 +109,8 @@ inline UnitConfig config_of(const UnitCodes &u)
 // holds a record of another kind or a malformed one.
 inline QString image_of(const QByteArray &file, int address)
 {
-    static const QRegularExpression record(QStringLiteral("^:([0-9A-F]{2})([0-9A-F]{4})([0-9A-F]{2})([0-9A-F]*)[0-9A-F]{2}$"));
+    static const QRegularExpression record(
+        QStringLiteral("^:([0-9A-F]{2})([0-9A-F]{4})([0-9A-F]{2})([0-9A-F]*)[0-9A-F]{2}$"));
     QMap<quint32, quint8> image;
     for (const QByteArray &line : file.split('\n')) {
         const QString text = QString::fromLatin1(line.trimmed());
@@ -122,7 +136,8 @@ inline QString image_of(const QByteArray &file, int address)
     quint32 start = 0;
     for (auto it = image.cbegin(); it != image.cend(); ++it) {
         if (!run.isEmpty() && it.key() != start + quint32(run.size())) {
-            out << QStringLiteral("%1:").arg(start, 8, 16, QLatin1Char('0')) + QString::fromLatin1(run.toHex());
+            out << QStringLiteral("%1:").arg(start, 8, 16, QLatin1Char('0')) +
+                       QString::fromLatin1(run.toHex());
             run.clear();
         }
         if (run.isEmpty())
