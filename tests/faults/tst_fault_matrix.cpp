@@ -32,6 +32,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <array>
 #include <functional>
 
 namespace {
@@ -95,7 +96,7 @@ constexpr qint64 kUnitClock = 1234567890;
 const QStringList kSimArgs{
     "--address", "1",       "--modes",    "1,2,0,1",    "--version",       "2.5",        "--log-records",
     "3",         "--clock", "1234567890", "--measured", "1:515:1000:4321", "--measured", "2:7:8:9"};
-const int kStartModes[5] = {0, 1, 2, 0, 1};
+const std::array<int, 5> kStartModes{0, 1, 2, 0, 1};  // by channel number 1..4
 constexpr int kUnitVersionMajor = 2;
 
 QString hex_code(quint8 code)
@@ -148,7 +149,7 @@ struct Cell {
     bool retry = false;              // the operation runs again on the good line
     bool first_answer_late = false;  // the first answer of the operation comes late
     // What the unit is known to hold: the channel modes, the channel shown.
-    int modes[5] = {0, 1, 2, 0, 1};
+    std::array<int, 5> modes = kStartModes;
     int channel = 1;
 
     Ui::MainWindow &ui() { return *window->ui; }
@@ -984,7 +985,7 @@ void TestFaultMatrix::run_cell(const Row &row, Column column)
     if (replaced) {
         c.sim.kill();
         QVERIFY(c.start_sim(kSimArgs));
-        std::copy(std::begin(kStartModes), std::end(kStartModes), std::begin(c.modes));
+        c.modes = kStartModes;
     } else {
         QVERIFY(c.sim.control("clear"));
         QVERIFY(c.sim.control("speed-index 4"));
