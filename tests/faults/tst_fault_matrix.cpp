@@ -660,7 +660,8 @@ Plan plan_for(const Row &row, Column cell_column)
     const QString codes = codes_text(row.codes);
     const quint8 first = row.codes.first();
     const bool connect = row.name == QLatin1String("connect");
-    // One attempt lasts the pause after the write and MWAIT idle ticks.
+    // Later than one attempt (the pause after the write and MWAIT idle ticks
+    // of 10 ms, some 260 ms), earlier than two.
     const int late_ms = (row.pre_wait ? timing().pre_wait_ms : 0) + 350;
     QString fault;
     p.messages = row.fail;
@@ -681,7 +682,8 @@ Plan plan_for(const Row &row, Column cell_column)
         p.ok = true;
         break;
     case Late:
-        // Only the first answer is late: it arrives in the second attempt.
+        // Only the first answer is late: it comes after the second attempt
+        // was answered, while the operation's next requests go out.
         fault = QStringLiteral("delay=%1@%2:1").arg(late_ms).arg(hex_code(first));
         p.ok = true;
         break;
