@@ -1,6 +1,7 @@
 #include "control.h"
 
 #include <QList>
+#include <QMap>
 
 namespace sim {
 
@@ -57,6 +58,33 @@ QString state_text(const UnitState &s)
     return out.join(' ');
 }
 
+// "image ADDR complete=0|1 bytes=N AAAAAAAA:HEX ...": the data the loader
+// stored in its last transfer, as runs of consecutive addresses.
+QString image_text(const Unit &u)
+{
+    const QMap<quint32, quint8> &image = u.loader().image();
+    QStringList out{QStringLiteral("image %1").arg(u.state().address),
+                    QStringLiteral("complete=%1").arg(u.loader().complete() ? 1 : 0),
+                    QStringLiteral("bytes=%1").arg(image.size())};
+    QByteArray run;
+    quint32 start = 0;
+    const auto flush = [&] {
+        if (!run.isEmpty())
+            out << QStringLiteral("%1:").arg(start, 8, 16, QLatin1Char('0')) +
+                       QString::fromLatin1(run.toHex());
+        run.clear();
+    };
+    for (auto it = image.cbegin(); it != image.cend(); ++it) {
+        if (run.isEmpty() || it.key() != start + quint32(run.size())) {
+            flush();
+            start = it.key();
+        }
+        run.append(char(it.value()));
+    }
+    flush();
+    return out.join(' ');
+}
+
 }  // namespace
 
 bool apply_control_line(Bus &bus, const QString &line, QString *reply)
@@ -72,8 +100,8 @@ bool apply_control_line(Bus &bus, const QString &line, QString *reply)
         *reply = QStringLiteral("bad address in \"%1\"").arg(text);
         return false;
     }
-    const bool by_address =
-        verb == QLatin1String("clear") || verb == QLatin1String("reset") || verb == QLatin1String("state");
+    const bool by_address = verb == QLatin1String("clear") || verb == QLatin1String("reset") ||
+                            verb == QLatin1String("state") || verb == QLatin1String("image");
     if (by_address && !rest.isEmpty()) {
         // "clear ADDR" has no slash.
         bool ok = false;
@@ -136,6 +164,13 @@ bool apply_control_line(Bus &bus, const QString &line, QString *reply)
         *reply = parts.join(QStringLiteral("; "));
         return true;
     }
+    if (verb == QLatin1String("image")) {
+        QStringList parts;
+        for (Unit *u : units)
+            parts << image_text(*u);
+        *reply = parts.join(QStringLiteral("; "));
+        return true;
+    }
     *reply = QStringLiteral("unknown command \"%1\"").arg(text);
     return false;
 }
@@ -147,7 +182,8 @@ QString control_help()
                           "  clear [ADDR]           switch every fault off but speed-check\n"
                           "  speed-index [ADDR/]I   the unit listens and answers at speed index I\n"
                           "  reset [ADDR]           back to the state at start, faults off but speed-check\n"
-                          "  state [ADDR]           print the parameter codes the unit holds");
+                          "  state [ADDR]           print the parameter codes the unit holds\n"
+                          "  image [ADDR]           print the firmware image the loader stored last");
 }
 
 }  // namespace sim

@@ -106,6 +106,30 @@ static bool parse_int(const QCommandLineParser &p, const QString &name, int low,
     return true;
 }
 
+// "CH:LEVEL:AMPLITUDE:FREQUENCY", counts of 0..65535.
+static bool parse_measured(const QString &text, int *channel, UnitSetup::Measured *measured, QString *error)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 4) {
+        *error = QStringLiteral("--measured %1: not CH:LEVEL:AMPLITUDE:FREQUENCY").arg(text);
+        return false;
+    }
+    if (!parse_channel_number(parts[0], channel, error))
+        return false;
+    quint16 counts[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        bool ok = false;
+        const uint v = parts[i + 1].toUInt(&ok);
+        if (!ok || v > 0xFFFF) {
+            *error = QStringLiteral("--measured %1: \"%2\" is not a count 0..65535").arg(text, parts[i + 1]);
+            return false;
+        }
+        counts[i] = quint16(v);
+    }
+    *measured = {counts[0], counts[1], counts[2]};
+    return true;
+}
+
 ParseResult parse_command_line(const QStringList &arguments, SimSetup *setup, QString *message)
 {
     QCommandLineParser p;
@@ -151,6 +175,10 @@ ParseResult parse_command_line(const QStringList &arguments, SimSetup *setup, QS
     p.addOption({QStringLiteral("cut-alarm"),
                  QStringLiteral("A channel in HF mode raises an alarm on a long cut level (repeatable)."),
                  QStringLiteral("[ADDR/]CH")});
+    p.addOption({QStringLiteral("measured"),
+                 QStringLiteral("What a channel's level, amplitude and frequency measurements report, in "
+                                "counts (repeatable; default 0)."),
+                 QStringLiteral("[ADDR/]CH:LEVEL:AMPLITUDE:FREQUENCY")});
     p.addOption({QStringLiteral("quit-after-ms"), QStringLiteral("Exit after this many milliseconds."),
                  QStringLiteral("MS")});
 
@@ -236,11 +264,20 @@ ParseResult parse_command_line(const QStringList &arguments, SimSetup *setup, QS
                              u.behaviour[size_t(ch - 1)].states = script;
                              return true;
                          }) &&
-                    each(QStringLiteral("cut-alarm"), [message](UnitSetup &u, const QString &value) {
+                    each(QStringLiteral("cut-alarm"),
+                         [message](UnitSetup &u, const QString &value) {
+                             int ch = 0;
+                             if (!parse_channel_number(value, &ch, message))
+                                 return false;
+                             u.behaviour[size_t(ch - 1)].cut_alarm = true;
+                             return true;
+                         }) &&
+                    each(QStringLiteral("measured"), [message](UnitSetup &u, const QString &value) {
                         int ch = 0;
-                        if (!parse_channel_number(value, &ch, message))
+                        UnitSetup::Measured m;
+                        if (!parse_measured(value, &ch, &m, message))
                             return false;
-                        u.behaviour[size_t(ch - 1)].cut_alarm = true;
+                        u.measured[size_t(ch - 1)] = m;
                         return true;
                     });
     if (!ok)
@@ -261,8 +298,13 @@ bool build_bus(const SimSetup &setup, Bus *bus, quint32 clock_start, QString *er
         s.set_time(clock_start, 0);
         if (u.log_records > 0)
             s.fill_example_log(u.log_records, clock_start);
-        for (int k = 1; k <= kChannels; ++k)
-            s.channel(k).behaviour = u.behaviour[size_t(k - 1)];
+        for (int k = 1; k <= kChannels; ++k) {
+            ChannelState &c = s.channel(k);
+            c.behaviour = u.behaviour[size_t(k - 1)];
+            c.level = u.measured[size_t(k - 1)].level;
+            c.amplitude = u.measured[size_t(k - 1)].amplitude;
+            c.frequency = u.measured[size_t(k - 1)].frequency;
+        }
         unit.keep_start_state();
         if (setup.check_speed)
             unit.faults().add(QStringLiteral("speed-check"));

@@ -23,6 +23,11 @@ struct UnitSetup {
     QStringList faults;
     int log_records = 0;
     std::array<ChannelBehaviour, kChannels> behaviour;  // channels 1..4 at 0..3
+    // What the measurements of channels 1..4 (at 0..3) report, in counts.
+    struct Measured {
+        quint16 level = 0, amplitude = 0, frequency = 0;
+    };
+    std::array<Measured, kChannels> measured;
 };
 
 struct SimSetup {

@@ -131,6 +131,32 @@ void Exchange::note_unfinished(const QByteArray &collected)
     note_dropped(collected);
 }
 
+// After an attempt that went unanswered, the unit may still answer it, after
+// the answer just taken: it would arrive during the next request and be read
+// as that request's answer (a whole-unit read then saves one value in the
+// wrong place and goes on one answer behind). Everything that arrives is
+// dropped until the line has been quiet for an attempt's idle ticks, within
+// the attempt limit.
+void Exchange::wait_out_late_answers()
+{
+    QElapsedTimer since;
+    since.start();
+    int idle = 0;
+    while (line_open() && idle <= MWAIT() && since.elapsed() < timing().attempt_limit_ms) {
+        wait(timing().tick_ms, true);
+        if (!line_open())
+            return;
+        if (m_port->bytesAvailable() <= 0) {
+            ++idle;
+            continue;
+        }
+        const QByteArray late = m_port->readAll();
+        qCDebug(lcLink) << "late answer to an earlier attempt dropped:" << late;
+        note_dropped(late);
+        idle = 0;
+    }
+}
+
 int Exchange::SendCommand(QByteArray &buffer, bool pre_wait)
 {
     // Nobody to ask: the connection has ended (or never began).
@@ -194,6 +220,8 @@ int Exchange::SendCommand(QByteArray &buffer, bool pre_wait)
                 break;
         }
         if (answered) {
+            if (attempt > 1)
+                wait_out_late_answers();
             lock(true);
             exchange_busy = 0;
             const int r = decode_frame(buffer);

@@ -67,6 +67,7 @@ private:
     void drop_unread_input();
     void note_dropped(const QByteArray &dropped);
     void note_unfinished(const QByteArray &collected);
+    void wait_out_late_answers();
 
     SerialPort *m_port = nullptr;
     ControlLock m_lock;

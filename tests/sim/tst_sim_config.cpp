@@ -74,6 +74,9 @@ void TestSimConfig::bad_command_lines_are_refused_data()
     QTest::newRow("mode 3") << QStringList{"--modes", "1,3,1,1"};
     QTest::newRow("unknown option") << QStringList{"--frobnicate"};
     QTest::newRow("stray argument") << QStringList{"ttyS0"};
+    QTest::newRow("measured without frequency") << QStringList{"--measured", "1:2:3"};
+    QTest::newRow("measured on channel 5") << QStringList{"--measured", "5:1:1:1"};
+    QTest::newRow("measured beyond 16 bits") << QStringList{"--measured", "1:65536:0:0"};
 }
 
 void TestSimConfig::bad_command_lines_are_refused()
@@ -91,7 +94,8 @@ void TestSimConfig::bus_is_built_as_described()
     sim::SimSetup s;
     QString message;
     QCOMPARE(sim::parse_command_line({"mirval-sim", "--address", "2,5", "--modes", "2,1,0,0", "--version",
-                                      "1.3", "--fault", "5/refuse=0x2f", "--log-records", "4"},
+                                      "1.3", "--fault", "5/refuse=0x2f", "--log-records", "4", "--measured",
+                                      "5/3:515:1000:65535"},
                                      &s, &message),
              sim::ParseResult::Ok);
     sim::Bus bus;
@@ -108,6 +112,12 @@ void TestSimConfig::bus_is_built_as_described()
     QVERIFY(!bus.unit(5)->answers_broadcast());
     QCOMPARE(bus.unit(2)->faults().describe(), QStringList{"speed-check"});
     QCOMPARE(bus.unit(5)->faults().describe(), (QStringList{"speed-check", "refuse@0x2f"}));
+    const sim::ChannelState &measured = bus.unit(5)->state().channel(3);
+    QCOMPARE(int(measured.level), 515);
+    QCOMPARE(int(measured.amplitude), 1000);
+    QCOMPARE(int(measured.frequency), 65535);
+    QCOMPARE(int(bus.unit(2)->state().channel(3).level), 0);
+    QCOMPARE(int(bus.unit(5)->state().channel(2).amplitude), 0);
 }
 
 QTEST_APPLESS_MAIN(TestSimConfig)

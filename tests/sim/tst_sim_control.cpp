@@ -20,6 +20,7 @@ private slots:
     void silent_after_counts_from_its_addition();
     void clear_keeps_the_speed_check();
     void reset_and_state();
+    void image_reports_the_stored_data();
 };
 
 void TestSimControl::commands_data()
@@ -124,6 +125,32 @@ void TestSimControl::reset_and_state()
     QVERIFY(u.faults().speed_check());
     QVERIFY(!wire::exchange(u, kSetThreshold, msec(1000)).isEmpty());  // the silence is gone
     QVERIFY(!apply_control_line(bus, "reset 9", &reply));
+}
+
+// The loader's last image in runs of consecutive addresses; a transfer broken
+// off shows as incomplete.
+void TestSimControl::image_reports_the_stored_data()
+{
+    Bus bus;
+    Unit &u = bus.add_unit(1);
+    QString reply;
+    QVERIFY(apply_control_line(bus, "image", &reply));
+    QCOMPARE(reply, QString("image 1 complete=0 bytes=0"));
+
+    const auto send = [&u](const QByteArray &bytes, int ms) {
+        u.feed(bytes, msec(ms));
+        return wire::joined(u.take_due(msec(ms + 100)));
+    };
+    QCOMPARE(send("$007777\r", 0), QByteArray(1, char(0xAA)));
+    QCOMPARE(send(":0300100001FE806E\n\r", 100), QByteArray(1, char(0xAA)));  // 01 fe 80 at 0x10
+    QCOMPARE(send(":0200130002FFEA\n\r", 200), QByteArray(1, char(0xAA)));    // 02 ff at 0x13
+    QVERIFY(apply_control_line(bus, "image 1", &reply));
+    QCOMPARE(reply, QString("image 1 complete=0 bytes=5 00000010:01fe8002ff"));
+    QCOMPARE(send(":02004000ABCD46\n\r", 300), QByteArray(1, char(0xAA)));  // a second run
+    QCOMPARE(send(":00000001FF\n\r", 400), QByteArray(1, char(0xCC)));
+    QVERIFY(apply_control_line(bus, "image", &reply));
+    QCOMPARE(reply, QString("image 1 complete=1 bytes=7 00000010:01fe8002ff 00000040:abcd"));
+    QVERIFY(!apply_control_line(bus, "image 2", &reply));
 }
 
 QTEST_APPLESS_MAIN(TestSimControl)
