@@ -752,15 +752,15 @@ void Session::compare_form()
 // Seeds to run: MIRVAL_INTERLEAVING_SEEDS=N (1..N) or A-B; the CI set otherwise.
 QPair<quint32, quint32> seed_range()
 {
-    const QString spec = QString::fromLocal8Bit(qgetenv("MIRVAL_INTERLEAVING_SEEDS")).trimmed();
-    if (spec.isEmpty())
+    const QString wanted = QString::fromLocal8Bit(qgetenv("MIRVAL_INTERLEAVING_SEEDS")).trimmed();
+    if (wanted.isEmpty())
         return {1, kCiSeeds};
-    const QStringList parts = spec.split('-');
+    const QStringList parts = wanted.split('-');
     bool ok_first = false, ok_last = true;
     const quint32 first = parts[0].toUInt(&ok_first);
     const quint32 last = parts.size() > 1 ? parts[1].toUInt(&ok_last) : first;
     if (!ok_first || !ok_last || parts.size() > 2 || last < first)
-        qFatal("MIRVAL_INTERLEAVING_SEEDS: N or A-B, not \"%s\"", qPrintable(spec));
+        qFatal("MIRVAL_INTERLEAVING_SEEDS: N or A-B, not \"%s\"", qPrintable(wanted));
     return parts.size() == 1 ? QPair<quint32, quint32>{1, first} : QPair<quint32, quint32>{first, last};
 }
 
