@@ -114,8 +114,8 @@ int main(int argc, char *argv[])
         kib = 1;
         startups = 1;
         // A shortened collection second keeps the amplitude run short.
-        timing().collect_second_ms = 100;
-        timing().pre_wait_ms = 20;
+        run.timing.collect_second_ms = 100;
+        run.timing.pre_wait_ms = 20;
     }
 
     const QStringList groups = p.value(only).split(QLatin1Char(','), Qt::SkipEmptyParts);
@@ -150,13 +150,13 @@ int main(int argc, char *argv[])
         port.close();
     }
     if (wanted("window"))
-        figures << bench::window_figures(sim, poll);
+        figures << bench::window_figures(sim, poll, run.timing);
     if (wanted("firmware")) {
         QtSerialPort port;
         LineSettings settings;
         settings.baud_rate = 57600;
         if (port.open(sim.port(), settings))
-            figures << bench::firmware_figure(port, kib);
+            figures << bench::firmware_figure(port, kib, run.timing);
         else
             figures << bench::not_measured(QStringLiteral("firmware image"), port.errorString());
     }

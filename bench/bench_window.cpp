@@ -14,9 +14,10 @@ std::unique_ptr<ProgressDialog> BenchDialogs::progress(const ProgressOptions &op
     return m_real->progress(options);
 }
 
-BenchWindow::BenchWindow() : dialogs(std::make_shared<BenchDialogs>(&real))
+BenchWindow::BenchWindow(const Timing &timing) : dialogs(std::make_shared<BenchDialogs>(&real))
 {
     MainWindowServices services;
+    services.timing = timing;
     services.dialogs = dialogs;
     window = std::make_unique<MainWindow>(services);
     real.set_parent(window.get());
@@ -41,7 +42,7 @@ bool wait_for(const std::function<bool()> &done, int ms)
 
 QString connect_window(MainWindow &window, const SimChild &sim, const BenchDialogs &dialogs)
 {
-    Ui::MainWindow &ui = *window.ui;
+    const Ui::MainWindow &ui = window.form();
     if (!wait_for([&] { return ui.comPortComboBox->findText(sim.port()) >= 0; }, 3000))
         return QStringLiteral("the port list never showed ") + sim.port();
     ui.comPortComboBox->setCurrentText(sim.port());

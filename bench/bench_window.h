@@ -40,7 +40,7 @@ private:
 
 // The main window with those dialogs, shown.
 struct BenchWindow {
-    BenchWindow();
+    explicit BenchWindow(const Timing &timing = Timing());
     QtUserDialogs real;
     std::shared_ptr<BenchDialogs> dialogs;
     std::unique_ptr<MainWindow> window;

@@ -39,8 +39,8 @@ struct CountingHooks {
             const int r = this->exchange.SendCommand(payload, pre_wait);
             const double wire =
                 wire_ms(frame.size() + (r == Ok ? answer_frame_size(payload.size()) : 0), this->baud);
-            const double tick = timing().tick_ms;
-            floor_ms += pre_wait ? timing().pre_wait_ms + tick + wire : std::max(tick, wire);
+            const double tick = this->exchange.timing.tick_ms;
+            floor_ms += pre_wait ? this->exchange.timing.pre_wait_ms + tick + wire : std::max(tick, wire);
             ++requests;
             failures += r != Ok;
             return r;
@@ -80,7 +80,7 @@ Figure read_transaction(Exchange &exchange, int baud, int count)
     }
     std::sort(times.begin(), times.end());
     f.value = times.value(times.size() / 2);
-    f.floor = std::max(double(timing().tick_ms), wire);
+    f.floor = std::max(double(exchange.timing.tick_ms), wire);
     f.measured = failures == 0;
     f.note =
         QStringLiteral("wire time %1 ms, slowest %2 ms").arg(wire, 0, 'f', 2).arg(times.last(), 0, 'f', 2);
@@ -99,10 +99,10 @@ Figure unit_read(Exchange &exchange, int baud, UnitConfig *config)
     QElapsedTimer t;
     t.start();
     // As the window does it: the settling pause, then the requests.
-    exchange.wait_ms(timing().settle_ms);
+    exchange.wait_ms(exchange.timing.settle_ms);
     const bool done = read_unit_config(counting.hooks, 1, *config);
     f.value = elapsed_ms(t);
-    f.floor = timing().settle_ms + counting.floor_ms;
+    f.floor = exchange.timing.settle_ms + counting.floor_ms;
     f.measured = done;
     f.note = QStringLiteral("%1 requests").arg(counting.requests);
     if (!done)
@@ -158,6 +158,7 @@ Figure silent_transaction(Exchange &exchange)
 QList<Figure> line_figures(SerialPort &port, const LineRun &run)
 {
     Exchange exchange;
+    exchange.timing = run.timing;
     exchange.set_port(&port);
     const int baud = port.baudRate();
     QList<Figure> figures;
@@ -175,7 +176,7 @@ QList<Figure> line_figures(SerialPort &port, const LineRun &run)
     return figures;
 }
 
-Figure firmware_figure(SerialPort &port, int kib)
+Figure firmware_figure(SerialPort &port, int kib, const Timing &timing)
 {
     Figure f;
     f.name = QStringLiteral("%1 KiB firmware image at %2 baud").arg(kib).arg(firmware::kLoaderBaud);
@@ -190,6 +191,7 @@ Figure firmware_figure(SerialPort &port, int kib)
         bytes += firmware::line_frame(line).size() + 1;
 
     Exchange exchange;
+    exchange.timing = timing;
     exchange.set_port(&port);
     firmware::Hooks hooks;
     hooks.wait = [&exchange](int ms) { exchange.wait_ms(ms); };
@@ -205,7 +207,7 @@ Figure firmware_figure(SerialPort &port, int kib)
 
     QElapsedTimer whole;
     whole.start();
-    const firmware::Outcome outcome = firmware::update(port, lines, hooks);
+    const firmware::Outcome outcome = firmware::update(exchange, lines, hooks);
     f.value = transfer_ms / 1000;
     f.floor = wire_ms(bytes, firmware::kLoaderBaud) / 1000;
     f.measured = outcome == firmware::Outcome::Updated;

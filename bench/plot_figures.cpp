@@ -60,7 +60,7 @@ QList<Figure> plot_figures(int seconds)
             .arg(polls_without)
             .arg(polls_with)
             .arg(points);
-    window.ui->searchButton->released();  // "Стоп"
+    window.form().searchButton->released();  // "Стоп"
     return {f};
 }
 

@@ -9,11 +9,11 @@
 
 namespace bench {
 
-QList<Figure> window_figures(SimChild &sim, int poll_seconds)
+QList<Figure> window_figures(SimChild &sim, int poll_seconds, const Timing &timing)
 {
     const QString poll_name = QStringLiteral("CPU while connected, status poll running");
     const QString ampl_name = QStringLiteral("CPU during the amplitude collection");
-    BenchWindow bench;
+    BenchWindow bench(timing);
     MainWindow &window = *bench.window;
     const std::shared_ptr<BenchDialogs> &dialogs = bench.dialogs;
 
@@ -21,7 +21,7 @@ QList<Figure> window_figures(SimChild &sim, int poll_seconds)
     const QString why = connect_window(window, sim, *dialogs);
     if (!why.isEmpty())
         return {not_measured(poll_name, why), not_measured(ampl_name, why)};
-    Ui::MainWindow &ui = *window.ui;
+    const Ui::MainWindow &ui = window.form();
 
     QList<Figure> figures;
     {

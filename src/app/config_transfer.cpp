@@ -18,14 +18,14 @@ constexpr int kTransferSteps = 60;
 bool MainWindow::run_transfer(const QString &label, bool writing,
                               const std::function<bool(const TransferHooks &)> &transfer)
 {
-    const OperationScope operation(*this);
+    const OperationScope operation(m_session);
     set_controls_enabled(false);
-    controls_frozen = 1;
-    poll_timer->stop();
+    m_form.controls_frozen = 1;
+    m_session.stop_poll();
     // A transfer started while another transaction is still running would
     // have its first request refused; that ends it as a failure below.
-    wait_ms(timing().settle_ms);
-    setters_armed = 0;
+    wait_ms(m_session.timing().settle_ms);
+    m_form.setters_armed = 0;
 
     std::unique_ptr<ProgressDialog> progress = open_progress(label, QStringLiteral("Отмена"), kTransferSteps);
 
@@ -35,7 +35,7 @@ bool MainWindow::run_transfer(const QString &label, bool writing,
     hooks.cancelled = [&progress] { return progress->wasCanceled(); };
     hooks.mode_written = [this](int channel, int mode) {
         if (channel >= 1 && channel <= kChannelCount)
-            channel_mode[channel] = static_cast<signed char>(mode);
+            m_model.channel_mode[channel] = static_cast<signed char>(mode);
     };
     const bool done = transfer(hooks);
     if (!done)
@@ -43,12 +43,12 @@ bool MainWindow::run_transfer(const QString &label, bool writing,
 
     progress->close();
     if (writing)
-        read_channel_settings(current_channel);
-    if (cur_onoff != 0)
+        read_channel_settings(m_model.current_channel);
+    if (m_model.current().cur_onoff != 0)
         start_poll();
-    controls_frozen = 0;
+    m_form.controls_frozen = 0;
     set_controls_enabled(true);
-    setters_armed = 1;
+    m_form.setters_armed = 1;
     progress.reset();
     return done;
 }
@@ -72,22 +72,22 @@ int MainWindow::file_message(const QString &title, const QString &text, const QS
 
 void MainWindow::on_saveCfg_released()
 {
-    if (unit_address == 0) {
+    if (m_model.unit_address == 0) {
         file_message(QStringLiteral("Ошибка адреса"), QStringLiteral("Не установлен адрес блока!"));
         return;
     }
     UnitConfig config;
-    if (!read_unit_config(unit_address, config))
+    if (!read_unit_config(m_model.unit_address, config))
         return;
 
     FileDialogOptions options;
     options.title = QStringLiteral("Сохранить конфигурацию");
-    options.directory = QDir(config_dir).filePath(proposed_config_name(unit_address, FDATE()));
+    options.directory = QDir(m_config_dir).filePath(proposed_config_name(m_model.unit_address, FDATE()));
     options.filter = kConfigFileFilter;
     const QString path = m_dialogs->saveFileName(options);
     if (path.isEmpty())
         return;
-    config_dir = QFileInfo(path).absolutePath();
+    m_config_dir = QFileInfo(path).absolutePath();
     QString error, note;
     if (save_config_file(path, config, &error, &note) != 0)
         file_message(QStringLiteral("Невозможно открыть файл !"), error, note);
@@ -95,23 +95,23 @@ void MainWindow::on_saveCfg_released()
 
 void MainWindow::on_loadCfg_released()
 {
-    if (unit_address == 0) {
+    if (m_model.unit_address == 0) {
         file_message(QStringLiteral("Ошибка адреса"), QStringLiteral("Не установлен адрес блока!"));
         return;
     }
     FileDialogOptions options;
     options.title = QStringLiteral("Загрузить конфигурацию");
-    options.directory = config_dir;
+    options.directory = m_config_dir;
     options.filter = kConfigFileFilter;
     const QString path = m_dialogs->openFileName(options);
     if (path.isEmpty())
         return;
-    config_dir = QFileInfo(path).absolutePath();
+    m_config_dir = QFileInfo(path).absolutePath();
     UnitConfig config;
     const ConfigLoadResult loaded = load_config_file(path, config);
     if (!loaded.ok) {
         file_message(loaded.title, loaded.text);
         return;
     }
-    write_unit_config(unit_address, config);
+    write_unit_config(m_model.unit_address, config);
 }

@@ -7,9 +7,9 @@
 
 void MainWindow::cross_changed(int index)
 {
-    if (index < 0 || setters_armed == 0 || m_showing_cross)
+    if (index < 0 || m_form.setters_armed == 0 || m_form.showing_cross)
         return;
-    const OperationScope operation(*this);
+    const OperationScope operation(m_session);
     apply_cross_selection();
 }
 
@@ -39,26 +39,26 @@ void MainWindow::apply_cross_selection()
     bool on[5] = {false, false, false, false, false};
     for (int k = 1; k <= 4; ++k)
         on[k] = boxes[k - 1]->currentIndex() != 0;
-    const quint8 mask = cross::derive(on, channel_mode);
-    if (mask == cross_mask)
+    const quint8 mask = cross::derive(on, m_model.channel_mode);
+    if (mask == m_model.cross_mask)
         return;
     qDebug() << "SET Cross " << mask;
-    prev_cross_mask = cross_mask;
-    cross_mask = mask;
+    m_model.prev_cross_mask = m_model.cross_mask;
+    m_model.cross_mask = mask;
     send_cross_mask();
     show_cross_mask();
 }
 
 void MainWindow::send_cross_mask()
 {
-    if (setters_armed == 0)
+    if (m_form.setters_armed == 0)
         return;
-    const bool confirmed = cross::send_mask(unit_link(), unit_address, cross_mask, prev_cross_mask, [this] {
+    const bool confirmed = cross::send_mask(unit_link(), m_model.unit_address, m_model.cross_mask, m_model.prev_cross_mask, [this] {
         operation_failed(QStringLiteral("Параметр 'Кросс' не установлен!..."));
-        cross_mask = prev_cross_mask;
+        m_model.cross_mask = m_model.prev_cross_mask;
     });
     if (confirmed)
-        prev_cross_mask = cross_mask;
+        m_model.prev_cross_mask = m_model.cross_mask;
     show_cross_mask();
 }
 
@@ -67,11 +67,10 @@ void MainWindow::show_cross_mask()
     QComboBox *boxes[] = {ui->cross_1, ui->cross_2, ui->cross_3, ui->cross_4};
     // The lists follow the mask one by one; a mask derived from lists half
     // way through would pair channels nobody asked for, so none is derived.
-    const bool was_showing = m_showing_cross;
-    m_showing_cross = true;
+    const bool was_showing = m_form.showing_cross;
+    m_form.showing_cross = true;
     for (int k = 1; k <= 4; ++k) {
-        cross_on[k] = cross::in_pair(cross_mask, k) ? 1 : 0;
-        boxes[k - 1]->setCurrentIndex(cross_on[k]);
+        boxes[k - 1]->setCurrentIndex(cross::in_pair(m_model.cross_mask, k) ? 1 : 0);
     }
-    m_showing_cross = was_showing;
+    m_form.showing_cross = was_showing;
 }

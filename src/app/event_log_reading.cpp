@@ -1,4 +1,5 @@
 // Reading the unit's event log into the viewer, and clearing it.
+#include "channels/unit_requests.h"
 #include "link/unit_link.h"
 #include "mainwindow.h"
 #include "proto.h"
@@ -16,19 +17,19 @@ constexpr int kProgressRecords = 500;
 
 void MainWindow::on_getProtokol_released()
 {
-    if (setters_armed == 0)
+    if (m_form.setters_armed == 0)
         return;
-    const OperationScope operation(*this);
+    const OperationScope operation(m_session);
     int count = 0;
     std::unique_ptr<ProgressDialog> progress =
         open_progress(QStringLiteral("Чтение протокола ..."), QStringLiteral("Отмена"), kProgressRecords);
 
     // Null dialogs: the real ones, over the viewer.
-    auto viewer = std::make_unique<proto>(this, m_services.dialogs.get(), &config_dir);
+    auto viewer = std::make_unique<proto>(this, m_services.dialogs.get(), &m_config_dir);
     viewer->setWindowTitle(QStringLiteral("МИРВАЛ-В Визард"));
 
     set_controls_enabled(false);
-    controls_frozen = 1;
+    m_form.controls_frozen = 1;
 
     int maximum = kProgressRecords;
     // Every answer moves the bar, the end mark included. A log longer than
@@ -46,7 +47,7 @@ void MainWindow::on_getProtokol_released()
     UnitLink link = unit_link();
     link.cancelled = [&progress] { return progress->wasCanceled(); };
     const log_reading::Outcome outcome =
-        log_reading::read_event_log(link, unit_address, [&](const LogRecord &record, int) {
+        log_reading::read_event_log(link, m_model.unit_address, [&](const LogRecord &record, int) {
             step();
             for (const QString &line : log_lines(record))
                 viewer->add_line(line);
@@ -69,19 +70,17 @@ void MainWindow::on_getProtokol_released()
     }
     viewer.reset();
 
-    controls_frozen = 0;
+    m_form.controls_frozen = 0;
     set_controls_enabled(true);
     progress.reset();
 }
 
 void MainWindow::on_clearProtokol_released()
 {
-    if (setters_armed == 0)
+    if (m_form.setters_armed == 0)
         return;
-    const OperationScope operation(*this);
-    QByteArray buffer;
-    buffer.append(char(quint8(unit_address)));
-    buffer.append(char(kClearLog));
+    const OperationScope operation(m_session);
+    QByteArray buffer = requests::clear_log_payload(m_model.unit_address);
     if (SendCommand(buffer, false) != 0) {
         operation_failed(QStringLiteral("Нет ответа от блока!"));
         return;

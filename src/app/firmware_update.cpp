@@ -45,10 +45,11 @@ void MainWindow::on_progButton_released()
 {
     // A unit must be connected, and no operation may be waiting for it
     // further down the stack: the update would take the line from under it.
-    if (m_updating_firmware || !connected() || exchange_busy || exchange->waiting())
+    if (m_form.updating_firmware || !connected() || m_session.exchange().exchange_busy ||
+        m_session.exchange().waiting())
         return;
-    const QScopedValueRollback<bool> updating(m_updating_firmware, true);
-    const OperationScope operation(*this);
+    const QScopedValueRollback<bool> updating(m_form.updating_firmware, true);
+    const OperationScope operation(m_session);
 
     cDataFile file(*m_dialogs);
     const int read = file.read_firmware_file();
@@ -68,8 +69,8 @@ void MainWindow::on_progButton_released()
 
     set_controls_enabled(false);
     // The set_line_speed transactions would unlock the controls at their end.
-    const int frozen_before = controls_frozen;
-    controls_frozen = 1;
+    const int frozen_before = m_form.controls_frozen;
+    m_form.controls_frozen = 1;
     auto transfer_dialog = std::make_unique<prog>(this, QStringLiteral("Передача прошивки..."));
     std::unique_ptr<prog> restart_dialog;
 
@@ -90,7 +91,7 @@ void MainWindow::on_progButton_released()
         show_firmware_progress(*restart_dialog);
         restart_dialog->start_progress(steps);
         // The unit is back in normal operation after the restart.
-        controls_frozen = frozen_before;
+        m_form.controls_frozen = frozen_before;
     };
     hooks.restart_step = [&](int step) { restart_dialog->set_step(step); };
     hooks.restart_ends = [&] {
@@ -102,8 +103,8 @@ void MainWindow::on_progButton_released()
         ui->searchButton->setEnabled(true);
     };
 
-    const firmware::Outcome outcome = firmware::update(*port, file.lines, hooks);
-    controls_frozen = frozen_before;
+    const firmware::Outcome outcome = firmware::update(m_session.exchange(), file.lines, hooks);
+    m_form.controls_frozen = frozen_before;
     if (outcome == firmware::Outcome::Failed)
         set_controls_enabled(false);
 }

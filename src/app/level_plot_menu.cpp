@@ -28,7 +28,7 @@ void MainWindow::show_state_menu(const QPoint &pos)
 void MainWindow::open_level_plot()
 {
     if (!m_level_plot) {
-        m_level_plot = new LevelPlotWindow(m_dialogs, current_channel, this);
+        m_level_plot = new LevelPlotWindow(m_dialogs, m_model.current_channel, this);
         connect(this, &MainWindow::poll_sampled, m_level_plot.data(), &LevelPlotWindow::add_sample);
     }
     m_level_plot->show();
@@ -47,11 +47,11 @@ void MainWindow::report_poll(const std::optional<answers::PollReading> &reading)
     sample.answered = reading.has_value();
     if (reading)
         sample.reading = *reading;
-    sample.state_row = m_state_row;
-    sample.channel = current_channel;
-    sample.mode = channel_mode[current_channel];
+    sample.state_row = m_form.state_row;
+    sample.channel = m_model.current_channel;
+    sample.mode = m_model.channel_mode[m_model.current_channel];
     if (sample.mode == ModeHf)
         sample.threshold_mv = parameters::kCutThresholds[std::clamp<int>(
-            cur_p_perepil, 0, int(std::size(parameters::kCutThresholds)) - 1)];
+            m_model.current().cur_p_perepil, 0, int(std::size(parameters::kCutThresholds)) - 1)];
     emit poll_sampled(sample);
 }

@@ -17,8 +17,6 @@
 #include <QScopedValueRollback>
 #include <QTabBar>
 
-int controls_frozen = 0;
-int cross_tab_armed = 0;
 
 namespace {
 
@@ -38,7 +36,10 @@ static void init_resources()
 MainWindow::MainWindow(QWidget *parent) : MainWindow(MainWindowServices{}, parent) {}
 
 MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::MainWindow>()), m_services(std::move(services))
+    : QMainWindow(parent),
+      ui(std::make_unique<Ui::MainWindow>()),
+      m_session(services.timing),
+      m_services(std::move(services))
 {
     init_resources();
     if (m_services.dialogs)
@@ -47,13 +48,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
         m_dialogs = std::make_shared<QtUserDialogs>(this);
     if (!m_services.enumerate)
         m_services.enumerate = present_port_names;
-    if (!m_services.make_port)
-        m_services.make_port = [](const QString &name) { return ::make_port(name); };
-
-    setters_armed = 1;
-    speed_search = 0;
-    for (int k = 1; k <= 4; ++k)
-        channel_mode[k] = 0;
+    m_session.set_port_maker(m_services.make_port);
     ui->setupUi(this);
     fit_tab_titles();
     // Message boxes and dialogs carry the same icon as the main window.
@@ -62,19 +57,14 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     QCoreApplication::setApplicationName(kAppName);
     setWindowTitle(kWindowTitle);
 
-    poll_timer = new QTimer;
-    connect(poll_timer, &QTimer::timeout, this, &MainWindow::g_point);
-    poll_timer->stop();
-
-    exchange = new Exchange;
-    exchange->set_control_lock([this](bool enable) { set_controls_enabled(enable); });
+    connect(&m_session, &UnitSession::poll_due, this, &MainWindow::g_point);
+    connect(&m_session, &UnitSession::line_lost, this, &MainWindow::line_lost);
+    m_session.exchange().set_control_lock([this](bool enable) { set_controls_enabled(enable); });
     connect(ui->searchButton, &QPushButton::released, this, &MainWindow::start);
     m_deferred_start.setSingleShot(true);
     connect(&m_deferred_start, &QTimer::timeout, this, &MainWindow::start);
 
-    config_dir = QDir::currentPath();
-    unit_version = 1;
-    current_channel = 1;
+    m_config_dir = QDir::currentPath();
 
     const auto add_indexed = [](QComboBox *box, const QStringList &texts) {
         for (int i = 0; i < texts.size(); ++i)
@@ -86,13 +76,11 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     ui->time_perepil->addItems(parameters::cut_time_texts());
 
     set_state_label(0);
+    for (int c = 0; c < lock_rule::ControlCount; ++c)
+        m_controls[size_t(c)] = findChild<QWidget *>(QLatin1String(lock_rule::object_name(lock_rule::Control(c))));
 
-    cross_mask = 0;
-    QComboBox *cross_boxes[] = {ui->cross_1, ui->cross_2, ui->cross_3, ui->cross_4};
-    for (int k = 1; k <= 4; ++k) {
-        cross_on[k] = 0;
-        cross_boxes[k - 1]->setCurrentIndex(0);
-    }
+    for (QComboBox *box : {ui->cross_1, ui->cross_2, ui->cross_3, ui->cross_4})
+        box->setCurrentIndex(0);
 
     set_controls_enabled(false);
 
@@ -131,8 +119,6 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     connect(ui->addres, &QWidget::customContextMenuRequested, this, &MainWindow::show_address_menu);
 
     restore_remembered_connection();
-
-    port.reset();
     set_up_port_list();
 }
 
@@ -152,21 +138,8 @@ void MainWindow::fit_tab_titles()
 
 MainWindow::~MainWindow()
 {
-    poll_timer->stop();
-    // Let a running transaction finish before the port goes. Only a
-    // transaction further down this thread's stack can hold the flag, and it
-    // cannot end while we wait here, so the wait is bounded.
-    for (int i = 0; exchange_busy && i < 300; ++i)
-        exchange->wait_ms(timing().tick_ms);
-    delete poll_timer;
-    poll_timer = nullptr;
-    exchange->tick_timer.stop();
-    delete exchange;
-    exchange = nullptr;
-    if (port) {
-        port->close();
-        port.reset();
-    }
+    // The session lets a running transaction finish before its port goes.
+    m_session.stop_poll();
     ui.reset();
     // The watcher outlives the window; it must not call back into it.
     enumerator->disconnect(this);
@@ -198,20 +171,9 @@ std::unique_ptr<ProgressDialog> MainWindow::open_progress(const QString &label, 
     return progress;
 }
 
-MainWindow::OperationScope::~OperationScope()
-{
-    MainWindow &w = m_window;
-    if (--w.m_operation_depth > 0)
-        return;
-    w.m_retired_port.reset();
-    if (w.port && !w.port->isOpen() && !w.m_connecting)
-        QMetaObject::invokeMethod(
-            &w, [&w, id = w.m_connection_id] { w.line_lost(id); }, Qt::QueuedConnection);
-}
-
 bool MainWindow::connected() const
 {
-    return port && port->isOpen();
+    return m_session.line_open();
 }
 
 void MainWindow::operation_failed(const QString &text)
@@ -226,49 +188,44 @@ void MainWindow::restore_list(QComboBox *box, int index)
         box->setCurrentIndex(index);
         return;
     }
-    const QScopedValueRollback<int> quiet(setters_armed, 0);
+    const QScopedValueRollback<int> quiet(m_form.setters_armed, 0);
     box->setCurrentIndex(index);
 }
 
 void MainWindow::start_poll()
 {
-    if (connected())
-        poll_timer->start(timing().poll_period_ms);
+    m_session.start_poll();
+}
+
+lock_rule::Inputs MainWindow::lock_inputs(bool operation) const
+{
+    lock_rule::Inputs in;
+    // A port that went away counts as no connection even before its loss
+    // has been handled.
+    in.state = connected() ? m_session.state() : ConnectionState::Disconnected;
+    in.operation = operation;
+    in.frozen = m_form.controls_frozen != 0;
+    for (int k = 1; k <= 4; ++k)
+        in.modes[size_t(k)] = m_model.channel_mode[k];
+    in.channel = m_model.current_channel;
+    in.version = m_model.unit_version;
+    return in;
 }
 
 void MainWindow::set_controls_enabled(bool enable)
 {
-    if (controls_frozen)
+    const std::optional<lock_rule::Enabled> enabled = lock_rule::enabled(lock_inputs(!enable));
+    if (!enabled)
         return;
-    if (!connected())
-        enable = false;
-    const int m = channel_mode[current_channel];
-    const bool on = enable && m != 0;
-
-    for (QWidget *w :
-         {static_cast<QWidget *>(ui->chn), static_cast<QWidget *>(ui->onoff), static_cast<QWidget *>(ui->DK)})
-        w->setEnabled(enable);
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{ui->porog, ui->usilenie, ui->arp, ui->impuls, ui->pause, ui->okno,
-                                          ui->schet, ui->trevoga, ui->YROVEN, ui->AMPL, ui->pushButton,
-                                          ui->zad, ui->block, ui->loadCfg, ui->saveCfg, ui->tabWidget})
-        w->setEnabled(on);
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{ui->getTime, ui->setTime, ui->getProtokol, ui->clearProtokol})
-        w->setEnabled(on && unit_version >= 2);
-    ui->pred->setEnabled(enable && m == 1);
-    ui->reject->setEnabled(enable && m == 1);
-    QComboBox *cross_boxes[] = {ui->cross_1, ui->cross_2, ui->cross_3, ui->cross_4};
-    for (int k = 1; k <= 4; ++k)
-        cross_boxes[k - 1]->setEnabled(on && channel_mode[k] == m);
-    ui->porog_perepil->setEnabled(enable && m == 2);
-    ui->time_perepil->setEnabled(enable && m == 2);
+    for (int c = 0; c < lock_rule::ControlCount; ++c)
+        if (QWidget *w = m_controls[size_t(c)])
+            w->setEnabled((*enabled)[size_t(c)]);
 }
 
 void MainWindow::set_state_label(int row)
 {
     const StateRow &r = state_table(row);
-    m_state_row = row >= 0 && row < kStateRows ? row : 0;
+    m_form.state_row = row >= 0 && row < kStateRows ? row : 0;
     ui->state->setText(r.text);
     QPalette palette = ui->state->palette();
     palette.setBrush(QPalette::All, QPalette::Window, r.background);
@@ -287,23 +244,23 @@ void MainWindow::show_info(int state_byte)
 
 int MainWindow::SendCommand(QByteArray &buffer, bool pre_wait)
 {
-    return exchange->SendCommand(buffer, pre_wait);
+    return m_session.SendCommand(buffer, pre_wait);
 }
 
 void MainWindow::wait_ms(int ms)
 {
-    exchange->wait_ms(ms);
+    m_session.wait_ms(ms);
 }
 
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
     if (index == kCrossTab) {
-        cross_tab_armed = 1;
+        m_form.cross_tab_armed = 1;
         return;
     }
-    if (!cross_tab_armed)
+    if (!m_form.cross_tab_armed)
         return;
-    cross_tab_armed = 0;
+    m_form.cross_tab_armed = 0;
     const int sum = ui->cross_1->currentIndex() + ui->cross_2->currentIndex() + ui->cross_3->currentIndex() +
                     ui->cross_4->currentIndex();
     if (sum == 1) {
@@ -314,8 +271,9 @@ void MainWindow::on_tabWidget_currentChanged(int index)
 
 void MainWindow::on_pushButton_2_released()
 {
-    auto *dialog = new ComPortDialog(this, &link_settings.speed_index, &link_settings.repeat_index,
-                                     &link_settings.wait_index, &speed_search);
+    LinkSettings &settings = m_session.link_settings();
+    auto *dialog = new ComPortDialog(this, &settings.speed_index, &settings.repeat_index, &settings.wait_index,
+                                     &m_session.speed_search);
     dialog->exec();
     delete dialog;
 }

@@ -3,9 +3,11 @@
 #include "channels/parameters.h"
 #include "common/user_dialogs.h"
 #include "config/unit_config.h"
-#include "link/exchange.h"
 #include "link/port_watcher.h"
 #include "link/serial_port.h"
+#include "session/control_lock.h"
+#include "session/unit_model.h"
+#include "session/unit_session.h"
 #include "signal/poll_sample.h"
 
 #include <QMainWindow>
@@ -27,14 +29,6 @@ class QMenu;
 struct TransferHooks;
 struct UnitLink;
 
-// While nonzero, set_controls_enabled changes nothing: an operation made of
-// many transactions keeps the controls locked throughout.
-extern int controls_frozen;
-// The "Кросс" tab has been entered and not yet left.
-extern int cross_tab_armed;
-// Status polls in a row that got no answer; 20 end the connection.
-extern int poll_fail_count;
-
 // What the window needs from the outside world; tests replace each part.
 struct MainWindowServices {
     std::shared_ptr<UserDialogs> dialogs;  // null: the real dialogs
@@ -53,6 +47,28 @@ struct MainWindowServices {
     // Where the last connection's port, address and line speed are kept
     // between runs; empty: nothing is remembered (the tests' default).
     QString settings_file;
+    // The time constants of the window's connections.
+    Timing timing;
+};
+
+// The form's own state beside its widgets.
+struct FormState {
+    // 0 while the form is being filled from the unit: list changes send nothing.
+    int setters_armed = 1;
+    // While nonzero, set_controls_enabled changes nothing: an operation made of
+    // many transactions keeps the controls locked throughout.
+    int controls_frozen = 0;
+    // The "Кросс" tab has been entered and not yet left.
+    int cross_tab_armed = 0;
+    // show_cross_mask is putting the mask into the lists.
+    bool showing_cross = false;
+    // A firmware update is running; the menu entry does nothing meanwhile.
+    bool updating_firmware = false;
+    // The state byte the label shows (-1: none, after unanswered polls), the
+    // row of the state table it shows, and the last level read.
+    int last_state = 0;
+    int state_row = 0;
+    float last_level = 0;
 };
 
 class MainWindow : public QMainWindow {
@@ -89,30 +105,18 @@ public:
     int SendCommand(QByteArray &buffer, bool pre_wait);
     void wait_ms(int ms);
 
-    // The program's state, open to the tests and tools that drive the window.
+    // The connection, the unit as the form shows it, the form's widgets and
+    // state, and the port watcher: what tests and tools drive the window by.
+    UnitSession &session() { return m_session; }
+    UnitModel &model() { return m_model; }
+    const Ui::MainWindow &form() const { return *ui; }
+    FormState &form_state() { return m_form; }
+    PortWatcher &port_watcher() { return *enumerator; }
     // Where the file dialogs start: the current directory, then the folder
     // of the file last picked for saving or loading.
-    QString config_dir;
-    signed char channel_mode[5] = {0, 0, 0, 0, 0};  // by channel number 1..4
-    unsigned char cross_on[5] = {0, 0, 0, 0, 0};    // by channel number 1..4
-    signed char current_channel = 1;
-    int unit_address = 0;
-    int unit_version = 1;
-    int last_state = 0;
-    int setters_armed = 1;
-    int cur_porog = 0, cur_usilenie = 0, cur_arp = 0, cur_pause = 0, cur_impuls = 0, cur_okno = 0,
-        cur_schet = 0, cur_trevoga = 0, cur_zad = 0, cur_block = 0, cur_reject = 0, cur_onoff = 0;
-    unsigned char prev_cross_mask = 0;
-    int cur_pred = 0;
-    int cur_p_perepil = 0, cur_t_perepil = 0;
-    unsigned char cross_mask = 0;
-    std::unique_ptr<Ui::MainWindow> ui;
-    QTimer *poll_timer = nullptr;
-    Exchange *exchange = nullptr;  // tick timer, waits and both transaction engines
-    float last_level = 0;
-    PortWatcher *enumerator = nullptr;
-    std::unique_ptr<SerialPort> port;
-    int speed_search = 0;
+    QString config_dir() const { return m_config_dir; }
+    // The locking rule's inputs as the window stands now.
+    lock_rule::Inputs lock_inputs(bool operation) const;
 
     UserDialogs &dialogs() { return *m_dialogs; }
 
@@ -131,6 +135,8 @@ public:
     // unit is connected.
     void find_units();
     std::unique_ptr<QMenu> address_menu();
+    // No unit is connected or being connected, and nothing waits for the line.
+    bool line_free() const;
 
     // The state label's context menu, built afresh; its first entry opens
     // the level plot.
@@ -211,21 +217,9 @@ private:
     int critical(const QString &text, const QString &informative = QString());
 
     // Marks a slot-level operation (a setter, a read-back, a measurement, a
-    // transfer, ...) for its whole run. A press of "Стоп" that comes
-    // meanwhile waits until the outermost one has returned, and a port that
-    // goes meanwhile is kept in memory until then (it may be referenced down
-    // the stack). A port found closed when the outermost one returns ends the
-    // connection, also one that never reported its loss.
-    class OperationScope {
-    public:
-        explicit OperationScope(MainWindow &window) : m_window(window) { ++m_window.m_operation_depth; }
-        ~OperationScope();
-        OperationScope(const OperationScope &) = delete;
-        OperationScope &operator=(const OperationScope &) = delete;
-
-    private:
-        MainWindow &m_window;
-    };
+    // transfer, ...) for its whole run (UnitSession::Operation). A press of
+    // "Стоп" that comes meanwhile waits until the outermost one has returned.
+    using OperationScope = UnitSession::Operation;
 
     void connect_unit();
     void disconnect_unit();
@@ -234,8 +228,8 @@ private:
     // the line gone): "Нет ответа от блока!" with informative under it, then
     // the connection ends at once, whatever operation is on the stack.
     void end_connection(const QString &informative);
-    // The port of connection number `connection` reported its line gone.
-    void line_lost(int connection);
+    // The connection's port reported its line gone.
+    void line_lost();
     // An operation's failure message; none once the connection has ended
     // (the user has been told, or pressed "Стоп").
     void operation_failed(const QString &text);
@@ -245,7 +239,6 @@ private:
     // Starts the status poll, if there still is a connection to poll.
     void start_poll();
     bool broadcast_line_speed();
-    void drop_port();
     void run_setter(parameters::ParameterId id, int index);
     void cross_changed(int index);
     int information(const QString &text);
@@ -256,9 +249,9 @@ private:
     int file_message(const QString &title, const QString &text, const QString &informative = QString());
     bool run_transfer(const QString &label, bool writing,
                       const std::function<bool(const TransferHooks &)> &transfer);
-    // The window's transaction and wait for the request sequences of the
+    // The session's transaction and wait for the request sequences of the
     // core; no cancel check (callers add their progress dialog's).
-    UnitLink unit_link();
+    UnitLink unit_link() { return m_session.link(); }
     void collected_measurement(quint8 start_code, quint8 result_code, int seconds, int progress_max,
                                const QString &result_prefix, const QString &unit_text);
 
@@ -267,36 +260,25 @@ private:
     void show_state_menu(const QPoint &pos);
     void show_firmware_progress(prog &dialog);
 
-    // A firmware update is running; the menu entry does nothing meanwhile.
-    bool m_updating_firmware = false;
-    // A connection is being made; presses of the start button are ignored.
-    bool m_connecting = false;
-    // The end of the connection is being told; it cannot end twice.
-    bool m_ending = false;
-    // Operations on the stack (OperationScope).
-    int m_operation_depth = 0;
-    // Number of the current connection's port; a loss reported by an earlier
-    // port is ignored.
-    int m_connection_id = 0;
-    // The port as the user chose it, for the reason of a loss.
-    QString m_port_name;
-    // A port dropped while an operation was on the stack.
-    std::unique_ptr<SerialPort> m_retired_port;
-    // show_cross_mask is putting the mask into the lists.
-    bool m_showing_cross = false;
+    std::unique_ptr<Ui::MainWindow> ui;
+    UnitSession m_session;
+    UnitModel m_model;
+    FormState m_form;
+    // The controls of the locking rule, by lock_rule::Control.
+    std::array<QWidget *, lock_rule::ControlCount> m_controls{};
+    PortWatcher *enumerator = nullptr;
+    QString m_config_dir;
     // A press of the start button that came while an operation was waiting
     // for the unit; it runs once the operation has returned.
     QTimer m_deferred_start;
-    // Row of the state table the state label shows.
-    int m_state_row = 0;
     QPointer<LevelPlotWindow> m_level_plot;
-
     // The port of the last successful connection, or the one given on the
     // command line until a connection is made: selected whenever the list
-    // holds it.
-    QString m_remembered_port;
-    QStringList m_fixed_ports;
-
+    // holds it; and the ports that stay in the list whatever the watcher sees.
+    struct {
+        QString remembered;
+        QStringList fixed;
+    } m_ports;
     std::shared_ptr<UserDialogs> m_dialogs;
     MainWindowServices m_services;
 };

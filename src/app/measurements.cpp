@@ -10,8 +10,8 @@ using namespace measurements;
 
 void MainWindow::dk()
 {
-    const OperationScope operation(*this);
-    QByteArray buffer = self_test_payload(unit_address);
+    const OperationScope operation(m_session);
+    QByteArray buffer = self_test_payload(m_model.unit_address);
     // The outcome shows in the channel state, through the status poll.
     if (SendCommand(buffer, false) != 0)
         operation_failed(QStringLiteral("Команда 'Тест' не выполнена!"));
@@ -19,8 +19,8 @@ void MainWindow::dk()
 
 void MainWindow::yroven()
 {
-    const OperationScope operation(*this);
-    QByteArray buffer = channel_payload(unit_address, kLevel, current_channel);
+    const OperationScope operation(m_session);
+    QByteArray buffer = channel_payload(m_model.unit_address, kLevel, m_model.current_channel);
     if (SendCommand(buffer, false) != 0) {
         operation_failed(QStringLiteral("Команда 'Уровень' не выполнена!"));
         return;
@@ -46,9 +46,9 @@ void MainWindow::ch_filtr()
 void MainWindow::collected_measurement(quint8 start_code, quint8 result_code, int seconds, int progress_max,
                                        const QString &result_prefix, const QString &unit_text)
 {
-    if (setters_armed == 0)
+    if (m_form.setters_armed == 0)
         return;
-    const OperationScope operation(*this);
+    const OperationScope operation(m_session);
 
     // The dialog opens once the unit has taken the start and closes before
     // the result is asked for.
@@ -58,7 +58,7 @@ void MainWindow::collected_measurement(quint8 start_code, quint8 result_code, in
     // left to ask for the result.
     link.cancelled = [this, &progress] { return (progress && progress->wasCanceled()) || !connected(); };
     const RunResult run = run_collected(
-        link, unit_address, current_channel, start_code, result_code, seconds,
+        link, m_model.unit_address, m_model.current_channel, start_code, result_code, seconds,
         [&](qint64 elapsed) { progress->setValue(int(qMin<qint64>(elapsed, progress_max))); },
         [&] {
             progress =

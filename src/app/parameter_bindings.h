@@ -6,11 +6,11 @@ class QComboBox;
 class Ui_MainWindow;
 class MainWindow;
 
-// Where each parameter lives in the window: its list, the member holding the
-// index the unit last confirmed, and the setter slot on the list.
+// Where each parameter of the model (UnitModel::confirmed) shows in the
+// window: its list, and the setter slot on the list that offers a change to
+// the unit.
 struct ParameterBinding {
     QComboBox *Ui_MainWindow::*widget;
-    int MainWindow::*confirmed;
     void (MainWindow::*setter)(int index);
 };
 

@@ -45,8 +45,8 @@ private:
 
 void MainWindow::add_fixed_port(const QString &name)
 {
-    if ((is_network_port_name(name) || is_device_path(name)) && !m_fixed_ports.contains(name))
-        m_fixed_ports << name;
+    if ((is_network_port_name(name) || is_device_path(name)) && !m_ports.fixed.contains(name))
+        m_ports.fixed << name;
 }
 
 void MainWindow::set_up_port_list()
@@ -59,10 +59,10 @@ void MainWindow::set_up_port_list()
         m_services.network_ports ? m_services.network_ports() : network_ports::read().ports;
     for (const QString &name : listed)
         add_fixed_port(name);
-    add_fixed_port(m_remembered_port);
+    add_fixed_port(m_ports.remembered);
     if (!m_services.chosen_port.isEmpty()) {
         add_fixed_port(m_services.chosen_port);
-        m_remembered_port = m_services.chosen_port;
+        m_ports.remembered = m_services.chosen_port;
     }
 
     new PortBoxFit(ui->comPortComboBox, ui->pushButton_2, ui->addres);
@@ -74,7 +74,7 @@ void MainWindow::set_up_port_list()
     connect(enumerator, &PortWatcher::deviceRemoved, this, &MainWindow::onDeviceRemoved);
     enumerator->setUpNotifications(m_services.watch_interval_ms);
     // Without a system port the watcher reports nothing to refill on.
-    if (ui->comPortComboBox->count() == 0 && !m_fixed_ports.isEmpty())
+    if (ui->comPortComboBox->count() == 0 && !m_ports.fixed.isEmpty())
         refill_port_list();
 }
 
@@ -90,11 +90,11 @@ void MainWindow::refill_port_list()
     for (const QString &name : enumerator->ports())
         if (admits_port_name(name))
             add(name);
-    for (const QString &name : m_fixed_ports)
+    for (const QString &name : m_ports.fixed)
         add(name);
     // The chosen or remembered port, also when it is plugged in later.
-    const int remembered = list->findText(m_remembered_port);
-    if (!m_remembered_port.isEmpty() && remembered >= 0)
+    const int remembered = list->findText(m_ports.remembered);
+    if (!m_ports.remembered.isEmpty() && remembered >= 0)
         list->setCurrentIndex(remembered);
     if (list->count() == 0) {
         critical(QStringLiteral("COM-порт не обнаружен !\n Конец работы ..."));

@@ -12,19 +12,19 @@ void MainWindow::restore_remembered_connection()
 {
     // Without a file the form keeps the values it starts with.
     const RememberedConnection c = load_remembered_connection(m_services.settings_file);
-    m_remembered_port = c.port;
+    m_ports.remembered = c.port;
     if (c.address > 0)
         ui->addres->setValue(c.address);
     if (c.speed_index >= 0)
-        link_settings.speed_index = c.speed_index;
+        m_session.link_settings().speed_index = c.speed_index;
 }
 
 void MainWindow::remember_connection(const QString &port_name)
 {
-    m_remembered_port = port_name;
+    m_ports.remembered = port_name;
     if (m_services.settings_file.isEmpty())
         return;
-    const RememberedConnection c{port_name, unit_address, link_settings.speed_index};
+    const RememberedConnection c{port_name, m_model.unit_address, m_session.link_settings().speed_index};
     if (!save_remembered_connection(m_services.settings_file, c))
         qCWarning(lcApp) << "cannot save the connection settings to" << m_services.settings_file;
 }
@@ -33,6 +33,6 @@ void MainWindow::port_open_failed(const QString &port_name)
 {
     const QString why = port_name.isEmpty()
                             ? QStringLiteral("Порт не выбран: в списке нет ни одного порта.")
-                            : port_failure_text(port->failure(), port_name, port->errorString());
+                            : m_session.failure_text(true);
     critical(QStringLiteral("Не возможно открыть выбранный порт!"), why);
 }

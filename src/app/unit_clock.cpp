@@ -1,4 +1,5 @@
 // The unit's clock: read it into a message, set it to the PC's clock.
+#include "channels/unit_requests.h"
 #include "mainwindow.h"
 #include "services/unit_time.h"
 
@@ -16,12 +17,10 @@ QString MainWindow::FDATE(qint64 T)
 
 void MainWindow::on_getTime_released()
 {
-    if (setters_armed == 0)
+    if (m_form.setters_armed == 0)
         return;
-    const OperationScope operation(*this);
-    QByteArray buffer;
-    buffer.append(char(quint8(unit_address)));
-    buffer.append(char(kGetTime));
+    const OperationScope operation(m_session);
+    QByteArray buffer = requests::get_time_payload(m_model.unit_address);
     if (SendCommand(buffer, false) != 0) {
         operation_failed(QStringLiteral("Нет ответа от блока!"));
         return;
@@ -32,10 +31,10 @@ void MainWindow::on_getTime_released()
 
 void MainWindow::on_setTime_released()
 {
-    if (setters_armed == 0)
+    if (m_form.setters_armed == 0)
         return;
-    const OperationScope operation(*this);
-    QByteArray buffer = set_time_payload(unit_address, QDateTime::currentSecsSinceEpoch());
+    const OperationScope operation(m_session);
+    QByteArray buffer = set_time_payload(m_model.unit_address, QDateTime::currentSecsSinceEpoch());
     if (SendCommand(buffer, false) != 0) {
         operation_failed(QStringLiteral("Нет ответа от блока!"));
         return;

@@ -13,11 +13,16 @@
 namespace {
 
 const QString kAppName = QStringLiteral("МИРВАЛ-В Визард");
-constexpr int kInitialBaud = 4800;
 constexpr int kFirst = 1;
 constexpr int kLast = 255;
 
 }  // namespace
+
+bool MainWindow::line_free() const
+{
+    return m_session.state() == ConnectionState::Disconnected && !m_session.exchange().exchange_busy &&
+           !m_session.exchange().waiting();
+}
 
 std::unique_ptr<QMenu> MainWindow::address_menu()
 {
@@ -28,7 +33,7 @@ std::unique_ptr<QMenu> MainWindow::address_menu()
     QAction *find = new QAction(QStringLiteral("Найти блоки…"), menu.get());
     // The scan needs the line to itself: not while a unit is connected or
     // being connected.
-    find->setEnabled(!port && !m_connecting && !exchange_busy && !exchange->waiting());
+    find->setEnabled(line_free());
     connect(find, &QAction::triggered, this, &MainWindow::find_units, Qt::QueuedConnection);
     QAction *first = menu->actions().value(0);
     menu->insertAction(first, find);
@@ -45,22 +50,19 @@ void MainWindow::show_address_menu(const QPoint &pos)
 
 void MainWindow::find_units()
 {
-    if (port || m_connecting || exchange_busy || exchange->waiting())
+    if (!line_free())
         return;
-    const QScopedValueRollback<bool> connecting(m_connecting, true);
     const QString name = ui->comPortComboBox->currentText();
-    port = m_services.make_port(name);
-    if (!port || !port->open(name, LineSettings{kInitialBaud})) {
-        const QString why = port ? port_failure_text(port->failure(), name, port->errorString()) : QString();
-        port.reset();
+    if (!m_session.open_line(name)) {
+        const QString why = m_session.failure_text(true);
+        m_session.close();
         critical(QStringLiteral("Не возможно открыть выбранный порт!"), why);
         return;
     }
-    port->setBaudRate(speed_of_index(link_settings.speed_index));
-    exchange->set_port(port.get());
+    m_session.set_line_speed();
 
     // The controls stay locked throughout, as they are while disconnected.
-    const QScopedValueRollback<int> frozen(controls_frozen, 1);
+    const QScopedValueRollback<int> frozen(m_form.controls_frozen, 1);
     ui->searchButton->setEnabled(false);
     std::unique_ptr<ProgressDialog> progress = open_progress(
         QStringLiteral("Поиск блоков на линии %1 ...").arg(name), QStringLiteral("Отмена"), kLast, false);
@@ -83,7 +85,7 @@ void MainWindow::find_units()
     const line_scan::Result result = line_scan::scan(link, kFirst, kLast, hooks);
     progress->close();
     progress.reset();
-    drop_port();
+    m_session.close();
     ui->searchButton->setEnabled(true);
 
     if (result.units.isEmpty()) {

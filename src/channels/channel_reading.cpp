@@ -44,7 +44,7 @@ int read_channel(
     };
 
     if (link.wait)
-        link.wait(timing().settle_ms);
+        link.wait(link.timing.settle_ms);
     reached(Stage::Settled);
 
     QByteArray buffer = readback::request(address, readback::kGetAddress);

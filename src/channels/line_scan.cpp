@@ -10,9 +10,14 @@ namespace line_scan {
 
 Result scan(const UnitLink &link, int from, int to, const Hooks &hooks)
 {
-    const LinkSettings saved = link_settings;
-    link_settings.repeat_index = 0;
-    link_settings.wait_index = 0;
+    // One attempt of the fewest idle ticks per address: a scan of the whole
+    // range stays short.
+    LinkSettings saved;
+    if (link.link_settings) {
+        saved = *link.link_settings;
+        link.link_settings->repeat_index = 0;
+        link.link_settings->wait_index = 0;
+    }
     Result result;
     for (int a = from; a <= to; ++a) {
         if (hooks.progress)
@@ -35,7 +40,8 @@ Result scan(const UnitLink &link, int from, int to, const Hooks &hooks)
             break;
         }
     }
-    link_settings = saved;
+    if (link.link_settings)
+        *link.link_settings = saved;
     return result;
 }
 

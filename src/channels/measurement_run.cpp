@@ -31,7 +31,7 @@ RunResult run_collected(const UnitLink &link, int address, int channel, quint8 s
     }
 
     // Whole "seconds" of the wall clock; the time constants may shorten them.
-    const qint64 second_ms = qMax(1, timing().collect_second_ms);
+    const qint64 second_ms = qMax(1, link.timing.collect_second_ms);
     const auto clock_seconds = [second_ms] { return QDateTime::currentMSecsSinceEpoch() / second_ms; };
     const qint64 noted = clock_seconds();
     if (on_started)
@@ -49,9 +49,9 @@ RunResult run_collected(const UnitLink &link, int address, int channel, quint8 s
         // One tick; without the caller's wait the thread sleeps it rather
         // than spinning.
         if (link.wait)
-            link.wait(timing().tick_ms);
+            link.wait(link.timing.tick_ms);
         else
-            QThread::msleep(qMax(1, timing().tick_ms));
+            QThread::msleep(qMax(1, link.timing.tick_ms));
         if (elapsed >= seconds)
             break;
         if (link.cancelled && link.cancelled()) {

@@ -26,7 +26,7 @@ struct RunResult {
 // start is answered and the clock noted, before the first look (the window
 // opens its progress dialog); on_collected once the collection has ended,
 // before the result request (the window closes the dialog). Seconds are
-// timing().collect_second_ms long; a clock set back or forth counts by its
+// link.timing.collect_second_ms long; a clock set back or forth counts by its
 // distance.
 RunResult run_collected(const UnitLink &link, int address, int channel, quint8 start_code, quint8 result_code,
                         int seconds, const std::function<void(qint64 elapsed)> &on_second = {},

@@ -1,4 +1,5 @@
 // The unit's clock and its event log.
+#include "channels/unit_requests.h"
 #include "channels/readback_plan.h"
 #include "commands.h"
 #include "common/user_files.h"
@@ -16,7 +17,7 @@ namespace cli {
 int run_time(Context &c)
 {
     return with_session(c, [&c](Session &s) {
-        QByteArray buffer = readback::request(s.address(), kGetTime);
+        QByteArray buffer = requests::get_time_payload(s.address());
         if (int r = s.transact(buffer, false))
             return r;
         const quint32 t = unit_time_from(buffer, 1);
@@ -45,7 +46,7 @@ int run_set_time(Context &c)
 int run_clear_log(Context &c)
 {
     return with_session(c, [&c](Session &s) {
-        QByteArray buffer = readback::request(s.address(), kClearLog);
+        QByteArray buffer = requests::clear_log_payload(s.address());
         if (int r = s.transact(buffer, false))
             return r;
         c.out(QStringLiteral("Протокол удален!"));

@@ -40,7 +40,7 @@ int run_flash(Context &c)
         QString failure;
         hooks.failed = [&failure](const QString &text) { failure = text; };
 
-        const firmware::Outcome outcome = firmware::update(s.port(), file.lines, hooks);
+        const firmware::Outcome outcome = firmware::update(s.exchange(), file.lines, hooks);
         Context::progress(QString());
         c.result[QStringLiteral("lines")] = int(file.lines.size());
         if (outcome == firmware::Outcome::Updated) {

@@ -112,7 +112,6 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
             return c.fail(Usage,
                           QStringLiteral("Скорость обмена: 4800, 9600, 19200, 38400, 57600 или 115200 ('%1')")
                               .arg(speed));
-        link_settings.speed_index = index;
         c.speed = baud;
     }
     if (command->needs == Command::Lines && !address.isEmpty())

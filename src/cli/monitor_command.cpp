@@ -100,24 +100,24 @@ int run_monitor(Context &c)
 
         QEventLoop loop;
         InterruptGuard interrupt(loop);
-        QTimer timer;
-        int fails = 0, polls = 0, status = Success;
-        QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-            if (!s.port().isOpen()) {  // the adapter went away
+        int polls = 0, status = Success;
+        UnitSession &unit = s.unit();
+        QObject::connect(&unit, &UnitSession::poll_due, &loop, [&] {
+            QByteArray buffer = readback::request(s.address(), codes::kPollChannel, channel);
+            encode_frame(buffer);
+            switch (unit.poll(buffer)) {
+            case UnitSession::PollResult::LineGone:  // the adapter went away
+            case UnitSession::PollResult::Limit:
+                unit.stop_poll();
                 status = c.no_answer();
                 loop.quit();
                 return;
-            }
-            QByteArray buffer = readback::request(s.address(), codes::kPollChannel, channel);
-            encode_frame(buffer);
-            if (s.exchange().poll_exchange(buffer) != 0) {
-                if (++fails >= codes::kPollFailLimit) {
-                    status = c.no_answer();
-                    loop.quit();
-                }
+            case UnitSession::PollResult::Missed:
+            case UnitSession::PollResult::StateUnknown:
                 return;
+            case UnitSession::PollResult::Answered:
+                break;
             }
-            fails = 0;
             if (decode_frame(buffer) != 0)
                 return;
             const answers::PollReading reading = answers::read_poll_answer(buffer, mode);
@@ -146,11 +146,14 @@ int run_monitor(Context &c)
                     line += QStringLiteral("  уровень %1").arg(answers::level_text(reading.level));
                 print_out(line);
             }
-            if (count > 0 && ++polls >= count)
+            if (count > 0 && ++polls >= count) {
+                unit.stop_poll();
                 loop.quit();
+            }
         });
-        timer.start(timing().poll_period_ms);
+        unit.start_poll();
         loop.exec();
+        unit.stop_poll();
         return status;
     });
 }

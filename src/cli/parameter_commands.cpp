@@ -1,5 +1,6 @@
 // One parameter of a channel: reading it back and setting it, as the form's
 // lists do.
+#include "channels/unit_requests.h"
 #include "channels/cross_mask.h"
 #include "channels/list_texts.h"
 #include "channels/parameters.h"
@@ -128,8 +129,7 @@ int set_mode(Session &s, int channel, int mode)
     if (int r = s.transact(buffer, false))
         return r;
     const quint8 mask = quint8(answer_byte(buffer, 1));
-    buffer = readback::request(s.address(), codes::kSetMode, channel);
-    buffer.append(char(quint8(mode)));
+    buffer = requests::mode_payload(s.address(), channel, mode);
     if (int r = s.transact(buffer, true, QStringLiteral("Не изменен режим работы канала!...")))
         return r;
     if (!cross::send_mask(s.link(), s.address(), cross::without_channel(mask, channel), mask))
@@ -190,8 +190,7 @@ int run_set(Context &c)
                 if (int r = set_mode(s, channel, index))
                     return r;
         } else if (list == lists::Pred) {
-            QByteArray buffer = readback::request(s.address(), codes::kSetPreset, channel);
-            buffer.append(char(quint8(index)));
+            QByteArray buffer = requests::preset_payload(s.address(), channel, index);
             if (int r = s.transact(buffer, true, QStringLiteral("Параметр 'Предустановка' не установлен!")))
                 return r;
         } else {

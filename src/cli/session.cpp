@@ -4,53 +4,42 @@
 #include "channels/readback_plan.h"
 #include "channels/unit_answers.h"
 #include "channels/unit_codes.h"
-#include "common/timing.h"
+#include "firmware/firmware_transfer.h"
 #include "link/frames.h"
-#include "link/link_settings.h"
-#include "link/port_factory.h"
 #include "link/port_failure.h"
 
 namespace cli {
 
-namespace {
-
-constexpr int kInitialBaud = 4800;
-
-}  // namespace
-
-Session::~Session()
+Session::Session(Context &context) : m_context(context)
 {
-    m_exchange.set_port(nullptr);
-    if (m_port)
-        m_port->close();
+    m_unit.link_settings().speed_index = firmware::speed_index_of(context.speed);
 }
 
 int Session::open()
 {
-    m_port = make_port(m_context.port);
-    if (!m_port->open(m_context.port, LineSettings{kInitialBaud})) {
+    if (!m_unit.open_line(m_context.port)) {
         m_context.fail(PortFailed, QStringLiteral("Не возможно открыть выбранный порт!"));
         note_port_failure();
         return PortFailed;
     }
     // The command goes on to its own failure (no answer); the tool's exit
     // status then tells that the port went away.
-    m_port->set_lost_handler([this] { note_port_failure(); });
-    m_exchange.set_port(m_port.get());
-    m_port->setBaudRate(speed_of_index(link_settings.speed_index));
+    QObject::connect(&m_unit, &UnitSession::port_lost, [this] { note_port_failure(); });
+    m_unit.set_line_speed();
+    m_unit.connection_made();
     return Success;
 }
 
 void Session::note_port_failure()
 {
-    const PortFailure failure = m_port->failure();
+    const PortFailure failure = m_unit.port()->failure();
     m_context.port_reason = QString::fromLatin1(port_failure_key(failure));
-    m_context.port_reason_text = port_failure_text(failure, m_context.port, m_port->errorString());
+    m_context.port_reason_text = m_unit.failure_text(true);
 }
 
 int Session::send(QByteArray &payload, bool pre_wait)
 {
-    return m_exchange.SendCommand(payload, pre_wait);
+    return m_unit.SendCommand(payload, pre_wait);
 }
 
 int Session::transact(QByteArray &payload, bool pre_wait, const QString &failure)
@@ -62,15 +51,12 @@ int Session::transact(QByteArray &payload, bool pre_wait, const QString &failure
 
 UnitLink Session::link()
 {
-    UnitLink link;
-    link.send = [this](QByteArray &payload, bool pre_wait) { return send(payload, pre_wait); };
-    link.wait = [this](int ms) { m_exchange.wait_ms(ms); };
-    return link;
+    return m_unit.link();
 }
 
 void Session::settle()
 {
-    m_exchange.wait_ms(timing().settle_ms);
+    m_unit.wait_ms(m_unit.timing().settle_ms);
 }
 
 bool Session::read_modes(std::array<signed char, 5> *modes)

@@ -5,6 +5,7 @@
 #include "link/exchange.h"
 #include "link/serial_port.h"
 #include "link/unit_link.h"
+#include "session/unit_session.h"
 
 #include <QByteArray>
 #include <array>
@@ -13,20 +14,21 @@
 
 namespace cli {
 
-// The connection to one unit as the window makes it: the port opened at
-// 4800 baud, then switched to the chosen speed; no speed search.
+// The connection to one unit as the window makes it (a unit session): the
+// port opened at 4800 baud, then switched to the chosen speed; no speed
+// search.
 class Session {
 public:
-    explicit Session(Context &context) : m_context(context) {}
-    ~Session();
+    explicit Session(Context &context);
 
     // Opens the port; Success, or the exit status after telling why.
     int open();
 
     Context &context() { return m_context; }
     int address() const { return m_context.address; }
-    SerialPort &port() { return *m_port; }
-    Exchange &exchange() { return m_exchange; }
+    SerialPort &port() { return *m_unit.port(); }
+    Exchange &exchange() { return m_unit.exchange(); }
+    UnitSession &unit() { return m_unit; }
 
     // One transaction (Exchange::SendCommand).
     int send(QByteArray &payload, bool pre_wait);
@@ -53,8 +55,7 @@ private:
     void note_port_failure();
 
     Context &m_context;
-    std::unique_ptr<SerialPort> m_port;
-    Exchange m_exchange;
+    UnitSession m_unit;
 };
 
 // The one way a command talks to a unit: opens a session on the context's

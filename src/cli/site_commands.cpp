@@ -86,13 +86,11 @@ QList<Row> run_lines(const Context &c, const std::function<QList<Row>(int, const
     LineStatus status(count);
     std::vector<QList<Row>> rows(static_cast<size_t>(count));
     std::vector<std::unique_ptr<QThread>> threads;
-    const LinkSettings settings = link_settings;
     QEventLoop loop;
     int running = count;
     for (int i = 0; i < count; ++i) {
         const QString port = c.ports[i];
         threads.emplace_back(QThread::create([&, i, port] {
-            link_settings = settings;
             Context::set_progress_sink([&status, i, port](const QString &text) {
                 status.set(i, text.isEmpty() ? QString() : QStringLiteral("%1: %2").arg(port, text));
             });

@@ -1,7 +1,8 @@
 #pragma once
 
 // Time constants of the exchange and of the operations built on it, in one
-// place. Tests may shorten them; the program never changes them.
+// place. Each connection has its own copy (the unit session's); tests shorten
+// them for their own session, the program never changes them.
 struct Timing {
     int tick_ms = 10;              // one idle step of a wait
     int pre_wait_ms = 900;         // pause after a write before reading, for set commands
@@ -14,19 +15,4 @@ struct Timing {
     int restart_step_ms = 300;     // restart wait steps after a firmware update
     int network_open_ms = 5000;    // a network port's connection and negotiation together
     int speed_answer_ms = 2000;    // a network server's answer to a speed change
-};
-
-// The process-wide timing record.
-Timing &timing();
-
-// Restores the real values on destruction; tests use it around shortened runs.
-class ScopedTiming {
-public:
-    ScopedTiming() : m_saved(timing()) {}
-    ~ScopedTiming() { timing() = m_saved; }
-    ScopedTiming(const ScopedTiming &) = delete;
-    ScopedTiming &operator=(const ScopedTiming &) = delete;
-
-private:
-    Timing m_saved;
 };

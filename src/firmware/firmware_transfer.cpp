@@ -1,6 +1,6 @@
 #include "firmware/firmware_transfer.h"
 
-#include "common/timing.h"
+#include "channels/unit_requests.h"
 #include "link/exchange.h"
 #include "link/link_settings.h"
 #include "link/serial_port.h"
@@ -17,8 +17,6 @@ const QString kTimeoutText =
     QStringLiteral("Превышено время ожидания ответа!\nПроверьте оборудование и повторите попытку.");
 
 namespace {
-
-constexpr quint8 kSetLineSpeed = 0x01;
 
 void call(const std::function<void()> &f)
 {
@@ -43,16 +41,13 @@ void process_events(const Hooks &hooks)
 // Broadcasts set_line_speed; nobody answers a broadcast reliably.
 void send_line_speed(const Hooks &hooks, int index)
 {
-    QByteArray buffer;
-    buffer.append(char(0x00));
-    buffer.append(char(kSetLineSpeed));
-    buffer.append(char(quint8(index)));
+    QByteArray buffer = requests::line_speed_payload(index);
     hooks.send(buffer, true);
 }
 
 // Writes bytes and waits until the port has passed them on. The wait is
 // bounded by twice their time on the line plus a second.
-void write_out(SerialPort &port, const QByteArray &bytes, const Hooks &hooks)
+void write_out(SerialPort &port, const QByteArray &bytes, const Hooks &hooks, const Timing &timing)
 {
     port.write(bytes);
     port.flush();
@@ -61,7 +56,7 @@ void write_out(SerialPort &port, const QByteArray &bytes, const Hooks &hooks)
     QElapsedTimer since;
     since.start();
     while (port.bytesToWrite() > 0 && since.elapsed() < limit_ms)
-        hooks.wait(timing().tick_ms);
+        hooks.wait(timing.tick_ms);
 }
 
 enum class Transfer { Done, Error, TimedOut };
@@ -69,7 +64,7 @@ enum class Transfer { Done, Error, TimedOut };
 // The loader's dialogue: entry frame, then a line for every 0xAA until 0xCC.
 // The lines sent carry over from one attempt to the next: after a silence the
 // entry frame resumes the transfer with the first line not yet sent.
-Transfer transfer(SerialPort &port, const QStringList &lines, const Hooks &hooks)
+Transfer transfer(SerialPort &port, const QStringList &lines, const Hooks &hooks, const Timing &timing)
 {
     const int count = int(lines.size());
     int sent = 0;
@@ -81,10 +76,10 @@ Transfer transfer(SerialPort &port, const QStringList &lines, const Hooks &hooks
         // answer, or the loader's late byte to the previous attempt.
         if (port.bytesAvailable() > 0)
             qDebug() << "loader: dropped before the entry frame" << port.readAll().toHex(' ');
-        write_out(port, entry_frame(), hooks);
+        write_out(port, entry_frame(), hooks, timing);
         int idle = 0;
         for (;;) {
-            hooks.wait(timing().loader_tick_ms);
+            hooks.wait(timing.loader_tick_ms);
             process_events(hooks);
             if (!port.isOpen())
                 return Transfer::TimedOut;
@@ -104,7 +99,7 @@ Transfer transfer(SerialPort &port, const QStringList &lines, const Hooks &hooks
                 // the file disagree.
                 if (sent >= count)
                     return Transfer::Error;
-                write_out(port, line_frame(lines[sent]), hooks);
+                write_out(port, line_frame(lines[sent]), hooks, timing);
                 ++sent;
                 idle = 0;
                 call(hooks.line_sent, sent);
@@ -142,8 +137,11 @@ int speed_index_of(int baud)
     return 4;
 }
 
-Outcome update(SerialPort &port, const QStringList &lines, const Hooks &hooks)
+Outcome update(Exchange &exchange, const QStringList &lines, const Hooks &hooks)
 {
+    SerialPort &port = *exchange.port();
+    int &exchange_busy = exchange.exchange_busy;
+    const Timing &timing = exchange.timing;
     const int saved_speed = port.baudRate();
     if (saved_speed != kLoaderBaud) {
         send_line_speed(hooks, speed_index_of(kLoaderBaud));
@@ -160,7 +158,7 @@ Outcome update(SerialPort &port, const QStringList &lines, const Hooks &hooks)
     exchange_busy = 1;
 
     call(hooks.transfer_begins, int(lines.size()));
-    const Transfer result = transfer(port, lines, hooks);
+    const Transfer result = transfer(port, lines, hooks, timing);
     call(hooks.transfer_ends);
 
     if (result == Transfer::Done) {
@@ -172,7 +170,7 @@ Outcome update(SerialPort &port, const QStringList &lines, const Hooks &hooks)
         port.setBaudRate(saved_speed);
         port.flush();
         for (int k = 0; k < kRestartSteps; ++k) {
-            hooks.wait(timing().restart_step_ms);
+            hooks.wait(timing.restart_step_ms);
             call(hooks.restart_step, k);
             process_events(hooks);
         }

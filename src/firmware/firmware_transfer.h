@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <functional>
 
+class Exchange;
 class SerialPort;
 
 // The unit's loader: after the entry frame it asks for the lines of the
@@ -48,10 +49,11 @@ struct Hooks {
     std::function<void(const QString &text)> failed;  // tells the user why
 };
 
-// Tells the unit to listen at 4800 baud, takes the line (exchange_busy) and
-// hands the loader the lines; then brings unit and port back to the port's
-// former speed. Holds exchange_busy throughout the transfer.
-Outcome update(SerialPort &port, const QStringList &lines, const Hooks &hooks);
+// Tells the unit to listen at 4800 baud, takes the exchange's line
+// (exchange_busy) and hands the loader the lines; then brings unit and port
+// back to the port's former speed. Holds exchange_busy throughout the
+// transfer. The exchange must have a port.
+Outcome update(Exchange &exchange, const QStringList &lines, const Hooks &hooks);
 
 // Index of baud in the speed table; 4 (57600) for a speed not in it.
 int speed_index_of(int baud);

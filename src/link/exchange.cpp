@@ -1,17 +1,13 @@
 #include "link/exchange.h"
 
 #include "common/logging.h"
-#include "common/timing.h"
 #include "link/frames.h"
-#include "link/link_settings.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QThread>
-
-thread_local int exchange_busy = 0;
 
 Exchange::Exchange(QObject *parent) : QObject(parent)
 {
@@ -118,7 +114,7 @@ bool Exchange::collect_chunk(QByteArray &buffer, const QByteArray &chunk, bool *
         return true;
     }
     // A line that keeps talking without a CR is not waited for without limit.
-    return buffer.size() >= timing().attempt_byte_limit;
+    return buffer.size() >= timing.attempt_byte_limit;
 }
 
 // An attempt that ends holding the start of a frame leaves the rest of that
@@ -142,8 +138,8 @@ void Exchange::wait_out_late_answers()
     QElapsedTimer since;
     since.start();
     int idle = 0;
-    while (line_open() && idle <= MWAIT() && since.elapsed() < timing().attempt_limit_ms) {
-        wait(timing().tick_ms, true);
+    while (line_open() && idle <= link_settings.MWAIT() && since.elapsed() < timing.attempt_limit_ms) {
+        wait(timing.tick_ms, true);
         if (!line_open())
             return;
         if (m_port->bytesAvailable() <= 0) {
@@ -175,12 +171,12 @@ int Exchange::SendCommand(QByteArray &buffer, bool pre_wait)
 
     exchange_busy = 1;
     encode_frame(frame);
-    qDebug() << "MREP " << MREP() << "MWAIT  " << MWAIT();
+    qDebug() << "MREP " << link_settings.MREP() << "MWAIT  " << link_settings.MWAIT();
 
     // Every wait processes events, and the connection may end in one of
     // them: the port is looked at afresh after each.
     bool gone = false;
-    for (int attempt = 1; attempt <= MREP() && !gone; ++attempt) {
+    for (int attempt = 1; attempt <= link_settings.MREP() && !gone; ++attempt) {
         if (!line_open())
             break;
         qDebug() << "SendCommand " << attempt << " " << frame;
@@ -190,7 +186,7 @@ int Exchange::SendCommand(QByteArray &buffer, bool pre_wait)
         m_port->flush();
         since_write.start();
         if (pre_wait)
-            wait(timing().pre_wait_ms, true);
+            wait(timing.pre_wait_ms, true);
 
         buffer.clear();
         int idle = 0;
@@ -200,7 +196,7 @@ int Exchange::SendCommand(QByteArray &buffer, bool pre_wait)
                 gone = true;
                 break;
             }
-            wait(timing().tick_ms, true);
+            wait(timing.tick_ms, true);
             if (!line_open()) {
                 gone = true;
                 break;
@@ -211,12 +207,12 @@ int Exchange::SendCommand(QByteArray &buffer, bool pre_wait)
                 if (!chunk.isEmpty()) {
                     if (collect_chunk(buffer, chunk, &answered))
                         break;
-                    if (since_write.elapsed() >= timing().attempt_limit_ms)
+                    if (since_write.elapsed() >= timing.attempt_limit_ms)
                         break;
                     continue;
                 }
             }
-            if (++idle > MWAIT() || since_write.elapsed() >= timing().attempt_limit_ms)
+            if (++idle > link_settings.MWAIT() || since_write.elapsed() >= timing.attempt_limit_ms)
                 break;
         }
         if (answered) {
@@ -245,7 +241,7 @@ int Exchange::poll_exchange(QByteArray &buffer)
     drop_unread_input();
     m_port->write(buffer);
     m_port->flush();
-    m_port->waitForBytesWritten(timing().tick_ms);
+    m_port->waitForBytesWritten(timing.tick_ms);
     buffer.clear();
 
     QElapsedTimer since_write;
@@ -256,7 +252,7 @@ int Exchange::poll_exchange(QByteArray &buffer)
     while (line_open()) {
         QElapsedTimer step;
         step.start();
-        const bool data = m_port->bytesAvailable() > 0 || m_port->waitForReadyRead(timing().tick_ms);
+        const bool data = m_port->bytesAvailable() > 0 || m_port->waitForReadyRead(timing.tick_ms);
         if (data) {
             const QByteArray chunk = m_port->readAll();
             bool answered = false;
@@ -265,17 +261,17 @@ int Exchange::poll_exchange(QByteArray &buffer)
                     result = answered ? 0 : 1;
                     break;
                 }
-                if (since_write.elapsed() >= timing().attempt_limit_ms)
+                if (since_write.elapsed() >= timing.attempt_limit_ms)
                     break;
                 continue;
             }
         }
         // A port that gives up at once must not turn this loop into a spin:
         // every idle step lasts a whole tick.
-        const qint64 left = timing().tick_ms - step.elapsed();
+        const qint64 left = timing.tick_ms - step.elapsed();
         if (left > 0)
             QThread::msleep(ulong(left));
-        if (++idle > MWAIT() || since_write.elapsed() >= timing().attempt_limit_ms)
+        if (++idle > link_settings.MWAIT() || since_write.elapsed() >= timing.attempt_limit_ms)
             break;
     }
     if (result != 0)

@@ -1,17 +1,13 @@
 #pragma once
 
+#include "common/timing.h"
+#include "link/link_settings.h"
 #include "link/serial_port.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QTimer>
 #include <functional>
-
-// 1 while a transaction is in progress. One transaction at a time: the status
-// poll skips its turn while it is set, other operations wait for it. One flag
-// per thread: each thread that runs transactions drives a line of its own (the
-// window's GUI thread, or one thread per line of a site-wide backup).
-extern thread_local int exchange_busy;
 
 // One request/answer transaction with the unit on the open port.
 //
@@ -55,6 +51,12 @@ public:
 
     QTimer tick_timer;  // the time base of every wait; never left running
     int tick_flag = 0;
+    // 1 while a transaction is in progress. One transaction at a time: the
+    // status poll skips its turn while it is set, other operations wait for it.
+    int exchange_busy = 0;
+    // The line's attempts and idle ticks, and the time constants of every wait.
+    LinkSettings link_settings;
+    Timing timing;
 
 public slots:
     void wait_answer() { tick_flag = 1; }

@@ -2,21 +2,19 @@
 
 #include <iterator>
 
-thread_local LinkSettings link_settings;
-
 template <typename T, int N> static int lookup(const T (&table)[N], int index, int fallback)
 {
     return (index >= 0 && index < N) ? table[index] : table[fallback];
 }
 
-int MREP()
+int LinkSettings::MREP() const
 {
-    return lookup(LinkSettings::repeats, link_settings.repeat_index, 1);
+    return lookup(repeats, repeat_index, 1);
 }
 
-int MWAIT()
+int LinkSettings::MWAIT() const
 {
-    return lookup(LinkSettings::waits, link_settings.wait_index, 10);
+    return lookup(waits, wait_index, 10);
 }
 
 int speed_of_index(int index)

@@ -52,9 +52,9 @@ bool parse_network_port_name(const QString &name, NetworkAddress *out)
     return true;
 }
 
-std::unique_ptr<SerialPort> make_port(const QString &name)
+std::unique_ptr<SerialPort> make_port(const QString &name, const Timing &timing)
 {
     if (is_network_port_name(name))
-        return std::make_unique<Rfc2217Port>();
+        return std::make_unique<Rfc2217Port>(timing);
     return std::make_unique<QtSerialPort>();
 }

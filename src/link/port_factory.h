@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/timing.h"
 #include "link/serial_port.h"
 
 #include <QString>
@@ -18,5 +19,5 @@ struct NetworkAddress {
 bool parse_network_port_name(const QString &name, NetworkAddress *out);
 
 // The port that opens name: the network port for rfc2217://..., otherwise
-// the serial port.
-std::unique_ptr<SerialPort> make_port(const QString &name);
+// the serial port. timing bounds a network port's waits.
+std::unique_ptr<SerialPort> make_port(const QString &name, const Timing &timing = Timing());

@@ -64,7 +64,7 @@ QList<QHostAddress> look_up(const QString &host, int ms, bool *timed_out)
 
 }  // namespace
 
-Rfc2217Port::Rfc2217Port()
+Rfc2217Port::Rfc2217Port(const Timing &timing) : m_timing(timing)
 {
     QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket, [this] { pump(); });
     QObject::connect(&m_socket, &QTcpSocket::disconnected, &m_socket, [this] { connection_lost(); });
@@ -108,7 +108,7 @@ bool Rfc2217Port::open(const QString &name, const LineSettings &settings)
 
     QElapsedTimer clock;
     clock.start();
-    const auto left = [&] { return int(qMax<qint64>(1, timing().network_open_ms - clock.elapsed())); };
+    const auto left = [&] { return int(qMax<qint64>(1, m_timing.network_open_ms - clock.elapsed())); };
     bool lookup_timed_out = false;
     const QList<QHostAddress> hosts = look_up(address.host, left(), &lookup_timed_out);
     if (hosts.isEmpty())
@@ -121,7 +121,7 @@ bool Rfc2217Port::open(const QString &name, const LineSettings &settings)
         m_socket.abort();
         m_socket.connectToHost(host, address.port);
         connected = m_socket.waitForConnected(left());
-        if (connected || clock.elapsed() >= timing().network_open_ms)
+        if (connected || clock.elapsed() >= m_timing.network_open_ms)
             break;
     }
     if (!connected) {
@@ -256,7 +256,7 @@ bool Rfc2217Port::setBaudRate(int baud)
     m_client.request_baud(baud);
     send_output();
     m_baud = baud;
-    if (!wait_until([this] { return m_client.baud_answered(); }, timing().speed_answer_ms)) {
+    if (!wait_until([this] { return m_client.baud_answered(); }, m_timing.speed_answer_ms)) {
         qCWarning(lcLink) << "network port" << m_name << "did not confirm" << baud << "baud";
         return false;
     }

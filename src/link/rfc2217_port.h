@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/timing.h"
 #include "link/com_port_client.h"
 #include "link/serial_port.h"
 
@@ -10,9 +11,9 @@
 // COM-PORT-OPTION), named rfc2217://HOST:PORT.
 //
 // open() connects, negotiates and sets the far UART to the line's framing
-// and speed, blocking for at most timing().network_open_ms (5 s) in all.
+// and speed, blocking for at most timing.network_open_ms (5 s) in all.
 // setBaudRate() asks the server for the new speed and waits up to
-// timing().speed_answer_ms for its answer, so that no
+// timing.speed_answer_ms for its answer, so that no
 // byte written afterwards goes out at the old speed. The blocking waits use
 // the socket's own, so they work with or without a running event loop. When
 // the connection drops while open, the port counts as closed from then on,
@@ -20,7 +21,7 @@
 // event loop.
 class Rfc2217Port : public SerialPort {
 public:
-    Rfc2217Port();
+    explicit Rfc2217Port(const Timing &timing = Timing());
     ~Rfc2217Port() override;
 
     bool open(const QString &name, const LineSettings &settings) override;
@@ -51,6 +52,7 @@ private:
     template <typename Done> bool wait_until(Done done, int msecs);
     void connection_lost();
 
+    Timing m_timing;
     QTcpSocket m_socket;
     ComPortClient m_client;
     QString m_name;

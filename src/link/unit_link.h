@@ -1,7 +1,11 @@
 #pragma once
 
+#include "common/timing.h"
+
 #include <QByteArray>
 #include <functional>
+
+struct LinkSettings;
 
 // What a sequence of requests needs from whoever runs it: the transaction,
 // a pause that keeps the program responsive, and whether the user cancelled.
@@ -13,4 +17,9 @@ struct UnitLink {
     std::function<void(int ms)> wait;
     // Asked where the sequence may stop early; null: never.
     std::function<bool()> cancelled;
+    // The connection's time constants.
+    Timing timing;
+    // The connection's line settings, which a sequence may narrow for its
+    // own run; null: none to narrow.
+    LinkSettings *link_settings = nullptr;
 };

@@ -1,7 +1,0 @@
-#include "common/timing.h"
-
-Timing &timing()
-{
-    static Timing t;
-    return t;
-}

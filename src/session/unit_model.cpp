@@ -1,0 +1,84 @@
+#include "session/unit_model.h"
+
+#include "channels/unit_requests.h"
+
+using namespace parameters;
+
+namespace {
+
+int *channel_value(UnitModel::Channel &c, ParameterId id)
+{
+    switch (id) {
+    case Porog:
+        return &c.cur_porog;
+    case Usilenie:
+        return &c.cur_usilenie;
+    case Arp:
+        return &c.cur_arp;
+    case Impuls:
+        return &c.cur_impuls;
+    case Pauza:
+        return &c.cur_pause;
+    case Okno:
+        return &c.cur_okno;
+    case Schet:
+        return &c.cur_schet;
+    case Trevoga:
+        return &c.cur_trevoga;
+    case Rezhektsiya:
+        return &c.cur_reject;
+    case PerepilPorog:
+        return &c.cur_p_perepil;
+    case PerepilVremj:
+        return &c.cur_t_perepil;
+    case Zaderzhka:
+    case Blokirovka:
+    case ParameterCount:
+        break;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int &UnitModel::confirmed(ParameterId id, int channel)
+{
+    if (id == Zaderzhka)
+        return cur_zad;
+    if (id == Blokirovka)
+        return cur_block;
+    int *value = channel_value(channels[valid(channel)], id);
+    return value ? *value : channels[valid(channel)].cur_porog;
+}
+
+int UnitModel::confirmed(ParameterId id, int channel) const
+{
+    return const_cast<UnitModel *>(this)->confirmed(id, channel);
+}
+
+bool UnitModel::set_parameter(const UnitLink &link, ParameterId id, int index)
+{
+    QByteArray buffer = set_payload(id, unit_address, current_channel, index, unit_version);
+    if (link.send(buffer, true) != 0)
+        return false;
+    confirmed(id, current_channel) = index;
+    return true;
+}
+
+bool UnitModel::set_mode(const UnitLink &link, int mode)
+{
+    QByteArray buffer = requests::mode_payload(unit_address, current_channel, mode);
+    if (link.send(buffer, true) != 0)
+        return false;
+    channel_mode[valid(current_channel)] = static_cast<signed char>(mode);
+    return true;
+}
+
+bool UnitModel::set_preset(const UnitLink &link, int index)
+{
+    QByteArray buffer = requests::preset_payload(unit_address, current_channel, index);
+    if (link.send(buffer, true) != 0)
+        return false;
+    current().cur_pred = index;
+    return true;
+}
