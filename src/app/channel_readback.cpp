@@ -26,7 +26,7 @@ int MainWindow::read_channel_settings(int channel)
     const auto on_stage = [this, channel](reading::Stage stage, const reading::ChannelReading &so_far) {
         switch (stage) {
         case reading::Stage::Settled:
-            m_model.current_channel = static_cast<signed char>(channel);
+            m_model.show_channel(channel);
             m_form.setters_armed = 0;
             m_form.last_state = 0;
             break;
@@ -40,7 +40,8 @@ int MainWindow::read_channel_settings(int channel)
             break;
         }
     };
-    const auto on_value = [this, channel](const readback::Request &request, int index, const QByteArray &answer) {
+    const auto on_value = [this, channel](const readback::Request &request, int index,
+                                          const QByteArray &answer) {
         switch (request.target) {
         case readback::Target::Parameter: {
             const ParameterBinding &b = parameter_binding(request.id);
@@ -60,8 +61,8 @@ int MainWindow::read_channel_settings(int channel)
     };
 
     reading::ChannelReading read;
-    const int r = reading::read_channel(unit_link(), m_model.unit_address, channel, m_model.channel_mode[channel], &read,
-                                        on_value, on_stage);
+    const int r = reading::read_channel(unit_link(), m_model.unit_address, channel,
+                                        m_model.channel_mode[channel], &read, on_value, on_stage);
     if (r != 0) {
         m_form.setters_armed = 1;
         set_controls_enabled(false);
@@ -87,7 +88,7 @@ void MainWindow::ch_chn(int index)
 {
     if (m_form.setters_armed == 0)
         return;
-    m_model.current_channel = static_cast<signed char>(index + 1);
+    m_model.show_channel(index + 1);
     m_session.stop_poll();
     read_channel_settings(index + 1);
 }

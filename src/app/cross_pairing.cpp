@@ -53,10 +53,11 @@ void MainWindow::send_cross_mask()
 {
     if (m_form.setters_armed == 0)
         return;
-    const bool confirmed = cross::send_mask(unit_link(), m_model.unit_address, m_model.cross_mask, m_model.prev_cross_mask, [this] {
-        operation_failed(QStringLiteral("Параметр 'Кросс' не установлен!..."));
-        m_model.cross_mask = m_model.prev_cross_mask;
-    });
+    const bool confirmed = cross::send_mask(
+        unit_link(), m_model.unit_address, m_model.cross_mask, m_model.prev_cross_mask, [this] {
+            operation_failed(QStringLiteral("Параметр 'Кросс' не установлен!..."));
+            m_model.cross_mask = m_model.prev_cross_mask;
+        });
     if (confirmed)
         m_model.prev_cross_mask = m_model.cross_mask;
     show_cross_mask();

@@ -17,7 +17,6 @@
 #include <QScopedValueRollback>
 #include <QTabBar>
 
-
 namespace {
 
 const QString kAppName = QStringLiteral("МИРВАЛ-В Визард");
@@ -36,9 +35,7 @@ static void init_resources()
 MainWindow::MainWindow(QWidget *parent) : MainWindow(MainWindowServices{}, parent) {}
 
 MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
-    : QMainWindow(parent),
-      ui(std::make_unique<Ui::MainWindow>()),
-      m_session(services.timing),
+    : QMainWindow(parent), ui(std::make_unique<Ui::MainWindow>()), m_session(services.timing),
       m_services(std::move(services))
 {
     init_resources();
@@ -77,7 +74,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
 
     set_state_label(0);
     for (int c = 0; c < lock_rule::ControlCount; ++c)
-        m_controls[size_t(c)] = findChild<QWidget *>(QLatin1String(lock_rule::object_name(lock_rule::Control(c))));
+        m_controls[size_t(c)] =
+            findChild<QWidget *>(QLatin1String(lock_rule::object_name(lock_rule::Control(c))));
 
     for (QComboBox *box : {ui->cross_1, ui->cross_2, ui->cross_3, ui->cross_4})
         box->setCurrentIndex(0);
@@ -272,8 +270,8 @@ void MainWindow::on_tabWidget_currentChanged(int index)
 void MainWindow::on_pushButton_2_released()
 {
     LinkSettings &settings = m_session.link_settings();
-    auto *dialog = new ComPortDialog(this, &settings.speed_index, &settings.repeat_index, &settings.wait_index,
-                                     &m_session.speed_search);
+    auto *dialog = new ComPortDialog(this, &settings.speed_index, &settings.repeat_index,
+                                     &settings.wait_index, &m_session.speed_search);
     dialog->exec();
     delete dialog;
 }

@@ -31,8 +31,7 @@ void MainWindow::remember_connection(const QString &port_name)
 
 void MainWindow::port_open_failed(const QString &port_name)
 {
-    const QString why = port_name.isEmpty()
-                            ? QStringLiteral("Порт не выбран: в списке нет ни одного порта.")
-                            : m_session.failure_text(true);
+    const QString why = port_name.isEmpty() ? QStringLiteral("Порт не выбран: в списке нет ни одного порта.")
+                                            : m_session.failure_text(true);
     critical(QStringLiteral("Не возможно открыть выбранный порт!"), why);
 }

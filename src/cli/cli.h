@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/timing.h"
+
 #include <QHash>
 #include <QJsonObject>
 #include <QSet>
@@ -34,6 +36,8 @@ struct Context {
     QStringList ports;  // every --port, in order
     int address = -1;   // --address; -1: not given
     int speed = 57600;
+    // The time constants of the command's unit sessions.
+    Timing timing;
     bool json = false;
     Args args;
 
@@ -58,13 +62,13 @@ struct Context {
     // fail(UnitFailed, "Нет ответа от блока!").
     int no_answer();
     // Whether standard error is a terminal (progress lines go there only then).
-    static bool progress_shown();
+    bool progress_shown() const;
     // A progress line on standard error, overwritten by the next one; an
     // empty text clears it.
-    static void progress(const QString &text);
-    // On this thread, progress texts go to sink instead (null: to standard
-    // error again); progress_shown() is true meanwhile.
-    static void set_progress_sink(std::function<void(const QString &)> sink);
+    void progress(const QString &text) const;
+    // Where progress texts go instead of standard error (a line of a site
+    // command: its row of the status); progress_shown() is true then.
+    std::function<void(const QString &)> progress_sink;
 
     // The --channel option (1..4, default 1); 0 after a usage failure.
     int channel();

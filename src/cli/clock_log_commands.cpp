@@ -1,6 +1,6 @@
 // The unit's clock and its event log.
-#include "channels/unit_requests.h"
 #include "channels/readback_plan.h"
+#include "channels/unit_requests.h"
 #include "commands.h"
 #include "common/user_files.h"
 #include "services/event_log.h"
@@ -73,11 +73,11 @@ int run_log(Context &c)
                     texts.append(t);
                 o[QStringLiteral("lines")] = texts;
                 records.append(o);
-                if (Context::progress_shown())
-                    Context::progress(QStringLiteral("Чтение протокола ... %1").arg(number));
+                if (c.progress_shown())
+                    c.progress(QStringLiteral("Чтение протокола ... %1").arg(number));
                 return true;
             });
-        Context::progress(QString());
+        c.progress(QString());
         if (outcome != log_reading::Outcome::Complete)
             return c.no_answer();
         c.result[QStringLiteral("records")] = records;

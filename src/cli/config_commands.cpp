@@ -26,7 +26,7 @@ int read_whole_unit(Session &s, UnitConfig *config)
     s.settle();
     const bool done = read_unit_config(s.transfer_hooks(QStringLiteral("Считывание конфигурации блока ...")),
                                        s.address(), *config);
-    Context::progress(QString());
+    s.context().progress(QString());
     return done ? Success : s.context().no_answer();
 }
 
@@ -35,7 +35,7 @@ int write_whole_unit(Session &s, const UnitConfig &config)
     s.settle();
     const bool done = write_unit_config(s.transfer_hooks(QStringLiteral("Запись конфигурации блока ...")),
                                         s.address(), config);
-    Context::progress(QString());
+    s.context().progress(QString());
     return done ? Success : s.context().no_answer();
 }
 

@@ -6,12 +6,6 @@
 
 namespace cli {
 
-namespace {
-
-thread_local std::function<void(const QString &)> t_progress_sink;
-
-}  // namespace
-
 void print_err(const QString &line)
 {
     const QByteArray bytes = line.toUtf8() + '\n';
@@ -47,21 +41,16 @@ int Context::no_answer()
     return fail(UnitFailed, QStringLiteral("Нет ответа от блока!"));
 }
 
-bool Context::progress_shown()
+bool Context::progress_shown() const
 {
     static const bool tty = ::isatty(STDERR_FILENO) == 1;
-    return tty || t_progress_sink;
+    return tty || progress_sink;
 }
 
-void Context::set_progress_sink(std::function<void(const QString &)> sink)
+void Context::progress(const QString &text) const
 {
-    t_progress_sink = std::move(sink);
-}
-
-void Context::progress(const QString &text)
-{
-    if (t_progress_sink) {
-        t_progress_sink(text);
+    if (progress_sink) {
+        progress_sink(text);
         return;
     }
     if (!progress_shown())

@@ -25,15 +25,15 @@ int run_flash(Context &c)
         hooks.transfer_begins = [&](int lines) { total = lines; };
         hooks.line_sent = [&](int sent) {
             const QString text = QStringLiteral("Передача прошивки... %1/%2").arg(sent).arg(total);
-            if (Context::progress_shown()) {
-                Context::progress(text);
+            if (c.progress_shown()) {
+                c.progress(text);
             } else if (total > 0 && sent * 10 / total != shown_tenth) {
                 // Not a terminal: a line every tenth, not one per line.
                 shown_tenth = sent * 10 / total;
                 print_err(text);
             }
         };
-        hooks.transfer_ends = [] { Context::progress(QString()); };
+        hooks.transfer_ends = [&c] { c.progress(QString()); };
         hooks.restart_begins = [](int) {
             print_err(QStringLiteral("Прошивка успешно завершена ! Рестарт блока ..."));
         };
@@ -41,7 +41,7 @@ int run_flash(Context &c)
         hooks.failed = [&failure](const QString &text) { failure = text; };
 
         const firmware::Outcome outcome = firmware::update(s.exchange(), file.lines, hooks);
-        Context::progress(QString());
+        c.progress(QString());
         c.result[QStringLiteral("lines")] = int(file.lines.size());
         if (outcome == firmware::Outcome::Updated) {
             c.out(QStringLiteral("Прошивка успешно завершена !"));

@@ -93,21 +93,21 @@ int run_scan(Context &c)
         QJsonArray addresses, units;
         line_scan::Hooks hooks;
         hooks.progress = [&](int address, int count) {
-            Context::progress(QStringLiteral("Поиск блоков: адрес %1 (%2..%3), найдено %4")
-                                  .arg(address)
-                                  .arg(from)
-                                  .arg(to)
-                                  .arg(count));
+            c.progress(QStringLiteral("Поиск блоков: адрес %1 (%2..%3), найдено %4")
+                           .arg(address)
+                           .arg(from)
+                           .arg(to)
+                           .arg(count));
         };
         hooks.found = [&](const line_scan::Unit &unit) {
-            Context::progress(QString());
+            c.progress(QString());
             c.out(QString::number(unit.address));
             addresses.append(unit.address);
             units.append(QJsonObject{{QStringLiteral("address"), unit.address},
                                      {QStringLiteral("version"), unit.version}});
         };
         const line_scan::Result found = line_scan::scan(s.link(), from, to, hooks);
-        Context::progress(QString());
+        c.progress(QString());
         c.result[QStringLiteral("addresses")] = addresses;
         c.result[QStringLiteral("units")] = units;
         if (found.units.isEmpty())

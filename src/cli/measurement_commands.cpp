@@ -16,11 +16,11 @@ int collected(Context &c, quint8 start, quint8 result, int seconds, const QStrin
         return Usage;
     return with_session(c, [&](Session &s) {
         const auto run = measurements::run_collected(
-            s.link(), s.address(), channel, start, result, seconds, [](qint64 elapsed) {
-                if (Context::progress_shown())
-                    Context::progress(QStringLiteral("Набор данных ... %1 с").arg(elapsed));
+            s.link(), s.address(), channel, start, result, seconds, [&c](qint64 elapsed) {
+                if (c.progress_shown())
+                    c.progress(QStringLiteral("Набор данных ... %1 с").arg(elapsed));
             });
-        Context::progress(QString());
+        c.progress(QString());
         switch (run.stage) {
         case measurements::RunStage::StartFailed:
             return c.fail(UnitFailed, QStringLiteral("Не удалось запустить процедуру измерения!"));

@@ -1,12 +1,12 @@
 // One parameter of a channel: reading it back and setting it, as the form's
 // lists do.
-#include "channels/unit_requests.h"
 #include "channels/cross_mask.h"
 #include "channels/list_texts.h"
 #include "channels/parameters.h"
 #include "channels/readback_plan.h"
 #include "channels/unit_answers.h"
 #include "channels/unit_codes.h"
+#include "channels/unit_requests.h"
 #include "commands.h"
 #include "config_text.h"
 #include "link/frames.h"

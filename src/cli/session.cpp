@@ -10,7 +10,7 @@
 
 namespace cli {
 
-Session::Session(Context &context) : m_context(context)
+Session::Session(Context &context) : m_context(context), m_unit(context.timing)
 {
     m_unit.link_settings().speed_index = firmware::speed_index_of(context.speed);
 }
@@ -81,9 +81,9 @@ TransferHooks Session::transfer_hooks(const QString &label)
 {
     TransferHooks hooks;
     hooks.send = [this](QByteArray &payload, bool pre_wait) { return send(payload, pre_wait); };
-    if (Context::progress_shown())
-        hooks.progress = [label](int step) {
-            Context::progress(QStringLiteral("%1 %2").arg(label).arg(step));
+    if (m_context.progress_shown())
+        hooks.progress = [this, label](int step) {
+            m_context.progress(QStringLiteral("%1 %2").arg(label).arg(step));
         };
     return hooks;
 }

@@ -65,6 +65,7 @@ Context line_context(const Context &c, const QString &port)
     line.port = port;
     line.ports = {port};
     line.speed = c.speed;
+    line.timing = c.timing;
     line.args = c.args;
     line.quiet = true;
     line.json = true;  // no result lines either
@@ -77,10 +78,10 @@ QString version_of(Session &s)
     return s.send(buffer, false) == 0 ? answers::version_text(buffer) : QStringLiteral("1.0");
 }
 
-// Runs work(line index, port) for every line on threads of their own, with
-// the tool's line settings, showing their progress meanwhile; the rows in
-// the order of the lines.
-QList<Row> run_lines(const Context &c, const std::function<QList<Row>(int, const QString &)> &work)
+// Runs work(line context) for every line on threads of their own, each with
+// a context of its own whose progress shows in the line's place of the
+// status meanwhile; the rows in the order of the lines.
+QList<Row> run_lines(const Context &c, const std::function<QList<Row>(Context &line)> &work)
 {
     const int count = int(c.ports.size());
     LineStatus status(count);
@@ -91,12 +92,12 @@ QList<Row> run_lines(const Context &c, const std::function<QList<Row>(int, const
     for (int i = 0; i < count; ++i) {
         const QString port = c.ports[i];
         threads.emplace_back(QThread::create([&, i, port] {
-            Context::set_progress_sink([&status, i, port](const QString &text) {
+            Context line = line_context(c, port);
+            line.progress_sink = [&status, i, port](const QString &text) {
                 status.set(i, text.isEmpty() ? QString() : QStringLiteral("%1: %2").arg(port, text));
-            });
-            rows[size_t(i)] = work(i, port);
+            };
+            rows[size_t(i)] = work(line);
             status.set(i, QString());
-            Context::set_progress_sink({});
         }));
         QObject::connect(threads.back().get(), &QThread::finished, &loop, [&] {
             if (--running == 0)
@@ -104,15 +105,15 @@ QList<Row> run_lines(const Context &c, const std::function<QList<Row>(int, const
         });
     }
     QTimer shown;
-    QObject::connect(&shown, &QTimer::timeout, &loop, [&] { Context::progress(status.summary()); });
-    if (Context::progress_shown())
+    QObject::connect(&shown, &QTimer::timeout, &loop, [&] { c.progress(status.summary()); });
+    if (c.progress_shown())
         shown.start(200);
     for (auto &t : threads)
         t->start();
     loop.exec();
     for (auto &t : threads)
         t->wait();
-    Context::progress(QString());
+    c.progress(QString());
     QList<Row> all;
     for (const QList<Row> &r : rows)
         all += r;
@@ -187,13 +188,13 @@ int run_backup(Context &c)
     if (!QDir().mkpath(dir))
         return c.fail(FileProblem, QStringLiteral("Невозможно создать каталог %1").arg(dir));
 
-    const QList<Row> rows = run_lines(c, [&](int, const QString &port) {
+    const QList<Row> rows = run_lines(c, [&](Context &line) {
+        const QString port = line.port;
         QList<Row> out;
-        Context line = line_context(c, port);
         const int opened = with_session(line, [&](Session &s) {
             line_scan::Hooks hooks;
             hooks.progress = [&](int address, int found) {
-                Context::progress(QStringLiteral("поиск %1/%2, найдено %3").arg(address).arg(to).arg(found));
+                line.progress(QStringLiteral("поиск %1/%2, найдено %3").arg(address).arg(to).arg(found));
             };
             const line_scan::Result found = line_scan::scan(s.link(), from, to, hooks);
             if (found.units.isEmpty())
@@ -202,7 +203,7 @@ int run_backup(Context &c)
                 Row row{port, unit.address, unit.version, site_files::file_path(dir, port, unit.address), {}};
                 line.address = unit.address;
                 line.error.clear();
-                Context::progress(QStringLiteral("блок %1").arg(unit.address));
+                line.progress(QStringLiteral("блок %1").arg(unit.address));
                 UnitConfig config;
                 QString error;
                 if (read_whole_unit(s, &config) != Success)
@@ -229,7 +230,8 @@ int run_restore(Context &c)
         return c.fail(FileProblem, QStringLiteral("Нет каталога %1").arg(dir));
     const bool verify = c.args.flags.contains(QStringLiteral("verify"));
 
-    const QList<Row> rows = run_lines(c, [&](int, const QString &port) {
+    const QList<Row> rows = run_lines(c, [&](Context &line) {
+        const QString port = line.port;
         QList<Row> out;
         const QList<int> addresses = site_files::addresses_in(dir, port);
         if (addresses.isEmpty()) {
@@ -237,13 +239,12 @@ int run_restore(Context &c)
                 port, 0, {}, {}, QStringLiteral("Нет файлов %1").arg(site_files::file_pattern(dir, port))};
             return out;
         }
-        Context line = line_context(c, port);
         const int opened = with_session(line, [&](Session &s) {
             for (const int address : addresses) {
                 Row row{port, address, {}, site_files::file_path(dir, port, address), {}};
                 line.address = address;
                 line.error.clear();
-                Context::progress(QStringLiteral("блок %1").arg(address));
+                line.progress(QStringLiteral("блок %1").arg(address));
                 UnitConfig config;
                 if (load_config(line, row.file, &config) == Success) {
                     row.version = version_of(s);

@@ -5,10 +5,10 @@ namespace lock_rule {
 const char *object_name(Control control)
 {
     static const char *const names[ControlCount] = {
-        "chn",     "onoff",    "DK",     "porog",   "usilenie", "arp",         "impuls",        "pause",
-        "okno",    "schet",    "trevoga", "YROVEN", "AMPL",     "pushButton",  "zad",           "block",
-        "loadCfg", "saveCfg",  "tabWidget", "getTime", "setTime", "getProtokol", "clearProtokol", "pred",
-        "reject",  "cross_1",  "cross_2", "cross_3", "cross_4",  "porog_perepil", "time_perepil",
+        "chn",     "onoff",   "DK",        "porog",   "usilenie", "arp",           "impuls",        "pause",
+        "okno",    "schet",   "trevoga",   "YROVEN",  "AMPL",     "pushButton",    "zad",           "block",
+        "loadCfg", "saveCfg", "tabWidget", "getTime", "setTime",  "getProtokol",   "clearProtokol", "pred",
+        "reject",  "cross_1", "cross_2",   "cross_3", "cross_4",  "porog_perepil", "time_perepil",
     };
     return control >= 0 && control < ControlCount ? names[control] : "";
 }
@@ -28,8 +28,8 @@ std::optional<Enabled> enabled(const Inputs &in)
     Enabled e;
     for (Control c : {Chn, Onoff, DK})
         e[c] = enable;
-    for (Control c : {Porog, Usilenie, Arp, Impuls, Pause, Okno, Schet, Trevoga, Yroven, Ampl, Frequency, Zad, Block,
-                      LoadCfg, SaveCfg, Tabs})
+    for (Control c : {Porog, Usilenie, Arp, Impuls, Pause, Okno, Schet, Trevoga, Yroven, Ampl, Frequency, Zad,
+                      Block, LoadCfg, SaveCfg, Tabs})
         e[c] = on;
     for (Control c : {GetTime, SetTime, GetProtokol, ClearProtokol})
         e[c] = on && in.version >= 2;

@@ -50,8 +50,8 @@ const char *object_name(Control control);
 
 struct Inputs {
     ConnectionState state = ConnectionState::Disconnected;
-    bool operation = false;  // a transaction or an operation is under way
-    bool frozen = false;     // an operation of many transactions keeps the controls as they are
+    bool operation = false;      // a transaction or an operation is under way
+    bool frozen = false;         // an operation of many transactions keeps the controls as they are
     std::array<int, 5> modes{};  // the channels' modes by number 1..4
     int channel = 1;             // the channel shown
     int version = 1;             // the unit's major version

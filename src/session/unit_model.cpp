@@ -56,6 +56,14 @@ int UnitModel::confirmed(ParameterId id, int channel) const
     return const_cast<UnitModel *>(this)->confirmed(id, channel);
 }
 
+void UnitModel::show_channel(int channel)
+{
+    const int shown = valid(channel);
+    if (shown != current_channel)
+        channels[shown] = current();
+    current_channel = static_cast<signed char>(shown);
+}
+
 bool UnitModel::set_parameter(const UnitLink &link, ParameterId id, int index)
 {
     QByteArray buffer = set_payload(id, unit_address, current_channel, index, unit_version);

@@ -32,6 +32,9 @@ public:
     // parameter, of the unit for the delay and the blocking.
     int &confirmed(parameters::ParameterId id, int channel);
     int confirmed(parameters::ParameterId id, int channel) const;
+    // Makes channel the one the form shows. Until its values have been read,
+    // the form still shows, and the model holds for it, what it showed before.
+    void show_channel(int channel);
     Channel &current() { return channels[valid(current_channel)]; }
     const Channel &current() const { return channels[valid(current_channel)]; }
     int current_mode() const { return channel_mode[valid(current_channel)]; }

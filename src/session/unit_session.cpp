@@ -73,7 +73,8 @@ bool UnitSession::set_line_speed()
     return m_port && m_port->setBaudRate(speed_of_index(link_settings().speed_index));
 }
 
-bool UnitSession::broadcast_line_speed(const std::function<void(int)> &step, const std::function<bool()> &cancelled)
+bool UnitSession::broadcast_line_speed(const std::function<void(int)> &step,
+                                       const std::function<bool()> &cancelled)
 {
     const int chosen = link_settings().speed_index;
     for (int i = 0; i < 6; ++i) {
