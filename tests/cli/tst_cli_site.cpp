@@ -31,7 +31,7 @@ private:
     Ser2netProcess m_server;
     QString m_dead;  // a network line nothing listens at
     QTemporaryDir m_dir;
-    std::optional<ScopedTiming> m_timing;
+    Timing m_timing;
 };
 
 void TestCliSite::initTestCase()
@@ -49,10 +49,9 @@ void TestCliSite::initTestCase()
     QVERIFY(m_far.start({"--address", "12", "--modes", "0,2,2,0", "--version", "2.5"}));
     QVERIFY(m_server.start({Ser2netProcess::device_of(m_far.port())}));
     m_dead = QStringLiteral("rfc2217://127.0.0.1:%1").arg(Ser2netProcess::free_port());
-    m_timing.emplace();
-    timing().tick_ms = 3;
-    timing().pre_wait_ms = 30;
-    timing().settle_ms = 5;
+    m_timing.tick_ms = 3;
+    m_timing.pre_wait_ms = 30;
+    m_timing.settle_ms = 5;
 }
 
 cli::Context TestCliSite::context(const QStringList &ports, const QString &dir) const
@@ -61,6 +60,7 @@ cli::Context TestCliSite::context(const QStringList &ports, const QString &dir) 
     c.json = true;
     c.ports = ports;
     c.port = ports.first();
+    c.timing = m_timing;
     c.args.values["dir"] = dir;
     c.args.values["from"] = "1";
     c.args.values["to"] = "13";

@@ -264,7 +264,7 @@ void TestCliUnit::reading_commands_send_the_windows_requests()
         SimWindow w(7);
         w.unit.state().set_modes({2, 2, 1, 0});
         w.unit.state().fill_example_log(kRecords, 1800000000u);
-        timing().collect_second_ms = 20;  // the window's seconds; the tool's are real
+        w.timing().collect_second_ms = 20;  // the window's seconds; the tool's are real
         if (op != "connect") {
             w.press_start();
             QVERIFY(w.connected());

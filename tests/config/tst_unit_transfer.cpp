@@ -46,7 +46,6 @@ QList<int> count_up(int n)
 // Hooks that record what they are told, sending to a simulated unit or, when
 // fake, answering every request at once with [address, code].
 struct Rig {
-    ScopedTiming timing_guard;
     sim::Bus bus;
     sim::Unit &unit;
     sim::SimLinkPort port{&bus, QStringLiteral("ttySIM0")};
@@ -62,8 +61,8 @@ struct Rig {
 
     explicit Rig(bool fake_unit = false) : unit(bus.add_unit(kAddress)), fake(fake_unit)
     {
-        timing().tick_ms = 1;
-        timing().pre_wait_ms = 1;
+        exchange.timing.tick_ms = 1;
+        exchange.timing.pre_wait_ms = 1;
         port.open(QStringLiteral("ttySIM0"), LineSettings{4800});
         port.setBaudRate(57600);
         exchange.set_port(&port);

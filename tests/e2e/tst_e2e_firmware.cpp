@@ -65,7 +65,6 @@ void TestE2eFirmware::updates_the_unit()
         f.write(lines.join("\r\n").toLatin1() + "\r\n");
     }
 
-    link_settings = LinkSettings();
     auto dialogs = std::make_shared<ScriptedDialogs>();
     dialogs->file_names << path;
     QElapsedTimer clock;
@@ -80,7 +79,7 @@ void TestE2eFirmware::updates_the_unit()
         dialog.show();
     };
     MainWindow w(services);
-    Ui::MainWindow &ui = *w.ui;
+    const Ui::MainWindow &ui = w.form();
 
     QTRY_VERIFY_WITH_TIMEOUT(ui.comPortComboBox->findText(m_port_name) >= 0, 2000);
     ui.comPortComboBox->setCurrentText(m_port_name);
@@ -127,7 +126,7 @@ void TestE2eFirmware::updates_the_unit()
              QStringLiteral("loader: image complete, %1 lines, %2 bytes").arg(lines.size()).arg(kib * 1024));
 
     // Unit and port are back at 57600 baud and talk.
-    QCOMPARE(w.port->baudRate(), 57600);
+    QCOMPARE(w.session().port()->baudRate(), 57600);
     QByteArray modes = QByteArray::fromHex("0105");
     QCOMPARE(w.SendCommand(modes, false), 0);
     QCOMPARE(ui.searchButton->text(), QString("Стоп"));

@@ -9,6 +9,7 @@
 #include "link/qt_serial_port.h"
 #include "sim_process.h"
 
+#include <QScopedValueRollback>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -92,8 +93,8 @@ void TestE2eLink::transactions()
 
 void TestE2eLink::speed_mismatch_gets_no_answer_until_speeds_agree()
 {
-    ScopedTiming restore;
-    timing().tick_ms = 3;  // 3 attempts of 81 idle ticks: about 0.75 s
+    const QScopedValueRollback<Timing> restore(m_exchange.timing);
+    m_exchange.timing.tick_ms = 3;  // 3 attempts of 81 idle ticks: about 0.75 s
     QVERIFY(m_port.setBaudRate(9600));
     QByteArray payload = QByteArray::fromHex("0705");
     QCOMPARE(m_exchange.SendCommand(payload, false), int(NoAnswer));
@@ -128,8 +129,8 @@ void TestE2eLink::port_list_drops_the_simulator_when_it_exits()
     QVERIFY(!present_port_names().contains(m_port_name));
 
     // The program's side of a vanished line fails softly.
-    ScopedTiming restore;
-    timing().tick_ms = 2;
+    const QScopedValueRollback<Timing> restore(m_exchange.timing);
+    m_exchange.timing.tick_ms = 2;
     QByteArray payload = QByteArray::fromHex("0705");
     QCOMPARE(m_exchange.SendCommand(payload, false), int(NoAnswer));
 }

@@ -22,6 +22,7 @@
 #include "sim_process.h"
 #include "ui_mainwindow.h"
 
+#include <QScopedValueRollback>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -82,10 +83,6 @@ QStringList TestE2eRfc2217::sim_lines_since(int from)
 
 void TestE2eRfc2217::window_connects_with_the_speed_broadcast()
 {
-    ScopedTiming restore;
-    timing().pre_wait_ms = 150;  // the unanswered broadcasts stay short
-    timing().tick_ms = 3;
-    link_settings = LinkSettings();
     // As `mirval-pult --port URL` starts, with a server the settings file
     // lists that nothing listens at, and no system port: the network ports
     // alone make the list.
@@ -101,14 +98,16 @@ void TestE2eRfc2217::window_connects_with_the_speed_broadcast()
     services.dialogs = dialogs;
     services.enumerate = [] { return QStringList(); };
     services.chosen_port = m_server.url();
+    services.timing.pre_wait_ms = 150;  // the unanswered broadcasts stay short
+    services.timing.tick_ms = 3;
     MainWindow w(services);
     QFile::remove(list_file);
-    Ui::MainWindow &ui = *w.ui;
+    const Ui::MainWindow &ui = w.form();
     QCOMPARE(ui.comPortComboBox->count(), 2);
     QCOMPARE(ui.comPortComboBox->itemText(0), nobody);
     QCOMPARE(ui.comPortComboBox->currentText(), m_server.url());
     ui.addres->setValue(7);
-    w.speed_search = 1;
+    w.session().speed_search = 1;
 
     const int from = sim_mark();
     ui.searchButton->released();
@@ -130,14 +129,14 @@ void TestE2eRfc2217::window_connects_with_the_speed_broadcast()
     const int index = ui.porog->currentIndex() == 9 ? 10 : 9;
     ui.porog->setCurrentIndex(index);
     QCOMPARE(dialogs->texts(), QStringList());
-    QCOMPARE(w.cur_porog, index);
+    QCOMPARE(w.model().current().cur_porog, index);
     QVERIFY(sim_lines_since(before).join('\n').contains(
         QStringLiteral("$072f01%1").arg(index, 2, 16, QLatin1Char('0'))));
-    QTRY_VERIFY_WITH_TIMEOUT(w.poll_timer->isActive(), 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.session().poll_timer().isActive(), 1000);
 
     ui.searchButton->released();
     QCOMPARE(ui.searchButton->text(), QString("Старт"));
-    QVERIFY(w.port == nullptr);
+    QVERIFY(w.session().port() == nullptr);
 }
 
 void TestE2eRfc2217::exchange_follows_the_line_speed()
@@ -153,8 +152,8 @@ void TestE2eRfc2217::exchange_follows_the_line_speed()
     QCOMPARE(answer_byte(payload, 1), 0x49);  // modes 1,2,0,1
 
     {
-        ScopedTiming restore;
-        timing().tick_ms = 3;
+        const QScopedValueRollback<Timing> restore(exchange.timing);
+        exchange.timing.tick_ms = 3;
         QVERIFY(port.setBaudRate(9600));
         payload = QByteArray::fromHex("0705");
         QCOMPARE(exchange.SendCommand(payload, false), int(NoAnswer));
@@ -196,13 +195,12 @@ void TestE2eRfc2217::read_and_write_the_whole_unit()
     QVERIFY(load_config_file(over_network, config).ok);
     config.channels[0].porog = 11;
     config.zaderzhka = 10;
-    ScopedTiming restore;
-    timing().pre_wait_ms = 30;
-    timing().settle_ms = 5;
     Rfc2217Port port;
     QVERIFY(port.open(m_server.url(), LineSettings{4800}));
     QVERIFY(port.setBaudRate(57600));
     Exchange exchange;
+    exchange.timing.pre_wait_ms = 30;
+    exchange.timing.settle_ms = 5;
     exchange.set_port(&port);
     QVERIFY(write_unit_config(exchange_hooks(exchange), 7, config));
     UnitConfig back;
@@ -238,9 +236,6 @@ void TestE2eRfc2217::cli_flash_at_4800_and_back()
 
 void TestE2eRfc2217::server_killed_mid_transaction()
 {
-    ScopedTiming restore;
-    timing().tick_ms = 3;
-    timing().pre_wait_ms = 300;
     QVERIFY(m_sim.control("fault silence"));
     Rfc2217Port port;
     QVERIFY(port.open(m_server.url(), LineSettings{57600}));
@@ -248,6 +243,8 @@ void TestE2eRfc2217::server_killed_mid_transaction()
     qint64 reported_after = -1;
     port.set_lost_handler([&] { reported_after = since_kill.elapsed(); });
     Exchange exchange;
+    exchange.timing.tick_ms = 3;
+    exchange.timing.pre_wait_ms = 300;
     exchange.set_port(&port);
     // The unit keeps silent; the server goes away while the set command waits.
     QTimer::singleShot(200, [&] {

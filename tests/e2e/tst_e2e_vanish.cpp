@@ -138,10 +138,6 @@ void TestE2eVanish::adapter_pulled_out()
     QFETCH(Operation, operation);
     QFETCH(Vanish, how);
 
-    link_settings = LinkSettings();
-    link_settings.repeat_index = 0;  // 2 attempts
-    link_settings.wait_index = 0;    // of 25 idle ticks
-
     QStringList faults;
     if (operation == Operation::Setter)
         faults << "--fault" << QStringLiteral("delay=%1@0x2f").arg(kSetAnswerDelayMs);
@@ -158,7 +154,9 @@ void TestE2eVanish::adapter_pulled_out()
     // as it runs, and one look at the system's ports takes milliseconds.
     services.watch_interval_ms = 500;
     MainWindow w(services);
-    Ui::MainWindow &ui = *w.ui;
+    const Ui::MainWindow &ui = w.form();
+    w.session().link_settings().repeat_index = 0;  // 2 attempts
+    w.session().link_settings().wait_index = 0;    // of 25 idle ticks
 
     QTRY_VERIFY_WITH_TIMEOUT(ui.comPortComboBox->findText(name) >= 0, 2000);
     ui.comPortComboBox->setCurrentText(name);
@@ -169,13 +167,13 @@ void TestE2eVanish::adapter_pulled_out()
     }
     QCOMPARE(ui.searchButton->text(), QString("Стоп"));
     QCOMPARE(dialogs->texts(), QStringList());
-    QVERIFY(w.poll_timer->isActive());
+    QVERIFY(w.session().poll_timer().isActive());
 
     QElapsedTimer since_pull;
     qint64 removed_after_ms = -1;
     QStringList list_on_removal;
     bool link_left_on_removal = false;
-    connect(w.enumerator, &PortWatcher::deviceRemoved, &w, [&](const PortInfo &info) {
+    connect(&w.port_watcher(), &PortWatcher::deviceRemoved, &w, [&](const PortInfo &info) {
         if (info.portName == name && removed_after_ms < 0) {
             removed_after_ms = since_pull.elapsed();
             list_on_removal = combo_items(ui.comPortComboBox);
@@ -227,7 +225,7 @@ void TestE2eVanish::adapter_pulled_out()
         QVERIFY2(cpu->share() < kCpuShareLimit, qPrintable(QString::number(cpu->share())));
         // Put back without a word and without sending the old value again.
         QCOMPARE(ui.porog->currentIndex(), before);
-        QCOMPARE(w.cur_porog, before);
+        QCOMPARE(w.model().current().cur_porog, before);
     }
     qInfo("connection ended %lld ms after the pull", ended_after_ms);
     QVERIFY2(ended_after_ms >= 0 && ended_after_ms < 1000, qPrintable(QString::number(ended_after_ms)));
@@ -273,8 +271,8 @@ void TestE2eVanish::adapter_pulled_out()
     }
     QCOMPARE(ui.searchButton->text(), QString("Стоп"));
     QCOMPARE(ui.state->text(), QString("Норма"));
-    QVERIFY(w.poll_timer->isActive());
-    QTest::qWait(2 * timing().poll_period_ms);
+    QVERIFY(w.session().poll_timer().isActive());
+    QTest::qWait(2 * w.session().timing().poll_period_ms);
     QCOMPARE(ui.searchButton->text(), QString("Стоп"));
     ui.searchButton->released();
     QCOMPARE(ui.searchButton->text(), QString("Старт"));

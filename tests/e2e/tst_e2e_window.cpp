@@ -42,13 +42,12 @@ void TestE2eWindow::cleanupTestCase()
 
 void TestE2eWindow::installer_session()
 {
-    link_settings = LinkSettings();
     auto dialogs = std::make_shared<ScriptedDialogs>();
     MainWindowServices services;
     services.dialogs = dialogs;  // the real port and the real port list
     services.watch_interval_ms = 200;
     MainWindow w(services);
-    Ui::MainWindow &ui = *w.ui;
+    const Ui::MainWindow &ui = w.form();
 
     QTRY_VERIFY_WITH_TIMEOUT(ui.comPortComboBox->findText(m_port_name) >= 0, 2000);
     ui.comPortComboBox->setCurrentText(m_port_name);
@@ -60,7 +59,7 @@ void TestE2eWindow::installer_session()
     QCOMPARE(ui.version->text(), QString("2.5"));
     QCOMPARE(ui.state->text(), QString("Норма"));
     QCOMPARE(ui.onoff->currentIndex(), 1);
-    QVERIFY(w.poll_timer->isActive());
+    QVERIFY(w.session().poll_timer().isActive());
     QVERIFY(ui.porog->isEnabled());
 
     // A new threshold goes to the unit, and the unit reports it back when the
@@ -69,7 +68,7 @@ void TestE2eWindow::installer_session()
     const int new_index = ui.porog->currentIndex() == 9 ? 10 : 9;
     ui.porog->setCurrentIndex(new_index);
     QVERIFY(dialogs->texts().isEmpty());
-    QCOMPARE(w.cur_porog, new_index);
+    QCOMPARE(w.model().current().cur_porog, new_index);
     const QString set_request = QStringLiteral("032f01%1").arg(new_index, 2, 16, QLatin1Char('0'));
     QTRY_VERIFY_WITH_TIMEOUT(sim_lines_since(before).join('\n').contains(set_request), 2000);
     ui.chn->setCurrentIndex(1);
@@ -87,8 +86,8 @@ void TestE2eWindow::installer_session()
     ui.searchButton->released();
     QCOMPARE(ui.searchButton->text(), QString("Старт"));
     QCOMPARE(ui.state->text(), QString("  "));
-    QVERIFY(w.port == nullptr);
-    QVERIFY(!w.poll_timer->isActive());
+    QVERIFY(w.session().port() == nullptr);
+    QVERIFY(!w.session().poll_timer().isActive());
     QCOMPARE(dialogs->texts(), QStringList());
 }
 

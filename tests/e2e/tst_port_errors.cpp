@@ -220,13 +220,13 @@ void TestPortErrors::window_tells_why()
     services.watch_interval_ms = 3600 * 1000;
     services.make_port = [which](const QString &) { return std::make_unique<ProbePort>(which == Denied); };
     MainWindow window(services);
-    window.ui->addres->setValue(1);
-    window.ui->searchButton->released();
+    window.form().addres->setValue(1);
+    window.form().searchButton->released();
     holder.kill();
     holder.waitForFinished(3000);
     virtual_ports::unpublish(name);
 
-    QCOMPARE(window.ui->searchButton->text(), QStringLiteral("Старт"));
+    QCOMPARE(window.form().searchButton->text(), QStringLiteral("Старт"));
     QCOMPARE(dialogs->messages.size(), 1);
     const ScriptedDialogs::Message &m = dialogs->messages.first();
     QCOMPARE(m.kind, MessageKind::Critical);

@@ -10,7 +10,6 @@
 #include "common/timing.h"
 #include "config/config_file.h"
 #include "firmware/firmware_transfer.h"
-#include "link/link_settings.h"
 #include "link/rfc2217_port.h"
 #include "link/virtual_ports.h"
 #include "mainwindow.h"
@@ -98,6 +97,8 @@ const QStringList kSimArgs{
     "3",         "--clock", "1234567890", "--measured", "1:515:1000:4321", "--measured", "2:7:8:9"};
 const std::array<int, 5> kStartModes{0, 1, 2, 0, 1};  // by channel number 1..4
 constexpr int kUnitVersionMajor = 2;
+// The pause after a set command's write in the matrix's runs.
+constexpr int kPreWaitMs = 100;
 
 QString hex_code(quint8 code)
 {
@@ -152,8 +153,8 @@ struct Cell {
     std::array<int, 5> modes = kStartModes;
     int channel = 1;
 
-    Ui::MainWindow &ui() { return *window->ui; }
-    bool connected() { return ui().searchButton->text() == QStringLiteral("Стоп"); }
+    const Ui::MainWindow &ui() { return window->form(); }
+    bool connected() { return window->session().state() == ConnectionState::Connected; }
     QStringList texts() { return dialogs->texts(); }
     QString port_name() { return network ? listed : sim.port(); }
     bool sim_running() { return sim.process().state() == QProcess::Running; }
@@ -183,44 +184,20 @@ struct Cell {
 // otherwise.
 QStringList controls_off_rule(Cell &c, bool enable)
 {
-    Ui::MainWindow &ui = c.ui();
-    const int m = c.modes[c.channel];
-    const bool on = enable && m != 0;
-    const bool clock = on && kUnitVersionMajor >= 2;
-    const QList<std::pair<QWidget *, bool>> rule{{ui.chn, enable},
-                                                 {ui.onoff, enable},
-                                                 {ui.DK, enable},
-                                                 {ui.porog, on},
-                                                 {ui.usilenie, on},
-                                                 {ui.arp, on},
-                                                 {ui.impuls, on},
-                                                 {ui.pause, on},
-                                                 {ui.okno, on},
-                                                 {ui.schet, on},
-                                                 {ui.trevoga, on},
-                                                 {ui.YROVEN, on},
-                                                 {ui.AMPL, on},
-                                                 {ui.pushButton, on},
-                                                 {ui.zad, on},
-                                                 {ui.block, on},
-                                                 {ui.loadCfg, on},
-                                                 {ui.saveCfg, on},
-                                                 {ui.tabWidget, on},
-                                                 {ui.getTime, clock},
-                                                 {ui.setTime, clock},
-                                                 {ui.getProtokol, clock},
-                                                 {ui.clearProtokol, clock},
-                                                 {ui.pred, enable && m == 1},
-                                                 {ui.reject, enable && m == 1},
-                                                 {ui.cross_1, on && c.modes[1] == m},
-                                                 {ui.cross_2, on && c.modes[2] == m},
-                                                 {ui.cross_3, on && c.modes[3] == m},
-                                                 {ui.cross_4, on && c.modes[4] == m},
-                                                 {ui.porog_perepil, enable && m == 2},
-                                                 {ui.time_perepil, enable && m == 2},
-                                                 {ui.searchButton, true}};
+    lock_rule::Inputs in;
+    in.state = ConnectionState::Connected;
+    in.operation = !enable;
+    for (int k = 1; k <= 4; ++k)
+        in.modes[size_t(k)] = c.modes[size_t(k)];
+    in.channel = c.channel;
+    in.version = kUnitVersionMajor;
+    const lock_rule::Enabled rule = *lock_rule::enabled(in);
+    QList<std::pair<QWidget *, bool>> widgets{{c.ui().searchButton, true}};
+    for (int k = 0; k < lock_rule::ControlCount; ++k)
+        widgets.append(
+            {c.window->findChild<QWidget *>(lock_rule::object_name(lock_rule::Control(k))), rule[size_t(k)]});
     QStringList wrong;
-    for (const auto &[widget, enabled] : rule)
+    for (const auto &[widget, enabled] : widgets)
         // The widget's own setting: a list inside a locked tab is locked by
         // its parent as well.
         if (widget->testAttribute(Qt::WA_ForceDisabled) == enabled)
@@ -239,11 +216,11 @@ QStringList form_off_unit(Cell &c)
         return {"no state from the unit: " + c.sim.reply()};
     QStringList wrong;
     for (int k = 1; k <= 4; ++k)
-        if (u.modes[k] != c.modes[k] || c.window->channel_mode[k] != c.modes[k])
+        if (u.modes[k] != c.modes[k] || c.window->model().channel_mode[k] != c.modes[k])
             wrong << QStringLiteral("channel %1 mode: unit %2, window %3, expected %4")
                          .arg(k)
                          .arg(u.modes[k])
-                         .arg(int(c.window->channel_mode[k]))
+                         .arg(int(c.window->model().channel_mode[k]))
                          .arg(c.modes[k]);
     const int ch = c.channel;
     const int m = c.modes[ch];
@@ -283,9 +260,9 @@ QStringList form_off_unit(Cell &c)
                          .arg(list->currentIndex())
                          .arg(s.code);
     }
-    if (c.window->cross_mask != u.unit[ur::Cross])
+    if (c.window->model().cross_mask != u.unit[ur::Cross])
         wrong << QStringLiteral("cross mask %1, the unit holds %2")
-                     .arg(c.window->cross_mask)
+                     .arg(c.window->model().cross_mask)
                      .arg(u.unit[ur::Cross]);
     return wrong;
 }
@@ -467,7 +444,7 @@ QList<Row> rows()
         if (ok)
             c.modes[1] = c.new_index;  // what the unit now runs, for the checks that follow
         QCOMPARE(c.ui().onoff->currentIndex(), ok ? c.new_index : c.old_index);
-        QCOMPARE(int(c.window->channel_mode[1]), ok ? c.new_index : c.old_index);
+        QCOMPARE(int(c.window->model().channel_mode[1]), ok ? c.new_index : c.old_index);
     };
     mode.check_after_reconnect = list_shows(&Ui::MainWindow::onoff);
     all << mode;
@@ -480,7 +457,7 @@ QList<Row> rows()
     pairing.run = [](Cell &c) {
         // Channels 1 and 4 are both LF: the second list on pairs them; on
         // the retry of a pairing made, the first list off parts them.
-        c.old_index = c.window->cross_mask;
+        c.old_index = c.window->model().cross_mask;
         if (c.ui().cross_4->currentIndex() == 1) {
             c.ui().cross_1->setCurrentIndex(0);
         } else {
@@ -491,12 +468,14 @@ QList<Row> rows()
     };
     pairing.check = [](Cell &c, bool ok) {
         if (ok)
-            QVERIFY(c.window->cross_mask != c.old_index);
+            QVERIFY(c.window->model().cross_mask != c.old_index);
         else
-            QCOMPARE(int(c.window->cross_mask), c.old_index);
-        c.new_index = c.window->cross_mask;
+            QCOMPARE(int(c.window->model().cross_mask), c.old_index);
+        c.new_index = c.window->model().cross_mask;
     };
-    pairing.check_after_reconnect = [](Cell &c, bool) { QCOMPARE(int(c.window->cross_mask), c.new_index); };
+    pairing.check_after_reconnect = [](Cell &c, bool) {
+        QCOMPARE(int(c.window->model().cross_mask), c.new_index);
+    };
     all << pairing;
 
     Row preset;
@@ -553,7 +532,7 @@ QList<Row> rows()
         const QStringList lines = unit_log_lines().mid(c.first_answer_late ? 4 : 0);
         if (ok)
             QVERIFY2(c.viewer == lines, qPrintable(c.viewer.join('\n')));
-        QVERIFY(!controls_frozen);
+        QVERIFY(!c.window->form_state().controls_frozen);
     };
     all << log_read;
     all << single_row("log clear", 0x24, kNoAnswer, QStringLiteral("Протокол удален!"),
@@ -630,8 +609,8 @@ QList<Row> rows()
     };
     firmware.run = [](Cell &c) { c.window->on_progButton_released(); };
     firmware.check = [](Cell &c, bool ok) {
-        if (c.window->port && c.window->port->isOpen())
-            QCOMPARE(c.window->port->baudRate(), 57600);  // back at the line's speed
+        if (c.window->session().port() && c.window->session().port()->isOpen())
+            QCOMPARE(c.window->session().port()->baudRate(), 57600);  // back at the line's speed
         if (!c.sim_running())
             return;
         QVERIFY(c.sim.control("image"));
@@ -662,7 +641,7 @@ Plan plan_for(const Row &row, Column cell_column)
     const bool connect = row.name == QLatin1String("connect");
     // Later than one attempt (the pause after the write and MWAIT idle ticks
     // of 10 ms, some 260 ms), earlier than two.
-    const int late_ms = (row.pre_wait ? timing().pre_wait_ms : 0) + 350;
+    const int late_ms = (row.pre_wait ? kPreWaitMs : 0) + 350;
     QString fault;
     p.messages = row.fail;
     switch (column) {
@@ -750,7 +729,7 @@ Plan plan_for(const Row &row, Column cell_column)
             p.control << "fault split=3,20@0x01";
             break;
         case Late:
-            p.control << QStringLiteral("fault delay=%1@0x01:1").arg(late_ms + timing().pre_wait_ms);
+            p.control << QStringLiteral("fault delay=%1@0x01:1").arg(late_ms + kPreWaitMs);
             break;
         case Stale:
             p.control << "fault stale@0x01";
@@ -881,20 +860,6 @@ void TestFaultMatrix::run_cell(const Row &row, Column column)
     const QString name = row.name + " / " + kColumnNames[column];
     Watchdog watchdog(name.toStdString(), std::chrono::seconds(120));
 
-    // Real ticks, attempts and poll; the pauses the simulator does not need
-    // are shortened.
-    ScopedTiming saved;
-    timing().pre_wait_ms = 100;
-    timing().collect_second_ms = 100;
-    timing().loader_tick_ms = 20;
-    timing().restart_step_ms = 20;
-    link_settings = LinkSettings();
-    link_settings.repeat_index = 0;  // 2 attempts
-    link_settings.wait_index = 0;    // of 25 idle ticks
-    exchange_busy = 0;
-    controls_frozen = 0;
-    poll_fail_count = 0;
-
     const Plan plan = plan_for(row, column);
     const bool lost = line_fault(column) == Vanish;
     Cell c;
@@ -925,7 +890,15 @@ void TestFaultMatrix::run_cell(const Row &row, Column column)
                 c.viewer << list->item(i)->text();
     };
     services.show_progress = [](prog &) {};
+    // Real ticks, attempts and poll; the pauses the simulator does not need
+    // are shortened.
+    services.timing.pre_wait_ms = kPreWaitMs;
+    services.timing.collect_second_ms = 100;
+    services.timing.loader_tick_ms = 20;
+    services.timing.restart_step_ms = 20;
     c.window = std::make_unique<MainWindow>(services);
+    c.window->session().link_settings().repeat_index = 0;  // 2 attempts
+    c.window->session().link_settings().wait_index = 0;    // of 25 idle ticks
     c.ui().addres->setValue(1);
 
     const bool connect_row = row.name == QLatin1String("connect");
@@ -940,7 +913,7 @@ void TestFaultMatrix::run_cell(const Row &row, Column column)
         row.prepare(c);
     QCOMPARE(c.texts(), QStringList());
     // The poll does not run into the fault before the operation does.
-    c.window->poll_timer->stop();
+    c.window->session().poll_timer().stop();
 
     for (const QString &line : plan.control)
         QVERIFY2(c.sim.control(line), qPrintable(line));
@@ -978,9 +951,10 @@ void TestFaultMatrix::run_cell(const Row &row, Column column)
     // server back, when it went away): the program connects and shows what
     // the unit holds. A unit on a good line answers at once: the pauses are
     // shortened further.
-    timing().pre_wait_ms = 0;
-    timing().collect_second_ms = 20;
-    timing().loader_tick_ms = 10;
+    Timing &timing = c.window->session().timing();
+    timing.pre_wait_ms = 0;
+    timing.collect_second_ms = 20;
+    timing.loader_tick_ms = 10;
     // A unit left in its loader by a failed update is switched off and on.
     const bool power_cycle = row.name == QLatin1String("firmware") && !plan.ok;
     const bool replaced = (lost && !c.network) || power_cycle;
@@ -1028,7 +1002,7 @@ void TestFaultMatrix::retry(Cell &c, const Row &row)
     if (row.prepare)
         row.prepare(c);
     c.dialogs->messages.clear();
-    c.window->poll_timer->stop();
+    c.window->session().poll_timer().stop();
     c.op_started = QDateTime::currentSecsSinceEpoch();
     row.run(c);
     outcome(c, row, row.ok, true, true, "retry: ");

@@ -3,7 +3,6 @@
 #include "common/timing.h"
 #include "link/exchange.h"
 #include "link/frames.h"
-#include "link/link_settings.h"
 #include "scripted_port.h"
 
 #include <QtTest>
@@ -20,28 +19,9 @@ const QByteArray kValue = "!010304\r";  // the answer to the second request
 class TestLateAnswers : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
     void next_request_gets_its_own_answer_data();
     void next_request_gets_its_own_answer();
-
-private:
-    std::unique_ptr<ScopedTiming> m_timing;
 };
-
-void TestLateAnswers::init()
-{
-    m_timing = std::make_unique<ScopedTiming>();
-    timing().tick_ms = 2;
-    link_settings = LinkSettings();
-    exchange_busy = 0;
-}
-
-void TestLateAnswers::cleanup()
-{
-    m_timing.reset();
-    link_settings = LinkSettings();
-}
 
 void TestLateAnswers::next_request_gets_its_own_answer_data()
 {
@@ -69,6 +49,7 @@ void TestLateAnswers::next_request_gets_its_own_answer()
     const Chunks second{{100, kValue}};
     port.answers = first.isEmpty() ? QList<Chunks>{first, retry, second} : QList<Chunks>{first, second};
     Exchange exchange;
+    exchange.timing.tick_ms = 2;
     exchange.set_port(&port);
 
     QByteArray modes = QByteArray::fromHex("0105");
@@ -81,7 +62,7 @@ void TestLateAnswers::next_request_gets_its_own_answer()
 
     // The wait lasts at least an attempt's idle ticks after the last byte.
     const qint64 gap = port.writes.last().at_ms - port.writes[port.writes.size() - 2].at_ms;
-    const int idle_ms = MWAIT() * timing().tick_ms;
+    const int idle_ms = exchange.link_settings.MWAIT() * exchange.timing.tick_ms;
     if (waits)
         QVERIFY2(gap >= idle_ms, qPrintable(QString::number(gap)));
     else

@@ -37,26 +37,19 @@ struct Shown {
 // instead of shown; the firmware file is written on request.
 struct Rig : SimWindow {
     Rig()
+        : SimWindow(1, QString(), [this](MainWindowServices &services) {
+              services.timing.loader_tick_ms = 2;
+              services.timing.restart_step_ms = 1;
+              services.show_progress = [this](prog &dialog) {
+                  const int index = int(shown.size());
+                  shown << Shown{dialog.label->text(), {}};
+                  QObject::connect(dialog.progressBar, &QProgressBar::valueChanged,
+                                   [this, index](int value) { shown[index].values << value; });
+              };
+          })
     {
         short_time_outs();
-        timing().loader_tick_ms = 2;
-        timing().restart_step_ms = 1;
         unit.timing().restart = sim::msec(5);
-        MainWindowServices services;
-        services.dialogs = dialogs;
-        services.enumerate = [this] { return ports; };
-        services.make_port = [this](const QString &) -> std::unique_ptr<SerialPort> {
-            return std::make_unique<sim::SimLinkPort>(&bus, QStringLiteral("ttySIM0"));
-        };
-        services.watch_interval_ms = 3600 * 1000;
-        services.show_progress = [this](prog &dialog) {
-            const int index = int(shown.size());
-            shown << Shown{dialog.label->text(), {}};
-            QObject::connect(dialog.progressBar, &QProgressBar::valueChanged,
-                             [this, index](int value) { shown[index].values << value; });
-        };
-        window = std::make_unique<MainWindow>(services);
-        window->ui->addres->setValue(1);
     }
     // The file the dialog answers with.
     void pick(const QStringList &lines)
@@ -71,10 +64,9 @@ struct Rig : SimWindow {
     // line gets the next of replies (empty: silence), set_line_speed an answer.
     void script(int baud, const QList<QByteArray> &replies)
     {
-        line = new ScriptedPort;
-        line->open(QStringLiteral("ttySIM0"), LineSettings{baud});
-        window->port.reset(line);
-        window->exchange->set_port(line);
+        line = take_line(std::make_unique<ScriptedPort>());
+        line->setBaudRate(baud);
+        line->baud_history = {baud};
         loader_replies = replies;
         line->responder = [this](const QByteArray &data) -> QList<ScriptedPort::Chunk> {
             if (data.startsWith("$0001")) {
@@ -83,7 +75,7 @@ struct Rig : SimWindow {
                 answer[0] = '!';
                 return {{0, answer}};
             }
-            held << (exchange_busy == 1 && !ui().chn->isEnabled());
+            held << (session().exchange().exchange_busy == 1 && !ui().chn->isEnabled());
             if (loader_replies.isEmpty() || loader_replies.first().isEmpty()) {
                 if (!loader_replies.isEmpty())
                     loader_replies.removeFirst();
@@ -263,7 +255,7 @@ void TestFirmwareUpdate::loader_dialogue()
     QCOMPARE(r.shown[0].values, steps);
     const QList<int> bauds = baud == 4800 ? QList<int>{4800, 4800} : QList<int>{baud, 4800, baud};
     QCOMPARE(r.line->baud_history, bauds);
-    QCOMPARE(exchange_busy, 0);
+    QCOMPARE(r.session().exchange().exchange_busy, 0);
     QVERIFY(r.ui().searchButton->isEnabled());
     if (error.isEmpty()) {
         QCOMPARE(r.dialogs->texts(), QStringList{kQuestion});
@@ -310,8 +302,8 @@ void TestFirmwareUpdate::updates_the_simulated_unit()
     QFETCH(QString, fault);
     QFETCH(QString, error);
     Rig r;
-    link_settings.wait_index = 10;  // a poll at 4800 baud needs some 50 ms
-    link_settings.speed_index = speed_index;
+    r.session().link_settings().wait_index = 10;  // a poll at 4800 baud needs some 50 ms
+    r.session().link_settings().speed_index = speed_index;
     r.unit.state().speed_index = speed_index;
     r.unit.faults().add("speed-check");
     r.press_start();

@@ -2,9 +2,6 @@
 
 // A main window wired to an in-process simulated unit on port "ttySIM0",
 // with scripted dialogs and shortened waits. One per test function.
-#include "common/timing.h"
-#include "link/exchange.h"
-#include "link/link_settings.h"
 #include "mainwindow.h"
 #include "scripted_dialogs.h"
 #include "sim_link_port.h"
@@ -15,22 +12,15 @@
 class SimWindow {
 public:
     // settings_file: where the window remembers its last connection (the
-    // address then comes from there); empty: nothing is remembered.
-    explicit SimWindow(quint8 address = 1, const QString &settings_file = QString())
+    // address then comes from there); empty: nothing is remembered. adjust
+    // changes the window's services before the window is made.
+    explicit SimWindow(quint8 address = 1, const QString &settings_file = QString(),
+                       const std::function<void(MainWindowServices &)> &adjust = {})
         : unit(bus.add_unit(address))
     {
-        // Waits shortened so that time-outs cost milliseconds: a silent
-        // attempt is MWAIT ticks of 1 ms.
-        timing().tick_ms = 1;
-        timing().pre_wait_ms = 2;
-        timing().poll_period_ms = 5;
-        timing().settle_ms = 1;
-        link_settings = LinkSettings();
-        exchange_busy = 0;
-        controls_frozen = 0;
-        poll_fail_count = 0;
         dialogs = std::make_shared<ScriptedDialogs>();
         MainWindowServices services;
+        services.timing = short_timing();
         services.dialogs = dialogs;
         services.enumerate = [this] { return ports; };
         services.make_port = [this](const QString &) -> std::unique_ptr<SerialPort> {
@@ -42,36 +32,58 @@ public:
         services.settings_file = settings_file;
         // The event-log viewer is counted, not run modally.
         services.show_viewer = [this](proto &) { ++viewers_shown; };
+        if (adjust)
+            adjust(services);
         window = std::make_unique<MainWindow>(services);
         if (settings_file.isEmpty())
-            window->ui->addres->setValue(address);
-    }
-    ~SimWindow()
-    {
-        window.reset();
-        exchange_busy = 0;
+            window->form().addres->setValue(address);
     }
 
+    // Waits shortened so that time-outs cost milliseconds: a silent attempt
+    // is MWAIT ticks of 1 ms.
+    static Timing short_timing()
+    {
+        Timing t;
+        t.tick_ms = 1;
+        t.pre_wait_ms = 2;
+        t.poll_period_ms = 5;
+        t.settle_ms = 1;
+        return t;
+    }
     // The fewest attempts and idle ticks the line settings allow: an
     // unanswered request costs some 25 ms.
-    static void short_time_outs()
+    void short_time_outs()
     {
-        link_settings.repeat_index = 0;
-        link_settings.wait_index = 0;
+        session().link_settings().repeat_index = 0;
+        session().link_settings().wait_index = 0;
     }
 
-    Ui::MainWindow &ui() { return *window->ui; }
-    sim::SimLinkPort *port() { return static_cast<sim::SimLinkPort *>(window->port.get()); }
-    bool connected() { return ui().searchButton->text() == QStringLiteral("Стоп"); }
+    const Ui::MainWindow &ui() { return window->form(); }
+    UnitSession &session() { return window->session(); }
+    UnitModel &model() { return window->model(); }
+    Timing &timing() { return session().timing(); }
+    sim::SimLinkPort *port() { return static_cast<sim::SimLinkPort *>(session().port()); }
+    bool connected() { return session().state() == ConnectionState::Connected; }
     // Presses the start button, as the user does.
     void press_start() { ui().searchButton->released(); }
+    // Makes port the window's line, opened as a connection opens it, for a
+    // test that scripts every byte; the session owns it from now on.
+    template <typename Port> Port *take_line(std::unique_ptr<Port> port)
+    {
+        Port *line = port.get();
+        auto held = std::make_shared<std::unique_ptr<Port>>(std::move(port));
+        session().set_port_maker(
+            [held](const QString &) -> std::unique_ptr<SerialPort> { return std::move(*held); });
+        if (!session().open_line(port_name))
+            qFatal("the scripted line did not open");
+        return line;
+    }
     // Payloads the unit received from now on.
     void forget_requests() { bus.log().clear(); }
     QList<QByteArray> requests() { return bus.log().request_payloads(); }
     // Lets the poll timer run for about ms.
     void run_for(int ms) { QTest::qWait(ms); }
 
-    ScopedTiming saved_timing;
     sim::Bus bus;
     sim::Unit &unit;
     std::shared_ptr<ScriptedDialogs> dialogs;

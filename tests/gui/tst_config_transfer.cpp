@@ -27,7 +27,7 @@ struct Sim : SimWindow {
     }
     QList<int> modes() const
     {
-        const signed char *m = window->channel_mode;
+        const signed char *m = window->model().channel_mode;
         return {m[1], m[2], m[3], m[4]};
     }
     // The state after an operation has ended: nothing held back any more.
@@ -35,9 +35,9 @@ struct Sim : SimWindow {
     {
         QVERIFY(ui().chn->isEnabled() && ui().onoff->isEnabled());
         QCOMPARE(ui().saveCfg->isEnabled(), channel_on);
-        QCOMPARE(controls_frozen, 0);
-        QCOMPARE(window->setters_armed, 1);
-        QCOMPARE(window->poll_timer->isActive(), channel_on);
+        QCOMPARE(window->form_state().controls_frozen, 0);
+        QCOMPARE(window->form_state().setters_armed, 1);
+        QCOMPARE(window->session().poll_timer().isActive(), channel_on);
     }
     // Title of the one message shown, an information with OK; otherwise all texts shown.
     QString info_title() const
@@ -265,7 +265,7 @@ void TestConfigTransfer::load_restores_a_saved_unit()
     QCOMPARE(b.sent().mid(b.sent().size() - expected.size()), expected);
     QCOMPARE(b.modes(), saved_modes);
     QCOMPARE(b.ui().onoff->currentIndex(), saved_modes[0]);
-    QCOMPARE(int(b.window->cross_mask), 0x21);
+    QCOMPARE(int(b.window->model().cross_mask), 0x21);
     b.verify_released(true);
 }
 
@@ -368,7 +368,7 @@ void TestConfigTransfer::transfer_fails()
     QVERIFY(fault.isEmpty() || s.unit.faults().add(fault));
     bool held = false;  // controls locked and the poll stopped while the message is open
     s.dialogs->on_message = [&](const ScriptedDialogs::Message &) {
-        held = !s.ui().chn->isEnabled() && !s.window->poll_timer->isActive();
+        held = !s.ui().chn->isEnabled() && !s.window->session().poll_timer().isActive();
     };
     load ? s.window->on_loadCfg_released() : s.window->on_saveCfg_released();
 

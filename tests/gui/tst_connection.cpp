@@ -88,14 +88,14 @@ void TestConnection::connects_and_disconnects()
     s.forget_requests();
     s.press_start();
     QCOMPARE(s.sent(), QStringList());
-    QVERIFY(s.window->port == nullptr);
+    QVERIFY(s.window->session().port() == nullptr);
     QCOMPARE(s.ui().state->text(), QString("  "));
     QCOMPARE(s.ui().state->palette().color(QPalette::Window), QColor("#C0C0C0"));
     QCOMPARE(s.ui().searchButton->text(), QString("Старт"));
     QVERIFY(s.ui().addres->isEnabled());
     QVERIFY(s.ui().pushButton_2->isEnabled());
     QVERIFY(controls_locked(s));
-    QVERIFY(!s.window->poll_timer->isActive());
+    QVERIFY(!s.window->session().poll_timer().isActive());
 }
 
 void TestConnection::start_fails_data()
@@ -131,7 +131,7 @@ void TestConnection::start_fails()
         s.ui().comPortComboBox->clear();
     if (!fault.isEmpty())
         s.unit.faults().add(fault);
-    s.window->setters_armed = 0;
+    s.window->form_state().setters_armed = 0;
     s.press_start();
     QCOMPARE(s.dialogs->texts(), QStringList{text});
     QCOMPARE(s.dialogs->messages[0].kind, MessageKind::Critical);
@@ -140,12 +140,12 @@ void TestConnection::start_fails()
     QCOMPARE(s.sent().isEmpty() ? QString() : s.sent().last(), last);
     QCOMPARE(s.ports_made, address ? 1 : 0);
     if (!fault.isEmpty()) {
-        QVERIFY(s.window->port == nullptr);
-        QCOMPARE(s.window->setters_armed, 1);
+        QVERIFY(s.window->session().port() == nullptr);
+        QCOMPARE(s.window->form_state().setters_armed, 1);
     }
     QCOMPARE(s.ui().searchButton->text(), QString("Старт"));
     QVERIFY(controls_locked(s));
-    QVERIFY(!s.window->poll_timer->isActive());
+    QVERIFY(!s.window->session().poll_timer().isActive());
     QVERIFY(s.ui().pushButton_2->isEnabled());
     QVERIFY(s.ui().addres->isEnabled());
 }
@@ -158,7 +158,7 @@ void TestConnection::broadcasts_line_speed()
     Sim s;
     s.unit.faults().add("speed-check");
     s.unit.state().speed_index = 5;
-    s.window->speed_search = 1;
+    s.window->session().speed_search = 1;
     s.press_start();
     QVERIFY(s.connected());
     QCOMPARE(s.unit.state().speed_index, 4);
@@ -205,11 +205,11 @@ void TestConnection::broadcast_cancelled()
     QFETCH(int, cancel_at);
     QFETCH(int, broadcasts);
     Sim s(false);
-    s.window->speed_search = 1;
+    s.window->session().speed_search = 1;
     s.dialogs->cancel_progress_at = cancel_at;
     s.press_start();
     QCOMPARE(s.sent(), QStringList(broadcasts, "00 01 04"));
-    QVERIFY(s.window->port == nullptr);
+    QVERIFY(s.window->session().port() == nullptr);
     QCOMPARE(s.ui().searchButton->text(), QString("Старт"));
     QCOMPARE(s.dialogs->texts(), QStringList());
     QVERIFY(s.ui().pushButton_2->isEnabled());
@@ -228,7 +228,7 @@ void TestConnection::press_while_connecting_is_ignored()
 {
     QFETCH(int, speed_search);
     Sim s(false);
-    s.window->speed_search = speed_search;
+    s.window->session().speed_search = speed_search;
     // Runs from the event processing of the first wait of the connection.
     QTimer::singleShot(0, s.window.get(), [&s] { s.press_start(); });
     s.press_start();
@@ -277,8 +277,8 @@ void TestConnection::reads_back_in_order()
         expected << req(0x26);  // the second attempt
     QCOMPARE(s.sent(), expected + readback_of(mode, 1, versioned));
     QCOMPARE(s.ui().version->text(), label);
-    QCOMPARE(s.window->poll_timer->isActive(), mode != 0);
-    const signed char *m = s.window->channel_mode;  // from the map, e.g. 0x19 for LF
+    QCOMPARE(s.window->session().poll_timer().isActive(), mode != 0);
+    const signed char *m = s.window->model().channel_mode;  // from the map, e.g. 0x19 for LF
     QCOMPARE((QList<int>{m[1], m[2], m[3], m[4]}), (QList<int>{mode, 2, 1, 0}));
     if (mode == 0)
         for (QComboBox *box : kept)
@@ -294,15 +294,15 @@ void TestConnection::chn_reads_the_chosen_channel()
     s.forget_requests();
     s.ui().chn->setCurrentIndex(2);
     QCOMPARE(s.sent(), (QStringList{req(0x20), req(0x26)} + readback_of(1, 3, true)));
-    QCOMPARE(int(s.window->current_channel), 3);
-    QVERIFY(s.window->poll_timer->isActive());
+    QCOMPARE(int(s.window->model().current_channel), 3);
+    QVERIFY(s.window->session().poll_timer().isActive());
 
     // A change of the list while the setters are not armed is not acted on.
-    s.window->setters_armed = 0;
+    s.window->form_state().setters_armed = 0;
     s.forget_requests();
     s.ui().chn->setCurrentIndex(0);
     QCOMPARE(s.sent(), QStringList());
-    QCOMPARE(int(s.window->current_channel), 3);
+    QCOMPARE(int(s.window->model().current_channel), 3);
 }
 
 void TestConnection::switching_off_leaves_pairs()
@@ -315,13 +315,13 @@ void TestConnection::switching_off_leaves_pairs()
     s.forget_requests();
     s.ui().onoff->setCurrentIndex(0);
     QCOMPARE(s.unit.state().param(sim::UnitParam::Cross), quint8(0x20));
-    QCOMPARE(int(s.window->cross_mask), 0x20);
+    QCOMPARE(int(s.window->model().cross_mask), 0x20);
     QCOMPARE(s.sent(), (QStringList{"01 38 01 00", "01 36 20"}));
     QCOMPARE((QList<int>{s.ui().cross_1->currentIndex(), s.ui().cross_2->currentIndex(),
                          s.ui().cross_3->currentIndex(), s.ui().cross_4->currentIndex()}),
              (QList<int>{0, 0, 1, 1}));
     QCOMPARE(s.ui().state->text(), QString("Выкл"));
-    QVERIFY(!s.window->poll_timer->isActive());
+    QVERIFY(!s.window->session().poll_timer().isActive());
     QCOMPARE(s.dialogs->texts(), QStringList());
 }
 
@@ -337,7 +337,7 @@ void TestConnection::refused_mode_change_is_rolled_back()
     QCOMPARE(s.dialogs->texts(), QStringList{"Не изменен режим работы канала!..."});
     QCOMPARE(s.ui().onoff->currentIndex(), 1);
     QCOMPARE(s.sent().mid(0, 3), (QStringList{"01 38 01 02", "01 38 01 02", "01 38 01 01"}));
-    QCOMPARE(int(s.window->channel_mode[1]), 1);
+    QCOMPARE(int(s.window->model().channel_mode[1]), 1);
     QCOMPARE(s.unit.state().channel(1).mode, quint8(1));
 }
 
@@ -351,11 +351,11 @@ void TestConnection::remembered_between_runs()
         // leaves nothing behind.
         SimWindow s(7, file);
         s.ports = ports;
-        s.window->enumerator->rescan();
+        s.window->port_watcher().rescan();
         QCOMPARE(s.ui().addres->value(), 0);
         QCOMPARE(s.ui().comPortComboBox->currentText(), QString("ttyS0"));
-        QCOMPARE(link_settings.speed_index, 4);
-        SimWindow::short_time_outs();
+        QCOMPARE(s.session().link_settings().speed_index, 4);
+        s.short_time_outs();
         s.ui().addres->setValue(9);  // nobody there
         s.press_start();
         QVERIFY(!s.connected());
@@ -363,26 +363,26 @@ void TestConnection::remembered_between_runs()
 
         s.ui().addres->setValue(7);
         s.ui().comPortComboBox->setCurrentIndex(1);
-        link_settings.speed_index = 2;
+        s.session().link_settings().speed_index = 2;
         s.press_start();
         QVERIFY(s.connected());
     }
     {
         SimWindow s(7, file);
         s.ports = ports;
-        s.window->enumerator->rescan();
+        s.window->port_watcher().rescan();
         QCOMPARE(s.ui().addres->value(), 7);
         QCOMPARE(s.ui().comPortComboBox->currentText(), QString("ttySIM0"));
-        QCOMPARE(link_settings.speed_index, 2);
+        QCOMPARE(s.session().link_settings().speed_index, 2);
     }
     {
         // The port is not there at start, and is plugged in later.
         SimWindow s(7, file);
         s.ports = {"ttyS0"};
-        s.window->enumerator->rescan();
+        s.window->port_watcher().rescan();
         QCOMPARE(s.ui().comPortComboBox->currentText(), QString("ttyS0"));
         s.ports = {"ttyS0", "ttyUSB0", "ttySIM0"};
-        s.window->enumerator->rescan();
+        s.window->port_watcher().rescan();
         QCOMPARE(s.ui().comPortComboBox->currentText(), QString("ttySIM0"));
     }
     // A file with values the form cannot show keeps the form's own.
@@ -390,7 +390,7 @@ void TestConnection::remembered_between_runs()
     QSettings(file, QSettings::IniFormat).setValue("connection/speed_index", 5);
     SimWindow s(7, file);
     QCOMPARE(s.ui().addres->value(), 0);
-    QCOMPARE(link_settings.speed_index, 4);
+    QCOMPARE(s.session().link_settings().speed_index, 4);
 }
 
 void TestConnection::remembered_network_port()
@@ -412,7 +412,7 @@ void TestConnection::remembered_network_port()
     SimWindow s(7, file);
     QCOMPARE(s.ui().comPortComboBox->currentText(), url);
     s.ports = {};
-    s.window->enumerator->rescan();
+    s.window->port_watcher().rescan();
     QCOMPARE(s.ui().comPortComboBox->count(), 1);
     QCOMPARE(s.ui().comPortComboBox->currentText(), url);
     QCOMPARE(s.dialogs->texts(), QStringList());
@@ -424,7 +424,7 @@ void TestConnection::port_items_name_the_adapter()
     // the device.
     SimWindow s;
     s.ports = {"ttyS0", "ttyUSB3"};
-    s.window->enumerator->rescan();
+    s.window->port_watcher().rescan();
     QCOMPARE(s.ui().comPortComboBox->itemText(1), QString("ttyUSB3"));
     const QString tip = s.ui().comPortComboBox->itemData(1, Qt::ToolTipRole).toString();
     QVERIFY2(tip.endsWith("\n/dev/ttyUSB3"), qPrintable(tip));

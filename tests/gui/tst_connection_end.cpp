@@ -13,13 +13,6 @@ enum class End { PollLoss, Pulled, Stop, StopSilent };
 
 const QString kNoAnswer = QStringLiteral("Нет ответа от блока!");
 
-// Every widget of the locking rule.
-const char *const kLocked[] = {
-    "chn",     "onoff",   "DK",        "porog",   "usilenie", "arp",           "impuls",        "pause",
-    "okno",    "schet",   "trevoga",   "YROVEN",  "AMPL",     "pushButton",    "zad",           "block",
-    "loadCfg", "saveCfg", "tabWidget", "getTime", "setTime",  "getProtokol",   "clearProtokol", "pred",
-    "reject",  "cross_1", "cross_2",   "cross_3", "cross_4",  "porog_perepil", "time_perepil"};
-
 QString failure_of(Op op)
 {
     switch (op) {
@@ -56,7 +49,7 @@ struct Rig : SimWindow {
     }
     void run(Op op)
     {
-        Ui::MainWindow &u = ui();
+        const Ui::MainWindow &u = ui();
         switch (op) {
         case Op::Setter:
             u.porog->setCurrentIndex((u.porog->currentIndex() + 3) % u.porog->count());
@@ -81,9 +74,11 @@ struct Rig : SimWindow {
     QStringList locked_but_enabled()
     {
         QStringList out;
-        for (const char *name : kLocked)
+        for (int c = 0; c < lock_rule::ControlCount; ++c) {
+            const char *name = lock_rule::object_name(lock_rule::Control(c));
             if (window->findChild<QWidget *>(name)->isEnabled())
                 out << name;
+        }
         return out;
     }
 };
@@ -190,10 +185,10 @@ void TestConnectionEnd::ends_under_an_operation()
     QVERIFY(s.ui().searchButton->isEnabled());
     QVERIFY(s.ui().addres->isEnabled());
     QVERIFY(s.ui().pushButton_2->isEnabled());
-    QVERIFY(!s.window->poll_timer->isActive());
-    QVERIFY(s.window->port == nullptr);
-    QCOMPARE(controls_frozen, 0);
-    QCOMPARE(exchange_busy, 0);
+    QVERIFY(!s.window->session().poll_timer().isActive());
+    QVERIFY(s.window->session().port() == nullptr);
+    QCOMPARE(s.window->form_state().controls_frozen, 0);
+    QCOMPARE(s.session().exchange().exchange_busy, 0);
     s.forget_requests();
     s.run_for(50);
     QCOMPARE(s.requests(), QList<QByteArray>());
@@ -216,7 +211,7 @@ void TestConnectionEnd::silent_unit_greys_the_state()
     Rig s;
     QVERIFY(s.connected());
     QCOMPARE(s.ui().state->text(), QString("Норма"));
-    s.window->poll_timer->stop();
+    s.window->session().poll_timer().stop();
     s.unit.faults().add("silence:3");
     s.window->g_point();
     s.window->g_point();

@@ -36,14 +36,14 @@ void connect_to(SimWindow &s, const QString &modes, int mask, int channel = 1)
     for (int k = 1; k <= 4; ++k)
         s.unit.state().channel(k).mode = quint8(modes[k - 1].digitValue());
     s.unit.state().param(sim::UnitParam::Cross) = quint8(mask);
-    s.window->setters_armed = 0;
+    s.window->form_state().setters_armed = 0;
     s.ui().chn->setCurrentIndex(channel - 1);
     s.press_start();
     QVERIFY(s.connected());
-    s.window->poll_timer->stop();
-    link_settings.wait_index = 0;
-    link_settings.repeat_index = 0;
-    QCOMPARE(int(s.window->cross_mask), mask);
+    s.window->session().poll_timer().stop();
+    s.session().link_settings().wait_index = 0;
+    s.session().link_settings().repeat_index = 0;
+    QCOMPARE(int(s.window->model().cross_mask), mask);
     s.forget_requests();
 }
 
@@ -64,7 +64,8 @@ void TestCrossPairing::pairing_data()
     QTest::addColumn<int>("shown");             // channel shown
     QTest::addColumn<QList<int>>("changes");    // +k: list k on, -k: off, 0: shown channel off
     QTest::addColumn<QString>("fault");         // the unit's fault for 0x36, if any
-    QTest::addColumn<QStringList>("requests");  // an unconfirmed one is tried MREP() times, then the old mask
+    QTest::addColumn<QStringList>("requests");  // an unconfirmed one is tried
+                                                // s.session().link_settings().MREP() times, then the old mask
     QTest::addColumn<QString>("lists");
     QTest::addColumn<int>("mask");
     const auto row = [](const char *name, int address, const char *modes, int initial, int shown,
@@ -127,17 +128,17 @@ void TestCrossPairing::pairing()
             continue;
         }
         // Corrupt answers are not retried; silence is.
-        const int tries = fault.startsWith("refuse") ? MREP() : 1;
+        const int tries = fault.startsWith("refuse") ? s.session().link_settings().MREP() : 1;
         attempts += QStringList(tries, r);
         attempts +=
             QStringList(tries, r.left(4) + QStringLiteral("%1").arg(initial, 2, 16, QLatin1Char('0')));
     }
     QCOMPARE(request_hex(s), attempts);
     QCOMPARE(list_states(s), lists);
-    QCOMPARE(int(s.window->cross_mask), mask);
+    QCOMPARE(int(s.window->model().cross_mask), mask);
     QCOMPARE(int(s.unit.state().param(sim::UnitParam::Cross)), mask);
     for (int k = 1; k <= 4; ++k)
-        QCOMPARE(int(s.window->channel_mode[k]), int(s.unit.state().channel(k).mode));
+        QCOMPARE(int(s.window->model().channel_mode[k]), int(s.unit.state().channel(k).mode));
     QCOMPARE(s.dialogs->texts(), refused ? QStringList{kRefused} : QStringList());
 }
 

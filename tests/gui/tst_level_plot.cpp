@@ -95,7 +95,7 @@ void TestLevelPlot::records_what_the_poll_got_and_saves_it()
 {
     PlotRig w;
     QVERIFY(w.connected());
-    w.window->poll_timer->stop();
+    w.window->session().poll_timer().stop();
     LevelPlotWindow *plot = w.open_plot();
     QVERIFY(plot);
     QVERIFY(plot->isVisible());
@@ -106,9 +106,9 @@ void TestLevelPlot::records_what_the_poll_got_and_saves_it()
 
     // The poll on its timer, then two polls without an answer and one with.
     w.forget_requests();
-    w.window->poll_timer->start();
+    w.window->session().poll_timer().start();
     w.run_for(300);
-    w.window->poll_timer->stop();
+    w.window->session().poll_timer().stop();
     w.unit.faults().add(QStringLiteral("silence:2"));
     poll(w, 3);
     const QStringList levels = answered_levels(w.bus.log());
@@ -171,7 +171,7 @@ void TestLevelPlot::records_what_the_poll_got_and_saves_it()
 void TestLevelPlot::adds_nothing_to_the_line()
 {
     PlotRig w;
-    w.window->poll_timer->stop();
+    w.window->session().poll_timer().stop();
     const auto requests_of = [&w](int polls) {
         w.forget_requests();
         poll(w, polls);

@@ -25,12 +25,14 @@ void capture(QtMsgType type, const QMessageLogContext &ctx, const QString &msg)
     g_previous_handler(type, ctx, msg);
 }
 
-// Every widget that the locking rule governs, by object name.
-const QStringList kLocked{
-    "chn",     "onoff",   "DK",        "porog",   "usilenie", "arp",           "impuls",        "pause",
-    "okno",    "schet",   "trevoga",   "YROVEN",  "AMPL",     "pushButton",    "zad",           "block",
-    "loadCfg", "saveCfg", "tabWidget", "getTime", "setTime",  "getProtokol",   "clearProtokol", "pred",
-    "reject",  "cross_1", "cross_2",   "cross_3", "cross_4",  "porog_perepil", "time_perepil"};
+// The widgets of the locking rule, by object name.
+QStringList locked_names()
+{
+    QStringList names;
+    for (int c = 0; c < lock_rule::ControlCount; ++c)
+        names << QString::fromLatin1(lock_rule::object_name(lock_rule::Control(c)));
+    return names;
+}
 const QStringList kNeverTouched{"searchButton", "addres", "comPortComboBox", "pushButton_2"};
 
 }  // namespace
@@ -43,8 +45,7 @@ private slots:
     void cleanup();
 
     void starts_as_described();
-    void locking_rule_data();
-    void locking_rule();
+    void window_follows_the_locking_rule();
     void frozen_controls_do_not_change();
     void state_label_data();
     void state_label();
@@ -88,9 +89,6 @@ void TestMainWindow::init()
     m_ports = QStringList{"ttyS0", "COM1", "ttyUSB0"};
     m_network_ports.clear();
     m_chosen_port.clear();
-    controls_frozen = 0;
-    cross_tab_armed = 0;
-    link_settings = LinkSettings();
     g_debug_lines.clear();
 }
 
@@ -114,8 +112,8 @@ MainWindow *TestMainWindow::make_window()
 
 void TestMainWindow::connect_window()
 {
-    m_window->port = std::make_unique<ScriptedPort>();
-    m_window->port->open(QStringLiteral("ttyS0"), LineSettings{57600});
+    m_window->session().set_port_maker([](const QString &) { return std::make_unique<ScriptedPort>(); });
+    QVERIFY(m_window->session().open_line(QStringLiteral("ttyS0")));
 }
 
 QStringList TestMainWindow::enabled_of(const QStringList &names) const
@@ -137,121 +135,79 @@ void TestMainWindow::starts_as_described()
     QCOMPARE(w->windowTitle(), QString("МИРВАЛ-В Пульт v.01.03"));
     QCOMPARE(QCoreApplication::applicationName(), QString("МИРВАЛ-В Визард"));
     QVERIFY(!w->windowIcon().isNull());
-    QCOMPARE(w->ui->searchButton->text(), QString("Старт"));
-    QCOMPARE(w->ui->state->text(), QString("  "));
-    QCOMPARE(w->ui->state->palette().color(QPalette::Window), QColor("#C0C0C0"));
-    QCOMPARE(w->ui->state->palette().color(QPalette::Inactive, QPalette::Window), QColor("#C0C0C0"));
-    QCOMPARE(w->ui->state->palette().color(QPalette::WindowText), QColor("#000000"));
-    QVERIFY(w->ui->state->autoFillBackground());
-    QCOMPARE(w->ui->version->text(), QString());
-    QCOMPARE(enabled_of(kLocked), QStringList());
+    QCOMPARE(w->form().searchButton->text(), QString("Старт"));
+    QCOMPARE(w->form().state->text(), QString("  "));
+    QCOMPARE(w->form().state->palette().color(QPalette::Window), QColor("#C0C0C0"));
+    QCOMPARE(w->form().state->palette().color(QPalette::Inactive, QPalette::Window), QColor("#C0C0C0"));
+    QCOMPARE(w->form().state->palette().color(QPalette::WindowText), QColor("#000000"));
+    QVERIFY(w->form().state->autoFillBackground());
+    QCOMPARE(w->form().version->text(), QString());
+    QCOMPARE(enabled_of(locked_names()), QStringList());
     QCOMPARE(enabled_of(kNeverTouched), kNeverTouched);
-    QCOMPARE(w->config_dir, QDir::currentPath());
-    QCOMPARE(w->unit_version, 1);
-    QCOMPARE(int(w->current_channel), 1);
-    QVERIFY(w->port == nullptr);
-    QVERIFY(!w->poll_timer->isActive());
-    QVERIFY(!w->exchange->tick_timer.isActive());
+    QCOMPARE(w->config_dir(), QDir::currentPath());
+    QCOMPARE(w->model().unit_version, 1);
+    QCOMPARE(int(w->model().current_channel), 1);
+    QVERIFY(w->session().port() == nullptr);
+    QVERIFY(!w->session().poll_timer().isActive());
+    QVERIFY(!w->session().exchange().tick_timer.isActive());
 
     // The lists the constructor fills.
-    QCOMPARE(w->ui->porog->count(), 14);
-    QCOMPARE(w->ui->porog->itemText(9), QString("140"));
-    QCOMPARE(w->ui->porog->itemText(13), QString("560"));
-    QCOMPARE(w->ui->porog->itemData(9).toInt(), 9);
-    QCOMPARE(w->ui->porog_perepil->count(), 14);
-    QCOMPARE(w->ui->porog_perepil->itemText(0), QString("6"));
-    QCOMPARE(w->ui->porog_perepil->itemData(13).toInt(), 13);
+    QCOMPARE(w->form().porog->count(), 14);
+    QCOMPARE(w->form().porog->itemText(9), QString("140"));
+    QCOMPARE(w->form().porog->itemText(13), QString("560"));
+    QCOMPARE(w->form().porog->itemData(9).toInt(), 9);
+    QCOMPARE(w->form().porog_perepil->count(), 14);
+    QCOMPARE(w->form().porog_perepil->itemText(0), QString("6"));
+    QCOMPARE(w->form().porog_perepil->itemData(13).toInt(), 13);
     const QStringList rejections{"0",   "0.8", "1", "1.2", "1.4", "1.6", "1.8", "2",  "2.2",
                                  "2.4", "2.7", "3", "3.3", "3.6", "3.9", "4.2", "4.5"};
     QStringList shown;
-    for (int i = 0; i < w->ui->reject->count(); ++i)
-        shown << w->ui->reject->itemText(i);
+    for (int i = 0; i < w->form().reject->count(); ++i)
+        shown << w->form().reject->itemText(i);
     QCOMPARE(shown, rejections);
-    QVERIFY(!w->ui->reject->itemData(0).isValid());
+    QVERIFY(!w->form().reject->itemData(0).isValid());
     QStringList times;
-    for (int i = 0; i < w->ui->time_perepil->count(); ++i)
-        times << w->ui->time_perepil->itemText(i);
+    for (int i = 0; i < w->form().time_perepil->count(); ++i)
+        times << w->form().time_perepil->itemText(i);
     QCOMPARE(times, (QStringList{"1", "2", "3", "5", "7", "9", "12", "15"}));
-    for (QComboBox *box : {w->ui->cross_1, w->ui->cross_2, w->ui->cross_3, w->ui->cross_4})
+    for (QComboBox *box : {w->form().cross_1, w->form().cross_2, w->form().cross_3, w->form().cross_4})
         QCOMPARE(box->currentIndex(), 0);
 
     // The port list holds the admitted names in enumeration order.
-    QCOMPARE(w->ui->comPortComboBox->count(), 2);
-    QCOMPARE(w->ui->comPortComboBox->itemText(0), QString("ttyS0"));
-    QCOMPARE(w->ui->comPortComboBox->itemText(1), QString("ttyUSB0"));
+    QCOMPARE(w->form().comPortComboBox->count(), 2);
+    QCOMPARE(w->form().comPortComboBox->itemText(0), QString("ttyS0"));
+    QCOMPARE(w->form().comPortComboBox->itemText(1), QString("ttyUSB0"));
     QVERIFY(m_dialogs->messages.isEmpty());
 }
 
-void TestMainWindow::locking_rule_data()
+// The window enables exactly what the locking rule says for its state.
+void TestMainWindow::window_follows_the_locking_rule()
 {
-    QTest::addColumn<QList<int>>("modes");
-    QTest::addColumn<int>("channel");
-    QTest::addColumn<int>("version");
-    QTest::addColumn<bool>("enable");
-    QTest::addColumn<QStringList>("enabled");
-    QTest::addColumn<bool>("connected");
-
-    const QStringList on_any{"porog", "usilenie", "arp",     "impuls",   "pause",      "okno",
-                             "schet", "trevoga",  "YROVEN",  "AMPL",     "pushButton", "zad",
-                             "block", "loadCfg",  "saveCfg", "tabWidget"};
-    const QStringList clock_log{"getTime", "setTime", "getProtokol", "clearProtokol"};
-    const QStringList base{"chn", "onoff", "DK"};
-    const QStringList all_cross{"cross_1", "cross_2", "cross_3", "cross_4"};
-
-    QTest::newRow("disabled, whatever the mode")
-        << QList<int>{1, 1, 1, 1} << 1 << 2 << false << QStringList() << true;
-    // An operation that ends after the connection did must not wake the window.
-    QTest::newRow("enabled without a connection acts as disabled")
-        << QList<int>{1, 1, 1, 1} << 1 << 2 << true << QStringList() << false;
-    QTest::newRow("LF, version 2") << QList<int>{1, 1, 1, 1} << 1 << 2 << true
-                                   << base + on_any + clock_log + QStringList{"pred", "reject"} + all_cross
-                                   << true;
-    QTest::newRow("HF, version 2") << QList<int>{2, 2, 2, 2} << 2 << 2 << true
-                                   << base + on_any + clock_log + all_cross +
-                                          QStringList{"porog_perepil", "time_perepil"}
-                                   << true;
-    QTest::newRow("off: only channel, mode and test")
-        << QList<int>{0, 1, 1, 1} << 1 << 2 << true << base << true;
-    QTest::newRow("version 1 keeps clock and log locked")
-        << QList<int>{1, 1, 1, 1} << 1 << 1 << true
-        << base + on_any + QStringList{"pred", "reject"} + all_cross << true;
-    QTest::newRow("version 0 keeps clock and log locked")
-        << QList<int>{2, 2, 2, 2} << 1 << 0 << true
-        << base + on_any + all_cross + QStringList{"porog_perepil", "time_perepil"} << true;
-    QTest::newRow("pairs only within the same mode, channel 1 LF")
-        << QList<int>{1, 2, 1, 2} << 1 << 2 << true
-        << base + on_any + clock_log + QStringList{"pred", "reject", "cross_1", "cross_3"} << true;
-    QTest::newRow("pairs only within the same mode, channel 4 HF")
-        << QList<int>{1, 2, 1, 2} << 4 << 2 << true
-        << base + on_any + clock_log + QStringList{"cross_2", "cross_4", "porog_perepil", "time_perepil"}
-        << true;
-    QTest::newRow("off channels are no partners")
-        << QList<int>{0, 1, 0, 1} << 2 << 3 << true
-        << base + on_any + clock_log + QStringList{"pred", "reject", "cross_2", "cross_4"} << true;
-}
-
-void TestMainWindow::locking_rule()
-{
-    QFETCH(QList<int>, modes);
-    QFETCH(int, channel);
-    QFETCH(int, version);
-    QFETCH(bool, enable);
-    QFETCH(QStringList, enabled);
-    QFETCH(bool, connected);
     MainWindow *w = make_window();
-    if (connected)
-        connect_window();
-    for (int k = 1; k <= 4; ++k)
-        w->channel_mode[k] = modes[k - 1];
-    w->current_channel = channel;
-    w->unit_version = version;
-    w->set_controls_enabled(!enable);  // start from the opposite state
-    w->set_controls_enabled(enable);
-    QStringList got = enabled_of(kLocked);
-    std::sort(got.begin(), got.end());
-    std::sort(enabled.begin(), enabled.end());
-    QCOMPARE(got, enabled);
-    QCOMPARE(enabled_of(kNeverTouched), kNeverTouched);
+    const QList<QList<int>> mode_sets{{1, 1, 1, 1}, {2, 2, 2, 2}, {0, 1, 1, 1}, {1, 2, 1, 2}};
+    for (bool connected : {false, true}) {
+        if (connected)
+            connect_window();
+        for (const QList<int> &modes : mode_sets)
+            for (int channel : {1, 4})
+                for (int version : {0, 2})
+                    for (bool enable : {false, true}) {
+                        for (int k = 1; k <= 4; ++k)
+                            w->model().channel_mode[k] = static_cast<signed char>(modes[k - 1]);
+                        w->model().current_channel = static_cast<signed char>(channel);
+                        w->model().unit_version = version;
+                        w->set_controls_enabled(!enable);  // start from the opposite state
+                        w->set_controls_enabled(enable);
+                        const lock_rule::Enabled expected = *lock_rule::enabled(w->lock_inputs(!enable));
+                        for (int c = 0; c < lock_rule::ControlCount; ++c) {
+                            const char *name = lock_rule::object_name(lock_rule::Control(c));
+                            auto *widget = w->findChild<QWidget *>(name);
+                            QVERIFY2(widget, name);
+                            QVERIFY2(widget->isEnabled() == expected[size_t(c)], name);
+                        }
+                        QCOMPARE(enabled_of(kNeverTouched), kNeverTouched);
+                    }
+    }
 }
 
 void TestMainWindow::frozen_controls_do_not_change()
@@ -259,19 +215,19 @@ void TestMainWindow::frozen_controls_do_not_change()
     MainWindow *w = make_window();
     connect_window();
     for (int k = 1; k <= 4; ++k)
-        w->channel_mode[k] = 1;
+        w->model().channel_mode[k] = 1;
     w->set_controls_enabled(true);
-    const QStringList before = enabled_of(kLocked);
-    controls_frozen = 1;
+    const QStringList before = enabled_of(locked_names());
+    w->form_state().controls_frozen = 1;
     w->set_controls_enabled(false);
-    QCOMPARE(enabled_of(kLocked), before);
-    controls_frozen = 0;
+    QCOMPARE(enabled_of(locked_names()), before);
+    w->form_state().controls_frozen = 0;
     w->set_controls_enabled(false);
-    QCOMPARE(enabled_of(kLocked), QStringList());
-    controls_frozen = 1;
+    QCOMPARE(enabled_of(locked_names()), QStringList());
+    w->form_state().controls_frozen = 1;
     w->set_controls_enabled(true);
-    QCOMPARE(enabled_of(kLocked), QStringList());
-    controls_frozen = 0;
+    QCOMPARE(enabled_of(locked_names()), QStringList());
+    w->form_state().controls_frozen = 0;
 }
 
 void TestMainWindow::state_label_data()
@@ -311,16 +267,17 @@ void TestMainWindow::state_label()
     if (!m_window)
         make_window();
     m_window->show_info(8);  // "Выкл" on grey as the look before
-    QCOMPARE(m_window->ui->state->text(), QString("Выкл"));
+    QCOMPARE(m_window->form().state->text(), QString("Выкл"));
     g_debug_lines.clear();
 
     m_window->show_info(state_byte);
     const QString want_text = text.isEmpty() ? QString("Выкл") : text;
     const QString want_colour = colour.isEmpty() ? QString("#c0c0c0") : colour;
-    QCOMPARE(m_window->ui->state->text(), want_text);
-    QCOMPARE(m_window->ui->state->palette().color(QPalette::Window).name(), want_colour);
-    QCOMPARE(m_window->ui->state->palette().color(QPalette::Disabled, QPalette::Window).name(), want_colour);
-    QCOMPARE(m_window->ui->state->palette().color(QPalette::WindowText).name(), QString("#000000"));
+    QCOMPARE(m_window->form().state->text(), want_text);
+    QCOMPARE(m_window->form().state->palette().color(QPalette::Window).name(), want_colour);
+    QCOMPARE(m_window->form().state->palette().color(QPalette::Disabled, QPalette::Window).name(),
+             want_colour);
+    QCOMPARE(m_window->form().state->palette().color(QPalette::WindowText).name(), QString("#000000"));
     const QStringList expected_diag =
         state_byte >= 128 ? QStringList{QString("ChInfo= %1").arg(state_byte)} : QStringList();
     QCOMPARE(g_debug_lines, expected_diag);
@@ -348,15 +305,15 @@ void TestMainWindow::cross_tab_check()
     QFETCH(int, final_tab);
     MainWindow *w = make_window();
     for (int k = 1; k <= 4; ++k)
-        w->channel_mode[k] = 1;
+        w->model().channel_mode[k] = 1;
     w->set_controls_enabled(true);
-    QComboBox *boxes[] = {w->ui->cross_1, w->ui->cross_2, w->ui->cross_3, w->ui->cross_4};
-    w->setters_armed = 0;  // the boxes only, no pairing request
+    QComboBox *boxes[] = {w->form().cross_1, w->form().cross_2, w->form().cross_3, w->form().cross_4};
+    w->form_state().setters_armed = 0;  // the boxes only, no pairing request
     for (int k = 0; k < 4; ++k)
         boxes[k]->setCurrentIndex(cross[k]);
-    w->setters_armed = 1;
+    w->form_state().setters_armed = 1;
     for (int tab : tabs)
-        w->ui->tabWidget->setCurrentIndex(tab);
+        w->form().tabWidget->setCurrentIndex(tab);
     QCOMPARE(m_dialogs->messages.size(), warnings);
     for (const auto &m : m_dialogs->messages) {
         QCOMPARE(m.text, QString("Нельзя включить КРОСС на 1 канале!"));
@@ -364,7 +321,7 @@ void TestMainWindow::cross_tab_check()
         QCOMPARE(m.kind, MessageKind::Critical);
         QCOMPARE(m.buttons, int(YesButton));
     }
-    QCOMPARE(w->ui->tabWidget->currentIndex(), final_tab);
+    QCOMPARE(w->form().tabWidget->currentIndex(), final_tab);
     for (int k = 0; k < 4; ++k)
         QCOMPARE(boxes[k]->currentIndex(), cross[k]);  // the check changes no box
 }
@@ -374,25 +331,25 @@ void TestMainWindow::port_list_follows_hot_plug()
     MainWindow *w = make_window();
     auto items = [w] {
         QStringList out;
-        for (int i = 0; i < w->ui->comPortComboBox->count(); ++i)
-            out << w->ui->comPortComboBox->itemText(i);
+        for (int i = 0; i < w->form().comPortComboBox->count(); ++i)
+            out << w->form().comPortComboBox->itemText(i);
         return out;
     };
     QCOMPARE(items(), (QStringList{"ttyS0", "ttyUSB0"}));
-    w->ui->comPortComboBox->setCurrentIndex(1);
+    w->form().comPortComboBox->setCurrentIndex(1);
 
     m_ports << "ttySIM0";  // a simulated unit appears
-    w->enumerator->rescan();
+    w->port_watcher().rescan();
     QCOMPARE(items(), (QStringList{"ttyS0", "ttyUSB0", "ttySIM0"}));
-    QCOMPARE(w->ui->comPortComboBox->currentIndex(), 0);  // rebuilt from scratch
+    QCOMPARE(w->form().comPortComboBox->currentIndex(), 0);  // rebuilt from scratch
 
     m_ports.removeAll("ttyS0");
     m_ports.removeAll("COM1");  // not admitted here: its removal changes nothing
-    w->enumerator->rescan();
+    w->port_watcher().rescan();
     QCOMPARE(items(), (QStringList{"ttyUSB0", "ttySIM0"}));
 
     m_ports = QStringList{"COM1"};  // only names the list does not admit remain
-    w->enumerator->rescan();
+    w->port_watcher().rescan();
     // The real program ends at the first message; here each of the two
     // removals refills and ends again.
     QCOMPARE(m_dialogs->messages.size(), 2);
@@ -407,14 +364,14 @@ void TestMainWindow::empty_start_shows_nothing_until_a_refill()
 {
     m_ports.clear();
     MainWindow *w = make_window();
-    QCOMPARE(w->ui->comPortComboBox->count(), 0);
+    QCOMPARE(w->form().comPortComboBox->count(), 0);
     QVERIFY(m_dialogs->messages.isEmpty());
     QVERIFY(m_dialogs->terminations.isEmpty());
     m_ports << "ttyACM0";
-    w->enumerator->rescan();
-    QCOMPARE(w->ui->comPortComboBox->count(), 1);
+    w->port_watcher().rescan();
+    QCOMPARE(w->form().comPortComboBox->count(), 1);
     m_ports.clear();
-    w->enumerator->rescan();
+    w->port_watcher().rescan();
     QCOMPARE(m_dialogs->terminations, QList<int>{0});
 }
 
@@ -465,11 +422,11 @@ void TestMainWindow::fixed_ports_stay_while_system_ports_change()
     m_chosen_port = chosen;
     m_ports = present[0];
     MainWindow *w = make_window();
-    QComboBox *list = w->ui->comPortComboBox;
+    QComboBox *list = w->form().comPortComboBox;
     for (int look = 0; look < present.size(); ++look) {
         if (look > 0) {
             m_ports = present[look];
-            w->enumerator->rescan();
+            w->port_watcher().rescan();
         }
         QStringList items;
         for (int i = 0; i < list->count(); ++i) {
@@ -511,14 +468,14 @@ void TestMainWindow::long_port_names_keep_the_list_in_view()
         w->resize(width, w->height());
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
-    QComboBox *box = w->ui->comPortComboBox;
-    QPushButton *setup = w->ui->pushButton_2;
+    QComboBox *box = w->form().comPortComboBox;
+    QPushButton *setup = w->form().pushButton_2;
     QCOMPARE(box->currentText(), name);
     // The box, and beside it the whole of "Настройка", within the form.
     QVERIFY2(box->width() >= 100, qPrintable(QString::number(box->width())));
     QVERIFY(setup->width() >= setup->minimumSizeHint().width());
     QVERIFY(setup->geometry().left() >= box->geometry().right());
-    QVERIFY(setup->geometry().right() <= w->ui->addres->geometry().right());
+    QVERIFY(setup->geometry().right() <= w->form().addres->geometry().right());
     // Where there is room, the name shows whole.
     if (width == 900)
         QCOMPARE(box->width(), box->sizeHint().width());
@@ -599,8 +556,8 @@ void TestMainWindow::line_speed_dialog()
     QFETCH(int, speed_search);
     QFETCH(int, baud);
     MainWindow *w = make_window();
-    link_settings.speed_index = start_index;
-    w->speed_search = start_search;
+    w->session().link_settings().speed_index = start_index;
+    w->session().speed_search = start_search;
 
     QString shown_text;
     bool shown_check = false;
@@ -617,16 +574,16 @@ void TestMainWindow::line_speed_dialog()
         QTest::mouseClick(dialog->findChild<QPushButton *>(apply ? "pushButton" : "pushButton_2"),
                           Qt::LeftButton);
     });
-    w->ui->pushButton_2->click();  // returns when the dialog has closed
+    w->form().pushButton_2->click();  // returns when the dialog has closed
 
     const char *texts[] = {"4800", "9600", "18200", "36400", "57600"};
     QCOMPARE(shown_text, QString(texts[start_index]));
     QCOMPARE(shown_check, start_search != 0);
-    QCOMPARE(link_settings.speed_index, speed_index);
-    QCOMPARE(w->speed_search, speed_search);
-    QCOMPARE(speed_of_index(link_settings.speed_index), baud);
-    QCOMPARE(link_settings.repeat_index, 1);
-    QCOMPARE(link_settings.wait_index, 10);
+    QCOMPARE(w->session().link_settings().speed_index, speed_index);
+    QCOMPARE(w->session().speed_search, speed_search);
+    QCOMPARE(speed_of_index(w->session().link_settings().speed_index), baud);
+    QCOMPARE(w->session().link_settings().repeat_index, 1);
+    QCOMPARE(w->session().link_settings().wait_index, 10);
     QVERIFY(!w->findChild<ComPortDialog *>());  // destroyed when it returned
 }
 
@@ -669,7 +626,7 @@ void TestMainWindow::tab_titles_show()
     MainWindow *w = make_window();
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
-    QTabBar *bar = w->ui->tabWidget->tabBar();
+    QTabBar *bar = w->form().tabWidget->tabBar();
     const auto all_shown = [bar] {
         QCoreApplication::sendPostedEvents();
         const QRect last = bar->tabRect(bar->count() - 1);

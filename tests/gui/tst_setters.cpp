@@ -11,27 +11,25 @@ using CP = sim::ChannelParam;
 using UP = sim::UnitParam;
 struct Setter {
     QComboBox *Ui_MainWindow::*list;
-    int MainWindow::*confirmed;
     int mode;     // channel mode in which the list is enabled
     int in_unit;  // the unit keeps it: per channel (-1) or unit-wide (UnitParam)
     CP per_channel;
 };
 using W = Ui_MainWindow;
-using M = MainWindow;
 const Setter kSetters[ParameterCount] = {
-    {&W::porog, &M::cur_porog, 1, -1, CP::Threshold},
-    {&W::usilenie, &M::cur_usilenie, 1, -1, CP::Gain},
-    {&W::arp, &M::cur_arp, 1, -1, CP::Arp},
-    {&W::impuls, &M::cur_impuls, 1, -1, CP::Impulse},
-    {&W::pause, &M::cur_pause, 1, -1, CP::Pause},
-    {&W::okno, &M::cur_okno, 1, -1, CP::Window},
-    {&W::schet, &M::cur_schet, 1, -1, CP::Count},
-    {&W::trevoga, &M::cur_trevoga, 1, -1, CP::AlarmTime},
-    {&W::zad, &M::cur_zad, 1, int(UP::Delay), CP::Threshold},
-    {&W::block, &M::cur_block, 1, int(UP::Blocking), CP::Threshold},
-    {&W::reject, &M::cur_reject, 1, -1, CP::Reject},
-    {&W::porog_perepil, &M::cur_p_perepil, 2, -1, CP::CutThreshold},
-    {&W::time_perepil, &M::cur_t_perepil, 2, -1, CP::CutTime},
+    {&W::porog, 1, -1, CP::Threshold},
+    {&W::usilenie, 1, -1, CP::Gain},
+    {&W::arp, 1, -1, CP::Arp},
+    {&W::impuls, 1, -1, CP::Impulse},
+    {&W::pause, 1, -1, CP::Pause},
+    {&W::okno, 1, -1, CP::Window},
+    {&W::schet, 1, -1, CP::Count},
+    {&W::trevoga, 1, -1, CP::AlarmTime},
+    {&W::zad, 1, int(UP::Delay), CP::Threshold},
+    {&W::block, 1, int(UP::Blocking), CP::Threshold},
+    {&W::reject, 1, -1, CP::Reject},
+    {&W::porog_perepil, 2, -1, CP::CutThreshold},
+    {&W::time_perepil, 2, -1, CP::CutTime},
 };
 
 // The code the unit keeps for parameter id of channel; a unit of major
@@ -58,13 +56,13 @@ void connect_to(SimWindow &s, int channel, int mode, int major = 2)
     s.unit.state().set_modes(modes);
     s.unit.state().has_version = major >= 0;
     s.unit.state().version_major = quint8(qMax(major, 0));
-    s.window->setters_armed = 0;
+    s.window->form_state().setters_armed = 0;
     s.ui().chn->setCurrentIndex(channel - 1);
     s.press_start();
     QVERIFY(s.connected());
-    s.window->poll_timer->stop();
-    link_settings.wait_index = 0;
-    link_settings.repeat_index = 0;
+    s.window->session().poll_timer().stop();
+    s.session().link_settings().wait_index = 0;
+    s.session().link_settings().repeat_index = 0;
     s.forget_requests();
 }
 
@@ -132,12 +130,12 @@ void TestSetters::change()
     QComboBox *list = list_of(s, pid);
     QVERIFY(list->isEnabled());
     QVERIFY(list->currentIndex() != index);
-    QCOMPARE(s.window.get()->*kSetters[id].confirmed, list->currentIndex());
+    QCOMPARE(s.model().confirmed(ParameterId(id), s.model().current_channel), list->currentIndex());
 
     list->setCurrentIndex(index);
     QCOMPARE(s.requests(), QList<QByteArray>{payload});
     QCOMPARE(stored(s.unit.state(), pid, channel), int(quint8(payload.back())));
-    QCOMPARE(s.window.get()->*kSetters[id].confirmed, index);
+    QCOMPARE(s.model().confirmed(ParameterId(id), s.model().current_channel), index);
     QCOMPARE(s.dialogs->texts(), QStringList());
 
     s.forget_requests();
@@ -145,13 +143,15 @@ void TestSetters::change()
     QByteArray refused = payload;
     refused.back() = char(payload.back() - index + other);
     const QString fault = QStringLiteral("refuse=0x%1").arg(quint8(payload[1]), 2, 16, QLatin1Char('0'));
-    QVERIFY(s.unit.faults().add(resend_refused ? fault : fault + QStringLiteral(":%1").arg(MREP())));
+    QVERIFY(s.unit.faults().add(
+        resend_refused ? fault : fault + QStringLiteral(":%1").arg(s.session().link_settings().MREP())));
     list->setCurrentIndex(other);
 
     QCOMPARE(s.requests(),
-             QList<QByteArray>(MREP(), refused) + QList<QByteArray>(resend_refused ? MREP() : 1, payload));
+             QList<QByteArray>(s.session().link_settings().MREP(), refused) +
+                 QList<QByteArray>(resend_refused ? s.session().link_settings().MREP() : 1, payload));
     QCOMPARE(list->currentIndex(), index);
-    QCOMPARE(s.window.get()->*kSetters[id].confirmed, index);
+    QCOMPARE(s.model().confirmed(ParameterId(id), s.model().current_channel), index);
     QCOMPARE(stored(s.unit.state(), pid, channel), int(quint8(payload.back())));
     QCOMPARE(s.dialogs->texts(), QStringList(resend_refused ? 2 : 1, message));
     const ScriptedDialogs::Message &m = s.dialogs->messages.first();
@@ -169,17 +169,17 @@ void TestSetters::disarmed_lists_send_nothing()
     QVERIFY(!QTest::currentTestFailed());
     int before[ParameterCount];
     for (int id = 0; id < ParameterCount; ++id)
-        before[id] = s.window.get()->*kSetters[id].confirmed;
-    s.window->setters_armed = 0;
+        before[id] = s.model().confirmed(ParameterId(id), s.model().current_channel);
+    s.window->form_state().setters_armed = 0;
     const QList<QComboBox *> lists = s.window->findChildren<QComboBox *>();
     QVERIFY(lists.size() > ParameterCount);
     for (QComboBox *list : lists)
         if (list != s.ui().comPortComboBox)
             list->setCurrentIndex(list->currentIndex() == list->count() - 1 ? 0 : list->count() - 1);
     QCOMPARE(s.requests(), QList<QByteArray>());
-    QCOMPARE(int(s.window->cross_mask), 0);
+    QCOMPARE(int(s.window->model().cross_mask), 0);
     for (int id = 0; id < ParameterCount; ++id)
-        QCOMPARE(s.window.get()->*kSetters[id].confirmed, before[id]);
+        QCOMPARE(s.model().confirmed(ParameterId(id), s.model().current_channel), before[id]);
     QCOMPARE(s.dialogs->texts(), QStringList());
 }
 

@@ -13,11 +13,11 @@ struct PollRig : SimWindow {
         short_time_outs();
         unit.state().set_modes({mode, 1, 1, 1});
         press_start();
-        line = new ScriptedPort;
+        line = std::make_unique<ScriptedPort>();
         line->open(QStringLiteral("ttySIM0"), LineSettings{57600});
-        window->port.reset(line);
-        window->exchange->set_port(line);
+        window->session().exchange().set_port(line.get());
     }
+    ~PollRig() { window->session().exchange().set_port(nullptr); }
     // One poll, answered with payload (checksum added) or, when empty, not at all.
     void poll(QByteArray payload)
     {
@@ -32,7 +32,7 @@ struct PollRig : SimWindow {
         window->g_point();
     }
     QColor colour() { return ui().state->palette().color(QPalette::Window); }
-    ScriptedPort *line = nullptr;
+    std::unique_ptr<ScriptedPort> line;
 };
 
 const QByteArray kLfQuiet = QByteArray::fromHex("01010100000000000000");
@@ -84,16 +84,16 @@ void TestStatusPoll::paints_the_answer()
     PollRig s{quint8(mode)};
     QVERIFY(s.connected());
     s.window->set_state_label(0);
-    s.window->last_state = previous;
+    s.window->form_state().last_state = previous;
     s.ui().perepil_txt->setText("-");
-    poll_fail_count = 7;
+    s.session().poll_fail_count = 7;
     s.poll(answer);
     QCOMPARE(s.line->writes.size(), 1);
     QCOMPARE(s.line->writes[0].bytes, QByteArray("$010b010d\r"));
     QCOMPARE(s.ui().state->text(), text);
     QCOMPARE(s.colour(), colour);
     QCOMPARE(s.ui().perepil_txt->text(), level);
-    QCOMPARE(poll_fail_count, 0);
+    QCOMPARE(s.session().poll_fail_count, 0);
     QVERIFY(s.connected());
     QCOMPARE(s.dialogs->texts(), QStringList());
 }
@@ -102,7 +102,7 @@ void TestStatusPoll::same_state_is_painted_once()
 {
     PollRig s(1);
     QVERIFY(s.connected());
-    s.window->last_state = 0;
+    s.window->form_state().last_state = 0;
     s.poll(kLfAlarm);
     QCOMPARE(s.ui().state->text(), QString("Тревога"));
     s.ui().state->setText("x");
@@ -126,10 +126,10 @@ void TestStatusPoll::unanswered_polls()
     QFETCH(bool, lost);
     PollRig s(1);
     QVERIFY(s.connected());
-    QVERIFY(s.window->poll_timer->isActive());
+    QVERIFY(s.window->session().poll_timer().isActive());
     QList<bool> polling_while_open;
     s.dialogs->on_message = [&s, &polling_while_open](const ScriptedDialogs::Message &) {
-        polling_while_open << s.window->poll_timer->isActive();
+        polling_while_open << s.window->session().poll_timer().isActive();
     };
     int made = 0;
     for (QChar c : polls) {
@@ -142,40 +142,40 @@ void TestStatusPoll::unanswered_polls()
     QCOMPARE(s.connected(), !lost);
     if (!lost) {
         QCOMPARE(s.dialogs->texts(), QStringList());
-        QVERIFY(s.window->poll_timer->isActive());
+        QVERIFY(s.window->session().poll_timer().isActive());
         return;
     }
     s.run_for(20);  // no poll may follow the loss
     QCOMPARE(s.dialogs->texts(), QStringList{"Нет ответа от блока!"});
     QCOMPARE(s.dialogs->messages[0].title, QString("МИРВАЛ-В Визард"));
     QCOMPARE(polling_while_open, QList<bool>{false});
-    QVERIFY(s.window->port == nullptr);
+    QVERIFY(s.window->session().port() == nullptr);
     QCOMPARE(s.ui().state->text(), QString("  "));
     QCOMPARE(s.ui().searchButton->text(), QString("Старт"));
-    QVERIFY(!s.window->poll_timer->isActive());
+    QVERIFY(!s.window->session().poll_timer().isActive());
 }
 
 void TestStatusPoll::reconnection_counts_afresh()
 {
     SimWindow s;
-    link_settings.wait_index = 0;
+    s.session().link_settings().wait_index = 0;
     s.unit.state().set_modes({1, 1, 1, 1});
     s.press_start();
     QVERIFY(s.connected());
     // 19 polls missed: the next one the poll timer misses loses the unit,
     // which then answers again.
-    poll_fail_count = 19;
+    s.session().poll_fail_count = 19;
     s.unit.faults().add("silence:1");
     QTRY_VERIFY_WITH_TIMEOUT(!s.connected(), 2000);
     QCOMPARE(s.dialogs->texts(), QStringList{"Нет ответа от блока!"});
     s.press_start();
     QVERIFY(s.connected());
-    s.window->poll_timer->stop();
+    s.window->session().poll_timer().stop();
     s.unit.faults().add("silence:1");
     s.window->g_point();
     QVERIFY(s.connected());
     QCOMPARE(s.dialogs->texts().size(), 1);
-    QCOMPARE(poll_fail_count, 1);
+    QCOMPARE(s.session().poll_fail_count, 1);
 }
 
 QTEST_MAIN(TestStatusPoll)

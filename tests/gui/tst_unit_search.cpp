@@ -54,10 +54,10 @@ void TestUnitSearch::finds_the_units_and_sets_the_address()
     QCOMPARE(w.dialogs->texts(), QStringList());
     QCOMPARE(w.ui().addres->value(), 7);
     // The line is free again and nothing was unlocked.
-    QVERIFY(w.window->port == nullptr);
+    QVERIFY(w.window->session().port() == nullptr);
     QVERIFY(!w.ui().porog->isEnabled());
     QVERIFY(w.ui().searchButton->isEnabled());
-    QCOMPARE(link_settings.repeat_index, LinkSettings().repeat_index);
+    QCOMPARE(w.session().link_settings().repeat_index, LinkSettings().repeat_index);
 
     // The unit picked connects.
     w.press_start();
@@ -89,7 +89,7 @@ void TestUnitSearch::port_that_does_not_open()
     w.ui().comPortComboBox->setCurrentText("ttyNONE0");
     w.window->find_units();
     QCOMPARE(w.dialogs->texts(), QStringList{"Не возможно открыть выбранный порт!"});
-    QVERIFY(w.window->port == nullptr);
+    QVERIFY(w.window->session().port() == nullptr);
     QVERIFY(w.dialogs->progresses.isEmpty());
 }
 

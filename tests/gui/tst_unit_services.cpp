@@ -47,27 +47,21 @@ struct RangeWatch : ScriptedDialogs {
 // modally; short waits, collection "seconds" of 50 ms, all channels LF.
 struct Rig : SimWindow {
     Rig()
+        : SimWindow(1, QString(), [this](MainWindowServices &services) {
+              dialogs = std::make_shared<RangeWatch>();
+              services.dialogs = dialogs;
+              services.timing.collect_second_ms = 50;
+              services.show_viewer = [this](proto &viewer) {
+                  ++viewers;
+                  viewer_title = viewer.windowTitle();
+                  const QListWidget *list = viewer.findChild<QListWidget *>("pr");
+                  for (int row = 0; list && row < list->count(); ++row)
+                      viewer_lines << list->item(row)->text();
+              };
+          })
     {
+        watch = std::static_pointer_cast<RangeWatch>(dialogs);
         short_time_outs();
-        timing().collect_second_ms = 50;
-        watch = std::make_shared<RangeWatch>();
-        dialogs = watch;
-        MainWindowServices services;
-        services.dialogs = dialogs;
-        services.enumerate = [this] { return ports; };
-        services.make_port = [this](const QString &) -> std::unique_ptr<SerialPort> {
-            return std::make_unique<sim::SimLinkPort>(&bus, QStringLiteral("ttySIM0"));
-        };
-        services.watch_interval_ms = 3600 * 1000;
-        services.show_viewer = [this](proto &viewer) {
-            ++viewers;
-            viewer_title = viewer.windowTitle();
-            const QListWidget *list = viewer.findChild<QListWidget *>("pr");
-            for (int row = 0; list && row < list->count(); ++row)
-                viewer_lines << list->item(row)->text();
-        };
-        window = std::make_unique<MainWindow>(services);
-        window->ui->addres->setValue(1);
         unit.state().set_modes({1, 1, 1, 1});
     }
     // Connects and shows channel ch; the status poll is stopped.
@@ -76,9 +70,9 @@ struct Rig : SimWindow {
         press_start();
         if (ch != 1)
             ui().chn->setCurrentIndex(ch - 1);
-        window->poll_timer->stop();
+        window->session().poll_timer().stop();
         forget_requests();
-        return connected() && window->current_channel == ch && dialogs->messages.isEmpty();
+        return connected() && window->model().current_channel == ch && dialogs->messages.isEmpty();
     }
     // Requests as hex ("01 2c 02 06"), status polls left out.
     QStringList sent()
@@ -181,7 +175,7 @@ void TestUnitServices::preset()
     QCOMPARE(s.ui().pred->currentIndex(), 5);
     QVERIFY(fault.isEmpty() || s.unit.faults().add(fault));
     if (how == "unarmed")
-        s.window->setters_armed = 0;
+        s.window->form_state().setters_armed = 0;
     if (how == "key" || how == "unarmed")
         QTest::keyClick(s.ui().pred, Qt::Key_Down);
     else if (how == "activated")
@@ -191,7 +185,7 @@ void TestUnitServices::preset()
     QCOMPARE(s.sent(), sent);
     QCOMPARE(s.ui().pred->currentIndex(), shown);
     if (how != "unarmed") {
-        QCOMPARE(s.window->cur_pred, shown);
+        QCOMPARE(s.window->model().current().cur_pred, shown);
         QCOMPARE(int(s.unit.state().channel(2).param(sim::ChannelParam::Preset)), shown);
     }
     QCOMPARE(s.dialogs->texts(),
@@ -315,7 +309,7 @@ void TestUnitServices::collected_measurement()
     QVERIFY(s.connect_on(3));
     QVERIFY(fault.isEmpty() || s.unit.faults().add(fault));
     s.dialogs->cancel_progress_at = cancel_at;
-    s.window->setters_armed = armed ? 1 : 0;
+    s.window->form_state().setters_armed = armed ? 1 : 0;
     s.press(button.toLatin1());
     QCOMPARE(s.sent(), sent);
     QCOMPARE(s.dialogs->texts(), text.isEmpty() ? QStringList() : QStringList{text});
@@ -352,7 +346,7 @@ void TestUnitServices::collection_follows_the_wall_clock()
     QFETCH(int, second_ms);
     Rig s;
     QVERIFY(s.connect_on(1));
-    timing().collect_second_ms = second_ms;
+    s.timing().collect_second_ms = second_ms;
     // The collection counts whole seconds of the clock: the first one is
     // partly gone when it starts.
     QElapsedTimer wall;
@@ -449,21 +443,21 @@ void TestUnitServices::event_log()
     QVERIFY(p.shown && p.closed);
 
     // The window is usable again.
-    QCOMPARE(controls_frozen, 0);
+    QCOMPARE(s.window->form_state().controls_frozen, 0);
     QVERIFY(s.ui().getProtokol->isEnabled() && s.ui().porog->isEnabled() && s.ui().chn->isEnabled());
     s.unit.faults().clear();
     s.forget_requests();
     const int threshold = s.ui().porog->currentIndex() == 3 ? 4 : 3;
     s.ui().porog->setCurrentIndex(threshold);
     QCOMPARE(s.sent(), QStringList{hex({1, 0x2F, 1, threshold})});
-    QCOMPARE(s.window->cur_porog, threshold);
+    QCOMPARE(s.window->model().current().cur_porog, threshold);
     QCOMPARE(s.dialogs->messages.size(), fault.isEmpty() ? 0 : 1);
 }
 
 void TestUnitServices::long_event_log()
 {
     Rig s;
-    link_settings.speed_index = 5;  // 115200 baud
+    s.session().link_settings().speed_index = 5;  // 115200 baud
     s.unit.state().fill_example_log(600, kUnitTime);
     QVERIFY(s.connect_on(1));
     s.press("getProtokol");

@@ -22,7 +22,6 @@
 #include "common/timing.h"
 #include "config/config_file.h"
 #include "interleaving_plan.h"
-#include "link/link_settings.h"
 #include "link/qt_serial_port.h"
 #include "link/virtual_ports.h"
 #include "mainwindow.h"
@@ -57,35 +56,44 @@ const QString kNoSuchPort = QStringLiteral("ttyUSB97");
 const QStringList kSimArgs{"--address", "1", "--modes", "1,2,0,1", "--version", "2.5", "--log-records", "3"};
 
 // The widgets of the locking rule.
-const QStringList kLocked{
-    "chn",     "onoff",   "DK",        "porog",   "usilenie", "arp",           "impuls",        "pause",
-    "okno",    "schet",   "trevoga",   "YROVEN",  "AMPL",     "pushButton",    "zad",           "block",
-    "loadCfg", "saveCfg", "tabWidget", "getTime", "setTime",  "getProtokol",   "clearProtokol", "pred",
-    "reject",  "cross_1", "cross_2",   "cross_3", "cross_4",  "porog_perepil", "time_perepil"};
+QStringList locked_names()
+{
+    QStringList names;
+    for (int c = 0; c < lock_rule::ControlCount; ++c)
+        names << QString::fromLatin1(lock_rule::object_name(lock_rule::Control(c)));
+    return names;
+}
+const QStringList kLocked = locked_names();
 // What the user can work in the main window.
 const QStringList kControls = kLocked + QStringList{"searchButton", "addres", "comPortComboBox"};
 
-// The locking rule with enable true: the widgets it enables.
-QStringList rule_enables(const MainWindow &w)
+// The locking rule with enable true: the widgets it enables for the window's
+// modes, channel and version.
+QStringList rule_enables(MainWindow &w)
 {
-    const int m = w.channel_mode[w.current_channel];
-    QStringList on{"chn", "onoff", "DK"};
-    if (m != 0)
-        on << QStringList{"porog", "usilenie", "arp",     "impuls",   "pause",      "okno",
-                          "schet", "trevoga",  "YROVEN",  "AMPL",     "pushButton", "zad",
-                          "block", "loadCfg",  "saveCfg", "tabWidget"};
-    if (m != 0 && w.unit_version >= 2)
-        on << QStringList{"getTime", "setTime", "getProtokol", "clearProtokol"};
-    if (m == 1)
-        on << "pred"
-           << "reject";
-    for (int k = 1; k <= 4; ++k)
-        if (m != 0 && w.channel_mode[k] == m)
-            on << QStringLiteral("cross_%1").arg(k);
-    if (m == 2)
-        on << "porog_perepil"
-           << "time_perepil";
+    lock_rule::Inputs in = w.lock_inputs(false);
+    in.state = ConnectionState::Connected;
+    in.frozen = false;
+    const lock_rule::Enabled rule = *lock_rule::enabled(in);
+    QStringList on;
+    for (int c = 0; c < lock_rule::ControlCount; ++c)
+        if (rule[size_t(c)])
+            on << kLocked[c];
     return on;
+}
+
+// Real ticks of 2 ms and the shortest attempts; shortened pauses.
+Timing interleaving_timing()
+{
+    Timing t;
+    t.tick_ms = 2;
+    t.pre_wait_ms = 20;
+    t.poll_period_ms = 30;
+    t.settle_ms = 5;
+    t.collect_second_ms = 15;
+    t.loader_tick_ms = 5;
+    t.restart_step_ms = 5;
+    return t;
 }
 
 class Session;
@@ -202,7 +210,7 @@ public:
         m_violations << what;
         note(QStringLiteral("VIOLATION: ") + what);
     }
-    bool in_use() const { return m_window && !m_window->ui->pushButton_2->isEnabled(); }
+    bool in_use() const { return m_window && !m_window->form().pushButton_2->isEnabled(); }
     int writes() const { return m_writes; }
     int actions() const { return m_actions; }
     // A pulled adapter is a failure of its own, also while another's message is open.
@@ -248,8 +256,8 @@ private:
     void check_window(const QString &when);
     void line_good_again();
     void compare_form();
-    Ui::MainWindow &ui() { return *m_window->ui; }
-    bool port_open() const { return m_window->port && m_window->port->isOpen(); }
+    const Ui::MainWindow &ui() { return m_window->form(); }
+    bool port_open() const { return m_window->session().port() && m_window->session().port()->isOpen(); }
 
     SimProcess &m_sim;
     QString m_config_file, m_hex_file, m_save_file;
@@ -343,19 +351,15 @@ void Session::make_window()
     services.watch_interval_ms = 100;
     services.show_viewer = [this](proto &) { m_dialogs->hold(QStringLiteral("event-log viewer")); };
     services.show_progress = [](prog &) {};
+    services.timing = interleaving_timing();
     m_window = std::make_unique<MainWindow>(services);
+    m_window->session().link_settings().repeat_index = 0;  // 2 attempts
+    m_window->session().link_settings().wait_index = 0;    // of 25 idle ticks
     ui().addres->setValue(1);
 }
 
 bool Session::run(quint32 seed)
 {
-    exchange_busy = 0;
-    controls_frozen = 0;
-    cross_tab_armed = 0;
-    poll_fail_count = 0;
-    link_settings = LinkSettings();
-    link_settings.repeat_index = 0;  // 2 attempts
-    link_settings.wait_index = 0;    // of 25 idle ticks
     if (m_sim.process().state() != QProcess::Running)
         replug();
     if (!m_sim.control(QStringLiteral("reset"))) {
@@ -564,8 +568,9 @@ void Session::world(const QString &line)
     const bool alive = m_sim.process().state() == QProcess::Running;
     if (line == QLatin1String("unplug")) {
         if (alive) {
-            note(exchange_busy ? QStringLiteral("adapter pulled out during an exchange")
-                               : QStringLiteral("adapter pulled out"));
+            note(m_window->session().exchange().exchange_busy
+                     ? QStringLiteral("adapter pulled out during an exchange")
+                     : QStringLiteral("adapter pulled out"));
             ++m_pulls;
             m_sim.kill();
             remove_dangling_links();
@@ -580,7 +585,7 @@ void Session::world(const QString &line)
 
 void Session::check_window(const QString &when)
 {
-    Ui::MainWindow &u = ui();
+    const Ui::MainWindow &u = ui();
     const bool stop = u.searchButton->text() == QStringLiteral("Стоп");
     const bool open = port_open();
     // The widgets the rule has enabled (their own flag, whatever their parent).
@@ -599,7 +604,7 @@ void Session::check_window(const QString &when)
             fail(QStringLiteral("state label \"%1\" while disconnected").arg(u.state->text()));
         if (!u.addres->isEnabled() || !u.pushButton_2->isEnabled())
             fail(QStringLiteral("address or line-speed button locked while disconnected"));
-        if (m_window->poll_timer->isActive())
+        if (m_window->session().poll_timer().isActive())
             fail(QStringLiteral("the status poll runs while disconnected"));
     } else {
         QStringList expected = rule_enables(*m_window);
@@ -611,6 +616,8 @@ void Session::check_window(const QString &when)
         if (u.addres->isEnabled() || u.pushButton_2->isEnabled())
             fail(QStringLiteral("address or line-speed button enabled while connected"));
     }
+    const int exchange_busy = m_window->session().exchange().exchange_busy;
+    const int controls_frozen = m_window->form_state().controls_frozen;
     if (exchange_busy || controls_frozen)
         fail(QStringLiteral("exchange_busy %1, controls_frozen %2").arg(exchange_busy).arg(controls_frozen));
     // Every list shows the value the unit last confirmed: a refused change
@@ -620,21 +627,22 @@ void Session::check_window(const QString &when)
         const QComboBox *box = u.*b.widget;
         // A value beyond the list (a late answer to another request taken
         // for the read's) shows as no entry.
-        const int confirmed = m_window.get()->*b.confirmed;
+        const int confirmed =
+            m_window->model().confirmed(parameters::ParameterId(id), m_window->model().current_channel);
         if (confirmed >= 0 && confirmed < box->count() && box->currentIndex() != confirmed)
             fail(QStringLiteral("%1 shows %2, confirmed %3")
                      .arg(box->objectName())
                      .arg(box->currentIndex())
-                     .arg(m_window.get()->*b.confirmed));
+                     .arg(confirmed));
     }
-    if (u.onoff->currentIndex() != m_window->cur_onoff)
+    if (u.onoff->currentIndex() != m_window->model().current().cur_onoff)
         fail(QStringLiteral("onoff shows %1, confirmed %2")
                  .arg(u.onoff->currentIndex())
-                 .arg(m_window->cur_onoff));
-    if (u.pred->currentIndex() != m_window->cur_pred)
+                 .arg(m_window->model().current().cur_onoff));
+    if (u.pred->currentIndex() != m_window->model().current().cur_pred)
         fail(QStringLiteral("pred shows %1, confirmed %2")
                  .arg(u.pred->currentIndex())
-                 .arg(m_window->cur_pred));
+                 .arg(m_window->model().current().cur_pred));
 }
 
 // The line is good again: a working unit, the user connects anew, and the
@@ -694,7 +702,7 @@ void Session::compare_form()
         held[part.left(eq)] = values;
     }
     note(QStringLiteral("the unit holds: ") + m_sim.reply());
-    const int ch = m_window->current_channel;
+    const int ch = m_window->model().current_channel;
     const QList<int> modes = held.value("modes");
     const QList<int> codes = held.value(QStringLiteral("ch%1").arg(ch));
     const QList<int> unit = held.value("unit");
@@ -709,10 +717,10 @@ void Session::compare_form()
     };
     differs(QStringLiteral("chn"), ui().chn->currentIndex() + 1, ch);
     for (int k = 1; k <= 4; ++k)
-        differs(QStringLiteral("mode of channel %1").arg(k), m_window->channel_mode[k], modes[k - 1]);
+        differs(QStringLiteral("mode of channel %1").arg(k), m_window->model().channel_mode[k], modes[k - 1]);
     const int mode = modes[ch - 1];
     differs(QStringLiteral("onoff"), ui().onoff->currentIndex(), mode);
-    differs(QStringLiteral("cur_onoff"), m_window->cur_onoff, mode);
+    differs(QStringLiteral("cur_onoff"), m_window->model().current().cur_onoff, mode);
 
     using namespace parameters;
     // Index of each parameter in the simulator's list of channel codes;
@@ -735,14 +743,14 @@ void Session::compare_form()
         const int code = p.channel_index >= 0 ? codes[p.channel_index] : unit[p.unit_index];
         const QComboBox *box = ui().*b.widget;
         differs(box->objectName(), box->currentIndex(), code - parameter(p.id).offset);
-        differs(QStringLiteral("confirmed ") + box->objectName(), m_window.get()->*b.confirmed,
-                box->currentIndex());
+        differs(QStringLiteral("confirmed ") + box->objectName(),
+                m_window->model().confirmed(p.id, m_window->model().current_channel), box->currentIndex());
     }
     if (mode == 1) {
         differs(QStringLiteral("pred"), ui().pred->currentIndex(), codes[8]);
-        differs(QStringLiteral("cur_pred"), m_window->cur_pred, codes[8]);
+        differs(QStringLiteral("cur_pred"), m_window->model().current().cur_pred, codes[8]);
     }
-    differs(QStringLiteral("cross mask"), m_window->cross_mask, unit[1]);
+    differs(QStringLiteral("cross mask"), m_window->model().cross_mask, unit[1]);
     const QComboBox *cross[] = {ui().cross_1, ui().cross_2, ui().cross_3, ui().cross_4};
     for (int k = 1; k <= 4; ++k)
         differs(cross[k - 1]->objectName(), cross[k - 1]->currentIndex(),
@@ -788,15 +796,6 @@ void TestInterleaving::initTestCase()
     QVERIFY(!runtime.isEmpty());
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    // Real ticks of 2 ms and the shortest attempts; shortened pauses.
-    timing().tick_ms = 2;
-    timing().pre_wait_ms = 20;
-    timing().poll_period_ms = 30;
-    timing().settle_ms = 5;
-    timing().collect_second_ms = 15;
-    timing().loader_tick_ms = 5;
-    timing().restart_step_ms = 5;
 
     // A configuration the unit takes (every value in range), and a small
     // firmware image.

@@ -51,29 +51,24 @@ private:
     ScriptedPort *m_port = nullptr;
     Exchange *m_exchange = nullptr;
     QList<bool> m_locks;
-    std::unique_ptr<ScopedTiming> m_timing;
 };
 
 void TestExchange::init()
 {
-    m_timing = std::make_unique<ScopedTiming>();
-    timing().tick_ms = 2;
-    timing().pre_wait_ms = 20;
     m_port = new ScriptedPort;
     m_port->open("ttyS0", LineSettings{57600});
     m_exchange = new Exchange;
+    m_exchange->timing.tick_ms = 2;
+    m_exchange->timing.pre_wait_ms = 20;
     m_exchange->set_port(m_port);
     m_locks.clear();
     m_exchange->set_control_lock([this](bool e) { m_locks << e; });
-    exchange_busy = 0;
 }
 
 void TestExchange::cleanup()
 {
     delete m_exchange;
     delete m_port;
-    m_timing.reset();
-    link_settings = LinkSettings();
 }
 
 void TestExchange::answers_data()
@@ -117,7 +112,7 @@ void TestExchange::answers()
     for (const auto &w : m_port->writes)
         QCOMPARE(w.bytes, QByteArray("$010b020e\r"));  // the whole frame at every attempt
     QCOMPARE(payload, buffer);
-    QCOMPARE(exchange_busy, 0);
+    QCOMPARE(m_exchange->exchange_busy, 0);
     QVERIFY(!m_exchange->tick_timer.isActive());
 }
 
@@ -126,7 +121,7 @@ void TestExchange::answers()
 // the first of them is the answer.
 void TestExchange::late_answer_glued_to_the_retry_answer()
 {
-    timing().pre_wait_ms = 100;
+    m_exchange->timing.pre_wait_ms = 100;
     m_port->answers = {{}, {{1, "!0101\r"}, {2, "!0101\r"}}};
     QByteArray payload = QByteArray::fromHex("012f0102");
     QCOMPARE(m_exchange->SendCommand(payload, true), 0);
@@ -194,7 +189,7 @@ void TestExchange::controls_locked_around_each_transaction()
     QByteArray b = QByteArray::fromHex("0105");
     m_exchange->SendCommand(b, false);  // silent
     QCOMPARE(m_locks, (QList<bool>{false, true, false, true}));
-    link_settings.repeat_index = 0;  // 2 attempts, looked up at the call
+    m_exchange->link_settings.repeat_index = 0;  // 2 attempts, looked up at the call
     QByteArray c = QByteArray::fromHex("0105");
     m_port->writes.clear();
     QCOMPARE(m_exchange->SendCommand(c, false), 9);
@@ -204,7 +199,7 @@ void TestExchange::controls_locked_around_each_transaction()
 // Its CPU share is one of the benchmark's figures.
 void TestExchange::silent_unit_real_timing()
 {
-    timing() = Timing();  // 10 ms ticks, 80 idle ticks, 3 attempts
+    m_exchange->timing = Timing();  // 10 ms ticks, 80 idle ticks, 3 attempts
     QElapsedTimer wall;
     wall.start();
     QByteArray payload = QByteArray::fromHex("0105");
@@ -219,7 +214,7 @@ void TestExchange::silent_unit_real_timing()
 
 void TestExchange::pre_wait_delays_the_first_read()
 {
-    timing().pre_wait_ms = 900;
+    m_exchange->timing.pre_wait_ms = 900;
     m_port->answers = {{{0, "!00\r"}}};
     QByteArray payload = QByteArray::fromHex("012f0209");
     QCOMPARE(m_exchange->SendCommand(payload, true), 0);
@@ -247,7 +242,7 @@ void TestExchange::nested_request_is_refused_at_once()
     // Refused before any wait: an attempt of its own would take 160 ms.
     QVERIFY2(nested_ms >= 0 && nested_ms < 100, qPrintable(QString::number(nested_ms)));
     QCOMPARE(m_port->writes.size(), 1);  // the nested one never reached the port
-    QCOMPARE(exchange_busy, 0);
+    QCOMPARE(m_exchange->exchange_busy, 0);
 }
 
 void TestExchange::wait_outlasts_a_nested_wait_data()
@@ -304,7 +299,7 @@ void TestExchange::unfinished_answer_is_stale()
     QFETCH(QString, before);
     QFETCH(QList<Chunks>, script);
     QFETCH(int, writes);
-    link_settings.repeat_index = 0;  // 2 attempts
+    m_exchange->link_settings.repeat_index = 0;  // 2 attempts
     m_port->answers = script;
     if (before == "poll") {
         QByteArray frame("$010b020e\r");
@@ -337,8 +332,8 @@ void TestExchange::no_open_port()
     QFETCH(bool, pre_wait);
     // Waits far longer than the port takes to close: a pause of 3 s, attempts
     // of 1.6 s.
-    timing().pre_wait_ms = 3000;
-    timing().tick_ms = 20;
+    m_exchange->timing.pre_wait_ms = 3000;
+    m_exchange->timing.tick_ms = 20;
     if (close_after_ms < 0)
         m_port->close();
     else
@@ -348,7 +343,7 @@ void TestExchange::no_open_port()
     QByteArray payload = QByteArray::fromHex("012f0209");
     QCOMPARE(m_exchange->SendCommand(payload, pre_wait), 9);
     QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
-    QCOMPARE(exchange_busy, 0);
+    QCOMPARE(m_exchange->exchange_busy, 0);
     QVERIFY(!m_exchange->tick_timer.isActive());
     if (close_after_ms < 0) {
         QCOMPARE(m_port->writes.size(), 0);
@@ -382,7 +377,7 @@ void TestExchange::limits()
     QFETCH(int, attempt_limit_ms);
     QFETCH(int, max_attempt_ms);
     QFETCH(bool, bound_reached);
-    timing().attempt_limit_ms = attempt_limit_ms;
+    m_exchange->timing.attempt_limit_ms = attempt_limit_ms;
     m_port->responder = [&](const QByteArray &) { return babble(every_ms, 100000); };
     QElapsedTimer t;
     t.start();
@@ -392,7 +387,7 @@ void TestExchange::limits()
     QVERIFY2(t.elapsed() < 3 * max_attempt_ms, qPrintable(QString::number(t.elapsed())));
     // However the bytes were cut into reads, the attempt ends at the first read
     // that takes the buffer to the bound, not later.
-    const int limit = timing().attempt_byte_limit;
+    const int limit = m_exchange->timing.attempt_byte_limit;
     QVERIFY(!m_port->reads.isEmpty());
     const qsizetype before_last = payload.size() - m_port->reads.last().bytes.size();
     QVERIFY2(before_last < limit, qPrintable(QString::number(payload.size())));
@@ -422,7 +417,7 @@ void TestExchange::poll_exchange()
     QCOMPARE(m_exchange->poll_exchange(frame), result);
     QCOMPARE(m_port->writes.size(), 1);  // one attempt only
     QCOMPARE(frame.left(256), text.left(256));
-    QCOMPARE(exchange_busy, 0);
+    QCOMPARE(m_exchange->exchange_busy, 0);
     if (answer.isEmpty()) {
         // MWAIT + 1 idle steps of a whole tick each.
         QVERIFY2(t.elapsed() >= 81 * 2, qPrintable(QString::number(t.elapsed())));

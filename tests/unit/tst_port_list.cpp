@@ -66,14 +66,12 @@ void TestPortList::speed_tables()
     QCOMPARE(speed_of_index(5), 115200);
     QCOMPARE(speed_of_index(6), 0);
     QCOMPARE(LinkSettings::waits[9], 75);  // there is no 70
-    QCOMPARE(MREP(), 3);
-    QCOMPARE(MWAIT(), 80);
-    const LinkSettings saved = link_settings;
-    link_settings.repeat_index = 4;
-    link_settings.wait_index = 0;
-    QCOMPARE(MREP(), 10);  // looked up afresh, not cached
-    QCOMPARE(MWAIT(), 25);
-    link_settings = saved;
+    QCOMPARE(fresh.MREP(), 3);
+    QCOMPARE(fresh.MWAIT(), 80);
+    fresh.repeat_index = 4;
+    fresh.wait_index = 0;
+    QCOMPARE(fresh.MREP(), 10);  // looked up afresh, not cached
+    QCOMPARE(fresh.MWAIT(), 25);
 }
 
 void TestPortList::watcher_reports_arrivals_and_removals()

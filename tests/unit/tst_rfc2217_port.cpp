@@ -139,20 +139,17 @@ private slots:
     void lost_connection_is_reported_once_from_the_event_loop();
 
 private:
-    std::optional<ScopedTiming> m_timing;
+    Timing m_timing;
 };
 
 void TestRfc2217Port::init()
 {
-    m_timing.emplace();
-    timing().network_open_ms = 400;
-    timing().speed_answer_ms = 300;
+    m_timing = Timing();
+    m_timing.network_open_ms = 400;
+    m_timing.speed_answer_ms = 300;
 }
 
-void TestRfc2217Port::cleanup()
-{
-    m_timing.reset();
-}
+void TestRfc2217Port::cleanup() {}
 
 void TestRfc2217Port::open_failures_data()
 {
@@ -190,11 +187,11 @@ void TestRfc2217Port::open_failures()
         QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
         url = QStringLiteral("rfc2217://127.0.0.1:%1").arg(probe.serverPort());
     }
-    Rfc2217Port port;
+    Rfc2217Port port(m_timing);
     QElapsedTimer clock;
     clock.start();
     QVERIFY(!port.open(url, LineSettings{4800}));
-    QVERIFY(clock.elapsed() < timing().network_open_ms + 300);
+    QVERIFY(clock.elapsed() < m_timing.network_open_ms + 300);
     QVERIFY(!port.isOpen());
     QCOMPARE(int(port.failure()), failure);
     QVERIFY2(port.errorString().contains(error), qPrintable(port.errorString()));
@@ -208,7 +205,7 @@ void TestRfc2217Port::opens_by_host_name()
     auto server = serve(opening());
     QString url = server->url();
     url.replace("127.0.0.1", "localhost");
-    Rfc2217Port port;
+    Rfc2217Port port(m_timing);
     QVERIFY2(port.open(url, LineSettings{4800}), qPrintable(port.errorString()));
     QVERIFY(port.isOpen());
 }
@@ -218,7 +215,7 @@ void TestRfc2217Port::opens_by_host_name()
 void TestRfc2217Port::speed_change_waits_for_the_answer()
 {
     auto server = serve(opening() + QList<Step>{{kAsk57600, kSet57600, 150}});
-    Rfc2217Port port;
+    Rfc2217Port port(m_timing);
     QVERIFY(port.open(server->url(), LineSettings{4800}));
     QCOMPARE(port.baudRate(), 4800);
     QElapsedTimer clock;
@@ -230,7 +227,7 @@ void TestRfc2217Port::speed_change_waits_for_the_answer()
 
     clock.restart();
     QVERIFY(!port.setBaudRate(9600));
-    QVERIFY(clock.elapsed() >= timing().speed_answer_ms - 10);
+    QVERIFY(clock.elapsed() >= m_timing.speed_answer_ms - 10);
     QVERIFY(port.isOpen());
     const QByteArray asked = server->received();
     QCOMPARE(asked.count(kAsk57600), 1);
@@ -248,7 +245,7 @@ void TestRfc2217Port::data_with_iac_both_ways()
                                              h("fffa2c6b30fff0") + QByteArray("\r"),
                                          100},
                                     });
-    Rfc2217Port port;
+    Rfc2217Port port(m_timing);
     QVERIFY(port.open(server->url(), LineSettings{4800}));
     QCOMPARE(port.write(h("24ff0d")), qint64(3));
     QVERIFY(port.flush());
@@ -267,7 +264,7 @@ void TestRfc2217Port::data_with_iac_both_ways()
 void TestRfc2217Port::lost_connection_is_reported_once_from_the_event_loop()
 {
     auto server = serve(opening() + QList<Step>{{h("2430370d"), QByteArray("!0705"), 0, true}});
-    Rfc2217Port port;
+    Rfc2217Port port(m_timing);
     int reports = 0;
     bool open_when_reported = true;
     port.set_lost_handler([&] {

@@ -41,7 +41,6 @@ QList<QByteArray> payloads(const QByteArray &hex)
 // A link to a simulated unit whose every call is written to `events`:
 // "send <hex>", "wait <ms>", "cancel?"; the callbacks of a test add theirs.
 struct Rig {
-    ScopedTiming timing_guard;
     sim::Bus bus;
     sim::Unit &unit;
     sim::SimLinkPort port{&bus, QStringLiteral("ttySIM0")};
@@ -54,10 +53,12 @@ struct Rig {
 
     Rig() : unit(bus.add_unit(kAddress))
     {
-        timing().tick_ms = 1;
-        timing().pre_wait_ms = 1;
-        timing().settle_ms = kSettleMs;
-        timing().collect_second_ms = kSecondMs;
+        exchange.timing.tick_ms = 1;
+        exchange.timing.pre_wait_ms = 1;
+        exchange.timing.settle_ms = kSettleMs;
+        exchange.timing.collect_second_ms = kSecondMs;
+        link.timing = exchange.timing;
+        link.link_settings = &exchange.link_settings;
         port.open(QStringLiteral("ttySIM0"), LineSettings{4800});
         port.setBaudRate(57600);
         exchange.set_port(&port);
@@ -515,7 +516,7 @@ void TestUnitSequences::run_collected()
     }
     // Each look: the seconds when they changed, one tick, then the cancel
     // check unless the collection is over.
-    const QString tick = QStringLiteral("wait %1").arg(timing().tick_ms);
+    const QString tick = QStringLiteral("wait %1").arg(rig.link.timing.tick_ms);
     QList<qint64> shown;
     int looks = 0;
     bool over = false;
