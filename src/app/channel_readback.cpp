@@ -88,6 +88,10 @@ void MainWindow::ch_chn(int index)
 {
     if (m_form.setters_armed == 0)
         return;
+    if (editing_file()) {
+        show_file_channel(index + 1);
+        return;
+    }
     m_model.show_channel(index + 1);
     m_session.stop_poll();
     read_channel_settings(index + 1);
@@ -97,6 +101,10 @@ void MainWindow::ch_onoff(int index)
 {
     if (m_form.setters_armed == 0)
         return;
+    if (editing_file()) {
+        edit_file_mode(index);
+        return;
+    }
     const OperationScope operation(m_session);
     if (!m_model.set_mode(unit_link(), index)) {
         operation_failed(QStringLiteral("Не изменен режим работы канала!..."));

@@ -42,6 +42,7 @@ void MainWindow::disconnect_unit()
     set_controls_enabled(false);
     // A press that waited for an operation meant this connection.
     m_deferred_start.stop();
+    show_file_again();
 }
 
 void MainWindow::end_connection(const QString &informative)
@@ -69,6 +70,7 @@ void MainWindow::connection_failed()
     set_controls_enabled(false);
     critical(QStringLiteral("Блок не обнаружен!"), m_session.failure_text());
     m_session.close();
+    show_file_again();
 }
 
 // Sends the chosen line speed at every other speed, so that a unit listening
@@ -104,12 +106,15 @@ void MainWindow::connect_unit()
         else
             critical(QStringLiteral("Не возможно открыть выбранный порт!"));
         m_session.close();
+        show_file_again();
         return;
     }
     ui->pushButton_2->setEnabled(false);
 
-    if (m_session.speed_search != 0 && !broadcast_line_speed())
+    if (m_session.speed_search != 0 && !broadcast_line_speed()) {
+        show_file_again();
         return;
+    }
 
     m_session.set_line_speed();
 

@@ -53,6 +53,11 @@ void MainWindow::send_cross_mask()
 {
     if (m_form.setters_armed == 0)
         return;
+    if (editing_file()) {
+        edit_file_cross();
+        show_cross_mask();
+        return;
+    }
     const bool confirmed = cross::send_mask(
         unit_link(), m_model.unit_address, m_model.cross_mask, m_model.prev_cross_mask, [this] {
             operation_failed(QStringLiteral("Параметр 'Кросс' не установлен!..."));

@@ -15,6 +15,8 @@ std::unique_ptr<QMenu> MainWindow::state_menu()
 {
     auto menu = std::make_unique<QMenu>(this);
     QAction *plot = menu->addAction(QStringLiteral("График уровня…"));
+    // A file has no level to plot.
+    plot->setEnabled(!editing_file());
     connect(plot, &QAction::triggered, this, &MainWindow::open_level_plot, Qt::QueuedConnection);
     return menu;
 }

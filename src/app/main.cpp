@@ -8,6 +8,7 @@
 #include "qt_translations.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,12 +35,14 @@ int command_line_only(int argc, char *argv[])
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             print(stdout,
                   QStringLiteral(
-                      "Использование: mirval-pult [--port ПОРТ] [--help] [--version] [параметры Qt]\n"
+                      "Использование: mirval-pult [--port ПОРТ] [ФАЙЛ] [--help] [--version] [параметры Qt]\n"
                       "Пульт настройки блока МИРВАЛ-В: выберите порт и адрес блока и "
                       "нажмите \"Старт\".\n"
                       "  --port ПОРТ  выбрать порт в списке при запуске: имя из списка (ttyUSB0),\n"
                       "               путь к устройству (/dev/serial/by-id/...) или сетевой сервер\n"
                       "               rfc2217://АДРЕС:ПОРТ; путь и сетевой сервер добавляются в список.\n"
+                      "  ФАЙЛ         открыть файл конфигурации (*.cfg): без блока форма правит файл,\n"
+                      "               Ctrl+S сохраняет его, Ctrl+Shift+S - под другим именем.\n"
                       "Сетевые серверы для списка: %1, по одному rfc2217://АДРЕС:ПОРТ в строке\n"
                       "(файл читается при запуске).\n"
                       "Последний удачно подключенный порт, адрес и скорость запоминаются в "
@@ -97,10 +100,20 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     install_message_filter(true);
     install_qt_translations();
+    const FileArgument file = file_argument(QCoreApplication::arguments());
+    if (!file.error.isEmpty()) {
+        print(stderr,
+              QStringLiteral("mirval-pult: ") + file.error + QStringLiteral("\nСправка: mirval-pult --help"));
+        return 2;
+    }
     MainWindowServices services;
     services.settings_file = remembered_settings_path();
     services.chosen_port = option.port;
     MainWindow window(services);
     window.show();
+    // Opened from the event loop, so that a message about the file stands
+    // over the window, not before it.
+    if (!file.file.isEmpty())
+        QTimer::singleShot(0, &window, [&window, &file] { window.open_file(file.file); });
     return app.exec();
 }

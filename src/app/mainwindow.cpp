@@ -13,6 +13,7 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScopedValueRollback>
 #include <QTabBar>
@@ -118,6 +119,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
 
     restore_remembered_connection();
     set_up_port_list();
+    set_up_file_actions();
 }
 
 void MainWindow::fit_tab_titles()
@@ -141,6 +143,14 @@ MainWindow::~MainWindow()
     ui.reset();
     // The watcher outlives the window; it must not call back into it.
     enumerator->disconnect(this);
+}
+
+void MainWindow::update_title()
+{
+    if (m_file.open)
+        setWindowTitle(QStringLiteral("%1[*] — %2").arg(QFileInfo(m_file.path).fileName(), kWindowTitle));
+    else
+        setWindowTitle(kWindowTitle);
 }
 
 int MainWindow::critical(const QString &text, const QString &informative)
@@ -207,6 +217,7 @@ lock_rule::Inputs MainWindow::lock_inputs(bool operation) const
         in.modes[size_t(k)] = m_model.channel_mode[k];
     in.channel = m_model.current_channel;
     in.version = m_model.unit_version;
+    in.file = m_file.open;
     return in;
 }
 

@@ -118,6 +118,17 @@ public:
     // The locking rule's inputs as the window stands now.
     lock_rule::Inputs lock_inputs(bool operation) const;
 
+    // A configuration file in the form (file_editing.cpp). While one is open
+    // and no unit is connected the form edits it; the title names it and
+    // marks unsaved changes. open_file asks first about unsaved changes and
+    // tells why a file does not open; false when nothing was opened.
+    bool open_file(const QString &path);
+    void open_file_dialog();
+    bool save_file();
+    bool save_file_as();
+    bool editing_file() const;
+    QString file_path() const { return m_file.path; }
+
     UserDialogs &dialogs() { return *m_dialogs; }
 
     // Replaces the unit's firmware with a file the user picks ("Сменить
@@ -195,7 +206,24 @@ public slots:
     void on_tabWidget_currentChanged(int index);
     void on_pushButton_2_released();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    // The file's values of channel into the form, marking those not in a list.
+    void show_file_channel(int channel);
+    void mark_bad_values(int channel);
+    // The form's change of a parameter, mode, preset or pairing, into the file.
+    void edit_file_value(parameters::ParameterId id, int index);
+    void edit_file_mode(int mode);
+    void edit_file_preset(int index);
+    void edit_file_cross();
+    // After a connection has ended: the form shows the open file again.
+    void show_file_again();
+    // Unsaved changes: saved, dropped or kept (false: the user cancelled).
+    bool settle_unsaved_changes();
+    void update_title();
+    void set_up_file_actions();
     // Widens the window, if need be, until every tab title shows.
     void fit_tab_titles();
     // The list: the system's and the virtual ports present, then the fixed
@@ -279,6 +307,12 @@ private:
         QString remembered;
         QStringList fixed;
     } m_ports;
+    // The configuration file open in the form, as it will be saved.
+    struct {
+        QString path;
+        UnitConfig config;
+        bool open = false;
+    } m_file;
     std::shared_ptr<UserDialogs> m_dialogs;
     MainWindowServices m_services;
 };

@@ -34,6 +34,10 @@ void MainWindow::run_setter(ParameterId id, int index)
 {
     if (m_form.setters_armed == 0)
         return;
+    if (editing_file()) {
+        edit_file_value(id, index);
+        return;
+    }
     const OperationScope operation(m_session);
     if (m_model.set_parameter(unit_link(), id, index))
         return;
@@ -115,6 +119,10 @@ void MainWindow::ch_pred(int index)
     if (m_form.setters_armed == 0)
         return;
     const OperationScope operation(m_session);
+    if (editing_file()) {
+        edit_file_preset(index);
+        return;
+    }
     qDebug() << "---------------------------------  ch_pred  " << index;
     if (m_model.set_preset(unit_link(), index)) {
         read_channel_settings(m_model.current_channel);

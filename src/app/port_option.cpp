@@ -37,6 +37,25 @@ PortOption checked(const QString &name)
 
 }  // namespace
 
+FileArgument file_argument(const QStringList &arguments)
+{
+    FileArgument result;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == QLatin1String("--port")) {
+            ++i;
+            continue;
+        }
+        if (a.startsWith(QLatin1Char('-')))
+            continue;
+        if (!result.file.isEmpty())
+            return {QString(),
+                    QStringLiteral("окно открывает один файл конфигурации ('%1', '%2')").arg(result.file, a)};
+        result.file = a;
+    }
+    return result;
+}
+
 PortOption port_option(const QStringList &arguments)
 {
     const QString option = QStringLiteral("--port");

@@ -15,3 +15,13 @@ struct PortOption {
 // arguments as the program got them, the program's name first; options it
 // does not know (the toolkit's) are left alone.
 PortOption port_option(const QStringList &arguments);
+
+// The configuration file named on the command line (mirval-pult FILE): the
+// one argument that is neither an option nor --port's value, in arguments as
+// the application has them (the toolkit's own options taken out). Empty when
+// none; error says why when several are given.
+struct FileArgument {
+    QString file;
+    QString error;
+};
+FileArgument file_argument(const QStringList &arguments);

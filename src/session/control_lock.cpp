@@ -20,7 +20,8 @@ std::optional<Enabled> enabled(const Inputs &in)
     // A connection being made counts: its read-back enables the form.
     const bool line = in.state == ConnectionState::Connecting || in.state == ConnectionState::Connected ||
                       in.state == ConnectionState::Ending;
-    const bool enable = line && !in.operation;
+    const bool file = in.file && in.state == ConnectionState::Disconnected;
+    const bool enable = (line || file) && !in.operation;
     const int channel = in.channel >= 1 && in.channel <= 4 ? in.channel : 1;
     const int m = in.modes[size_t(channel)];
     const bool on = enable && m != 0;
@@ -39,6 +40,10 @@ std::optional<Enabled> enabled(const Inputs &in)
         e[Cross1 + k - 1] = on && in.modes[size_t(k)] == m;
     e[PorogPerepil] = enable && m == 2;
     e[TimePerepil] = enable && m == 2;
+    if (file)
+        for (Control c :
+             {DK, Yroven, Ampl, Frequency, LoadCfg, SaveCfg, GetTime, SetTime, GetProtokol, ClearProtokol})
+            e[c] = false;
     return e;
 }
 

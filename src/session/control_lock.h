@@ -55,6 +55,7 @@ struct Inputs {
     std::array<int, 5> modes{};  // the channels' modes by number 1..4
     int channel = 1;             // the channel shown
     int version = 1;             // the unit's major version
+    bool file = false;           // a configuration file is open in the form
 };
 
 using Enabled = std::bitset<ControlCount>;
@@ -64,7 +65,9 @@ using Enabled = std::bitset<ControlCount>;
 // self-test), the unit's version (clock and event log from 2 on), the mode
 // (preset and rejection LF, cut threshold and time HF) and pairing (a cross
 // list only for a channel of the shown channel's mode). Nothing while frozen:
-// the controls stay as they are.
+// the controls stay as they are. A file open without a connection is edited
+// in the form as a unit is, but what needs a unit (self-test, measurements,
+// clock, event log, the whole-unit transfers) stays locked.
 std::optional<Enabled> enabled(const Inputs &in);
 
 }  // namespace lock_rule

@@ -1,6 +1,7 @@
 #include "session/unit_model.h"
 
 #include "channels/unit_requests.h"
+#include "config/config_values.h"
 
 using namespace parameters;
 
@@ -62,6 +63,25 @@ void UnitModel::show_channel(int channel)
     if (shown != current_channel)
         channels[shown] = current();
     current_channel = static_cast<signed char>(shown);
+}
+
+void UnitModel::load(const UnitConfig &config)
+{
+    for (int k = 1; k <= kChannelCount; ++k) {
+        const ChannelSettings &c = config.channels[k - 1];
+        channel_mode[k] = static_cast<signed char>(c.regim);
+        channels[k].cur_onoff = c.regim;
+        channels[k].cur_pred = c.predustanovka;
+        for (int id = 0; id < ParameterCount; ++id) {
+            const auto pid = ParameterId(id);
+            if (pid == Zaderzhka || pid == Blokirovka)
+                continue;
+            confirmed(pid, k) = config_value(config, pid, k) - parameter(pid).offset;
+        }
+    }
+    cur_zad = config.zaderzhka - parameter(Zaderzhka).offset;
+    cur_block = config.blokirovka - parameter(Blokirovka).offset;
+    cross_mask = prev_cross_mask = static_cast<unsigned char>(config.kross);
 }
 
 bool UnitModel::set_parameter(const UnitLink &link, ParameterId id, int index)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "channels/parameters.h"
+#include "config/unit_config.h"
 #include "link/unit_link.h"
 
 // What the program knows of one unit's configuration, whatever it came from:
@@ -45,6 +46,11 @@ public:
     bool set_parameter(const UnitLink &link, parameters::ParameterId id, int index);
     bool set_mode(const UnitLink &link, int mode);
     bool set_preset(const UnitLink &link, int index);
+
+    // The model of a configuration file's record: every mode, list index and
+    // mask as the record holds them, out-of-list values included (nothing is
+    // clamped); the channel shown stays.
+    void load(const UnitConfig &config);
 
 private:
     static int valid(int channel) { return channel >= 1 && channel <= 4 ? channel : 1; }

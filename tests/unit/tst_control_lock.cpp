@@ -23,6 +23,7 @@ void TestControlLock::enabled_controls_data()
     QTest::addColumn<QList<int>>("modes");
     QTest::addColumn<int>("channel");
     QTest::addColumn<int>("version");
+    QTest::addColumn<bool>("file");            // a file open in the form
     QTest::addColumn<QStringList>("enabled");  // by object name; "frozen": no change at all
 
     const QStringList on_any{"porog", "usilenie", "arp",     "impuls",   "pause",      "okno",
@@ -34,35 +35,48 @@ void TestControlLock::enabled_controls_data()
     const QList<int> lf{1, 1, 1, 1};
     using S = ConnectionState;
 
-    QTest::newRow("under an operation, whatever the mode") << S::Connected << true << false << lf << 1 << 2
-                                                           << QStringList();
+    QTest::newRow("under an operation, whatever the mode")
+        << S::Connected << true << false << lf << 1 << 2 << false << QStringList();
     // An operation that ends after the connection did must not wake the window.
-    QTest::newRow("no connection") << S::Disconnected << false << false << lf << 1 << 2 << QStringList();
+    QTest::newRow("no connection") << S::Disconnected << false << false << lf << 1 << 2 << false
+                                   << QStringList();
     QTest::newRow("frozen keeps every control as it is")
-        << S::Connected << false << true << lf << 1 << 2 << QStringList{"frozen"};
-    QTest::newRow("LF, version 2") << S::Connected << false << false << lf << 1 << 2
+        << S::Connected << false << true << lf << 1 << 2 << false << QStringList{"frozen"};
+    QTest::newRow("LF, version 2") << S::Connected << false << false << lf << 1 << 2 << false
                                    << base + on_any + clock_log + QStringList{"pred", "reject"} + all_cross;
     QTest::newRow("while connecting, as connected")
-        << S::Connecting << false << false << lf << 1 << 2
+        << S::Connecting << false << false << lf << 1 << 2 << false
         << base + on_any + clock_log + QStringList{"pred", "reject"} + all_cross;
     QTest::newRow("HF, version 2") << S::Connected << false << false << QList<int>{2, 2, 2, 2} << 2 << 2
+                                   << false
                                    << base + on_any + clock_log + all_cross +
                                           QStringList{"porog_perepil", "time_perepil"};
     QTest::newRow("off: only channel, mode and test")
-        << S::Connected << false << false << QList<int>{0, 1, 1, 1} << 1 << 2 << base;
+        << S::Connected << false << false << QList<int>{0, 1, 1, 1} << 1 << 2 << false << base;
     QTest::newRow("version 1 keeps clock and log locked")
-        << S::Connected << false << false << lf << 1 << 1 << base + on_any + QStringList{"pred", "reject"} + all_cross;
+        << S::Connected << false << false << lf << 1 << 1 << false
+        << base + on_any + QStringList{"pred", "reject"} + all_cross;
     QTest::newRow("version 0 keeps clock and log locked")
-        << S::Connected << false << false << QList<int>{2, 2, 2, 2} << 1 << 0
+        << S::Connected << false << false << QList<int>{2, 2, 2, 2} << 1 << 0 << false
         << base + on_any + all_cross + QStringList{"porog_perepil", "time_perepil"};
     QTest::newRow("pairs only within the same mode, channel 1 LF")
-        << S::Connected << false << false << QList<int>{1, 2, 1, 2} << 1 << 2
+        << S::Connected << false << false << QList<int>{1, 2, 1, 2} << 1 << 2 << false
         << base + on_any + clock_log + QStringList{"pred", "reject", "cross_1", "cross_3"};
     QTest::newRow("pairs only within the same mode, channel 4 HF")
-        << S::Connected << false << false << QList<int>{1, 2, 1, 2} << 4 << 2
+        << S::Connected << false << false << QList<int>{1, 2, 1, 2} << 4 << 2 << false
         << base + on_any + clock_log + QStringList{"cross_2", "cross_4", "porog_perepil", "time_perepil"};
+    QTest::newRow("a file without a unit: the form, not what needs a unit")
+        << S::Disconnected << false << false << lf << 1 << 2 << true
+        << QStringList{"chn",   "onoff",   "porog", "usilenie", "arp",       "impuls", "pause", "okno",
+                       "schet", "trevoga", "zad",   "block",    "tabWidget", "pred",   "reject"} +
+               all_cross;
+    QTest::newRow("a file while a unit is connected: the unit's form")
+        << S::Connected << false << false << lf << 1 << 1 << true
+        << base + on_any + QStringList{"pred", "reject"} + all_cross;
+    QTest::newRow("a file under an operation")
+        << S::Disconnected << true << false << lf << 1 << 2 << true << QStringList();
     QTest::newRow("off channels are no partners")
-        << S::Connected << false << false << QList<int>{0, 1, 0, 1} << 2 << 3
+        << S::Connected << false << false << QList<int>{0, 1, 0, 1} << 2 << 3 << false
         << base + on_any + clock_log + QStringList{"pred", "reject", "cross_2", "cross_4"};
 }
 
@@ -74,9 +88,11 @@ void TestControlLock::enabled_controls()
     QFETCH(QList<int>, modes);
     QFETCH(int, channel);
     QFETCH(int, version);
+    QFETCH(bool, file);
     QFETCH(QStringList, enabled);
 
     Inputs in;
+    in.file = file;
     in.state = state;
     in.operation = operation;
     in.frozen = frozen;
