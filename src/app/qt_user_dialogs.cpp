@@ -2,6 +2,12 @@
 
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QVBoxLayout>
+#include <QTableWidget>
+#include <QLabel>
+#include <QHeaderView>
+#include <QDialogButtonBox>
+#include <QDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <cstdio>
@@ -79,6 +85,54 @@ int QtUserDialogs::choose(const QString &title, const QString &label, const QStr
     bool ok = false;
     const QString item = QInputDialog::getItem(m_parent, title, label, items, 0, false, &ok);
     return ok ? int(items.indexOf(item)) : -1;
+}
+
+bool QtUserDialogs::compare(const ComparisonTable &table, QList<int> *ticked)
+{
+    QDialog dialog(m_parent);
+    dialog.setWindowTitle(table.title);
+    auto *layout = new QVBoxLayout(&dialog);
+    if (!table.warning.isEmpty()) {
+        auto *warning = new QLabel(table.warning, &dialog);
+        warning->setWordWrap(true);
+        warning->setStyleSheet(QStringLiteral("color: #B00000; font-weight: bold;"));
+        layout->addWidget(warning);
+    }
+    auto *grid = new QTableWidget(int(table.rows.size()), int(table.columns.size()), &dialog);
+    grid->setHorizontalHeaderLabels(table.columns);
+    grid->verticalHeader()->hide();
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    for (int r = 0; r < table.rows.size(); ++r)
+        for (int c = 0; c < table.columns.size(); ++c) {
+            auto *item = new QTableWidgetItem(table.rows[r].value(c));
+            if (c == 0 && table.differs.value(r) && !table.accept_text.isEmpty()) {
+                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+                item->setCheckState(Qt::Checked);
+            }
+            if (table.differs.value(r))
+                item->setBackground(QColor(0xFF, 0xF0, 0xC0));
+            grid->setItem(r, c, item);
+        }
+    grid->resizeColumnsToContents();
+    grid->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(grid);
+    layout->addWidget(new QLabel(table.summary, &dialog));
+    auto *buttons = new QDialogButtonBox(&dialog);
+    if (!table.accept_text.isEmpty())
+        buttons->addButton(table.accept_text, QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.resize(640, 480);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    ticked->clear();
+    for (int r = 0; r < grid->rowCount(); ++r)
+        if (grid->item(r, 0)->checkState() == Qt::Checked && table.differs.value(r))
+            *ticked << r;
+    return true;
 }
 
 void QtUserDialogs::terminate(int status)

@@ -18,6 +18,7 @@ public:
     QString saveFileName(const FileDialogOptions &options) override;
     std::unique_ptr<ProgressDialog> progress(const ProgressOptions &options) override;
     int choose(const QString &title, const QString &label, const QStringList &items) override;
+    bool compare(const ComparisonTable &table, QList<int> *ticked) override;
     void terminate(int status) override;
 
 private:

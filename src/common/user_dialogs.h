@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -48,6 +49,18 @@ struct FileDialogOptions {
     QString filter;
 };
 
+// Two configurations side by side, one row a value; each row that differs
+// has a check box, ticked at first.
+struct ComparisonTable {
+    QString title;
+    QStringList columns;       // "Канал", "Параметр", and the two sides
+    QList<QStringList> rows;   // the texts of each row, by column
+    QList<bool> differs;       // by row
+    QString summary;           // the counts of different and equal rows
+    QString warning;           // empty: none
+    QString accept_text;       // the button that takes the ticked rows; empty: only "Отмена"
+};
+
 class UserDialogs {
 public:
     virtual ~UserDialogs() = default;
@@ -68,6 +81,14 @@ public:
         Q_UNUSED(label);
         Q_UNUSED(items);
         return -1;
+    }
+    // Shows the table modally; the rows ticked when the accept button was
+    // pressed, false when the dialog was cancelled (or has no accept button).
+    virtual bool compare(const ComparisonTable &table, QList<int> *ticked)
+    {
+        Q_UNUSED(table);
+        Q_UNUSED(ticked);
+        return false;
     }
     // Ends the program at once with the given status.
     virtual void terminate(int status) = 0;
