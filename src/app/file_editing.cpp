@@ -1,6 +1,7 @@
 // A configuration file in the form without a unit: open, edit, save.
 #include "channels/cross_mask.h"
 #include "channels/list_texts.h"
+#include "config/config_check.h"
 #include "config/config_file.h"
 #include "config/config_values.h"
 #include "mainwindow.h"
@@ -20,55 +21,17 @@ namespace {
 const QString kAppName = QStringLiteral("МИРВАЛ-В Визард");
 const QString kBadValueStyle = QStringLiteral("QComboBox { background-color: #FFB0B0; }");
 
-// A value of the file that its list does not hold.
-struct BadValue {
-    int channel;  // 1..4; 0 for the unit-wide values
-    lists::List list;
-    qint32 code;
-};
-
-bool in_list(lists::List list, qint32 code)
-{
-    const int index = code - lists::code_offset(list);
-    return index >= 0 && index < lists::list_texts(list).size();
-}
-
-// The values that the channels' modes use and their lists do not hold, and
-// modes the form does not know; nothing else (a file keeps zeros for the
-// values of other modes).
-QList<BadValue> bad_values(const UnitConfig &config)
-{
-    QList<BadValue> bad;
-    for (int k = 1; k <= kChannelCount; ++k) {
-        const ChannelSettings &c = config.channels[k - 1];
-        if (!in_list(lists::Onoff, c.regim)) {
-            bad << BadValue{k, lists::Onoff, c.regim};
-            continue;
-        }
-        if (c.regim == ModeOff)
-            continue;
-        if (c.regim == ModeLf && !in_list(lists::Pred, c.predustanovka))
-            bad << BadValue{k, lists::Pred, c.predustanovka};
-        for (int id = 0; id < ParameterCount; ++id) {
-            const auto pid = ParameterId(id);
-            const int only = parameter(pid).only_in_mode;
-            if (pid == Zaderzhka || pid == Blokirovka || (only != 0 && only != c.regim))
-                continue;
-            const qint32 code = config_value(config, pid, k);
-            if (!in_list(lists::List(id), code))
-                bad << BadValue{k, lists::List(id), code};
-        }
-    }
-    for (const ParameterId pid : {Zaderzhka, Blokirovka})
-        if (!in_list(lists::List(pid), config_value(config, pid, 1)))
-            bad << BadValue{0, lists::List(pid), config_value(config, pid, 1)};
-    return bad;
-}
-
-QString bad_value_line(const BadValue &b)
+QString bad_value_line(const config_check::BadValue &b)
 {
     const QString where = b.channel ? QStringLiteral("канал %1").arg(b.channel) : QStringLiteral("блок");
-    return QStringLiteral("%1, %2: %3").arg(where, lists::label_with_unit(b.list)).arg(b.code);
+    return QStringLiteral("%1, %2: %3").arg(where, b.what).arg(b.code);
+}
+
+// Where the file keeps parameter id of channel.
+qint32 &file_value(UnitConfig &config, ParameterId id, int channel)
+{
+    const bool unit_wide = id == Zaderzhka || id == Blokirovka;
+    return *config_values::field(config, unit_wide ? 0 : channel, lists::List(id));
 }
 
 }  // namespace
@@ -132,10 +95,10 @@ bool MainWindow::open_file(const QString &path)
     setWindowModified(false);
     update_title();
     show_file_again();
-    const QList<BadValue> bad = bad_values(config);
+    const QList<config_check::BadValue> bad = config_check::check(config);
     if (!bad.isEmpty()) {
         QStringList lines;
-        for (const BadValue &b : bad)
+        for (const config_check::BadValue &b : bad)
             lines << bad_value_line(b);
         m_dialogs->message(MessageKind::Warning, kAppName,
                            QStringLiteral("В файле есть значения не из списков; они отмечены в форме, "
@@ -151,8 +114,8 @@ bool MainWindow::save_file()
         return false;
     QString error, note;
     if (save_config_file(m_file.path, m_file.config, &error, &note) != 0) {
-        m_dialogs->message(MessageKind::Information, QStringLiteral("Невозможно открыть файл !"), error, OkButton,
-                           note);
+        m_dialogs->message(MessageKind::Information, QStringLiteral("Невозможно открыть файл !"), error,
+                           OkButton, note);
         return false;
     }
     setWindowModified(false);
@@ -238,8 +201,8 @@ void MainWindow::mark_bad_values(int channel)
         box->setStyleSheet(QString());
         box->setToolTip(QString());
     }
-    for (const BadValue &b : bad_values(m_file.config)) {
-        if (b.channel != 0 && b.channel != channel)
+    for (const config_check::BadValue &b : config_check::check(m_file.config)) {
+        if ((b.channel != 0 && b.channel != channel) || b.list >= lists::ListCount)
             continue;
         marked[b.list]->setStyleSheet(kBadValueStyle);
         marked[b.list]->setToolTip(QStringLiteral("В файле: %1, нет в списке").arg(b.code));
@@ -250,7 +213,7 @@ void MainWindow::edit_file_value(ParameterId id, int index)
 {
     const int channel = m_model.current_channel;
     m_model.confirmed(id, channel) = index;
-    config_value(m_file.config, id, channel) = index + parameter(id).offset;
+    file_value(m_file.config, id, channel) = index + parameter(id).offset;
     setWindowModified(true);
     mark_bad_values(channel);
 }

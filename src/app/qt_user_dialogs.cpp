@@ -1,15 +1,15 @@
 #include "qt_user_dialogs.h"
 
-#include <QFileDialog>
-#include <QInputDialog>
-#include <QVBoxLayout>
-#include <QTableWidget>
-#include <QLabel>
-#include <QHeaderView>
-#include <QDialogButtonBox>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QTableWidget>
+#include <QVBoxLayout>
 #include <cstdio>
 #include <cstdlib>
 

@@ -94,6 +94,12 @@ int code_offset(List list)
     return 0;
 }
 
+bool in_list(List list, qint32 code)
+{
+    const qint32 index = code - code_offset(list);
+    return index >= 0 && index < list_texts(list).size();
+}
+
 List find_list(const QString &name)
 {
     for (int i = 0; i < ListCount; ++i)

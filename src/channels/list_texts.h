@@ -44,6 +44,9 @@ QStringList list_texts(List list);
 // Code offset of the list: unit code = list index + offset.
 int code_offset(List list);
 
+// Whether code stands for an item of the list.
+bool in_list(List list, qint32 code);
+
 // The list of that name, or ListCount.
 List find_list(const QString &name);
 

@@ -88,6 +88,9 @@ struct Command {
     int min_positional;
     int max_positional;
     int (*run)(Context &context);
+    // With this many positional arguments the command works on files alone
+    // and needs no port (0: never).
+    int offline_positional = 0;
 };
 
 const QList<Command> &commands();

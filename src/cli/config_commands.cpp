@@ -21,6 +21,29 @@ int load_config(Context &c, const QString &path, UnitConfig *config)
     return c.fail(FileProblem, QStringLiteral("%1: %2: %3").arg(loaded.title, where, loaded.text));
 }
 
+QString bad_values_text(const QList<config_check::BadValue> &bad, const QString &prefix)
+{
+    QStringList lines;
+    for (const config_check::BadValue &b : bad)
+        lines << QStringLiteral("  %1%2").arg(prefix, bad_value_line(b));
+    return lines.join(QLatin1Char('\n'));
+}
+
+int load_checked_config(Context &c, const QString &path, UnitConfig *config)
+{
+    if (int r = load_config(c, path, config))
+        return r;
+    const QList<config_check::BadValue> bad = config_check::check(*config);
+    if (bad.isEmpty())
+        return Success;
+    QJsonArray list;
+    for (const config_check::BadValue &b : bad)
+        list.append(bad_value_json(b));
+    c.result[QStringLiteral("bad_values")] = list;
+    return c.fail(FileProblem, QStringLiteral("Файл %1 не записан: значения не из списков\n%2")
+                                   .arg(path, bad_values_text(bad, QString())));
+}
+
 int read_whole_unit(Session &s, UnitConfig *config)
 {
     s.settle();
@@ -99,9 +122,14 @@ int run_read(Context &c)
 
 int run_write(Context &c)
 {
+    const bool changed_only = c.args.flags.contains(QStringLiteral("changed-only"));
+    if (c.args.flags.contains(QStringLiteral("dry-run")) && !changed_only)
+        return c.fail(Usage, QStringLiteral("--dry-run: только вместе с --changed-only"));
     UnitConfig config;
-    if (int r = load_config(c, c.file_argument(), &config))
+    if (int r = load_checked_config(c, c.file_argument(), &config))
         return r;
+    if (changed_only)
+        return write_changed(c, config);
     return with_session(c, [&](Session &s) {
         if (int r = write_whole_unit(s, config))
             return r;
@@ -117,8 +145,48 @@ int run_write(Context &c)
     });
 }
 
+namespace {
+
+// Two files side by side, no unit: each difference, then the values each
+// file holds that a unit would keep as another.
+int diff_files(Context &c, const QString &first, const QString &second)
+{
+    UnitConfig a, b;
+    if (int r = load_config(c, first, &a))
+        return r;
+    if (int r = load_config(c, second, &b))
+        return r;
+    c.result[QStringLiteral("files")] = QJsonArray{first, second};
+    QJsonArray list;
+    const QList<config_diff::Row> rows = config_diff::differing(config_diff::compare(a, b));
+    for (const config_diff::Row &row : rows) {
+        const Difference d = difference(row);
+        c.out(files_difference_line(d));
+        list.append(files_difference_json(d));
+    }
+    c.result[QStringLiteral("differences")] = list;
+    QJsonArray held;  // one list for each file
+    for (const auto &[path, config] : {std::pair(first, a), std::pair(second, b)}) {
+        QJsonArray notes;
+        for (const Difference &d : held_otherwise(config)) {
+            c.out(QStringLiteral("%1: %2").arg(path, held_otherwise_line(d)));
+            notes.append(difference_json(d));
+        }
+        held.append(notes);
+    }
+    c.result[QStringLiteral("held_otherwise")] = held;
+    if (!rows.isEmpty())
+        return c.fail(UnitFailed, QStringLiteral("Файлы различаются: расхождений %1").arg(rows.size()));
+    c.out(QStringLiteral("Расхождений нет."));
+    return Success;
+}
+
+}  // namespace
+
 int run_diff(Context &c)
 {
+    if (c.args.positional.size() == 2)
+        return diff_files(c, c.args.positional[0], c.args.positional[1]);
     UnitConfig config;
     if (int r = load_config(c, c.file_argument(), &config))
         return r;

@@ -3,51 +3,20 @@
 #include "channels/cross_mask.h"
 
 #include <QJsonArray>
-#include <functional>
 
 namespace cli {
 
+using config_values::channel_lists;
+using config_values::channel_value;
+using config_values::kCrossMask;
+using config_values::unit_held;
 using lists::List;
 
 namespace {
 
-qint32 ChannelSettings::*field_of(List list)
-{
-    switch (list) {
-    case lists::Porog:
-        return &ChannelSettings::porog;
-    case lists::Usilenie:
-        return &ChannelSettings::usilenie;
-    case lists::Arp:
-        return &ChannelSettings::arp;
-    case lists::Impuls:
-        return &ChannelSettings::impuls;
-    case lists::Pause:
-        return &ChannelSettings::pauza;
-    case lists::Okno:
-        return &ChannelSettings::okno;
-    case lists::Schet:
-        return &ChannelSettings::schet;
-    case lists::Trevoga:
-        return &ChannelSettings::trevoga;
-    case lists::Reject:
-        return &ChannelSettings::rezhektsiya;
-    case lists::PorogPerepil:
-        return &ChannelSettings::perepil_porog;
-    case lists::TimePerepil:
-        return &ChannelSettings::perepil_vremj;
-    case lists::Pred:
-        return &ChannelSettings::predustanovka;
-    case lists::Onoff:
-        return &ChannelSettings::regim;
-    default:
-        return nullptr;
-    }
-}
-
 QString label(List list)
 {
-    return QString::fromUtf8(lists::list_info(list).label);
+    return config_values::label(list);
 }
 
 QJsonObject value_json(List list, qint32 code)
@@ -72,17 +41,7 @@ QJsonArray cross_pairs(qint32 mask)
     return pairs;
 }
 
-const QString kCross = QStringLiteral("Кросс");
-// Stands for the pairing mask, which has no list.
-constexpr List kCrossMask = lists::ListCount;
-
 }  // namespace
-
-bool in_list(List list, qint32 code)
-{
-    const qint32 index = code - lists::code_offset(list);
-    return index >= 0 && index < lists::list_texts(list).size();
-}
 
 QString value_text(List list, qint32 code)
 {
@@ -103,28 +62,6 @@ QString cross_text(qint32 mask)
     return pairs.isEmpty() ? QStringLiteral("нет") : pairs.join(QStringLiteral(", "));
 }
 
-QList<List> channel_lists(int mode)
-{
-    if (mode == ModeOff)
-        return {};
-    QList<List> out;
-    if (mode == ModeLf)
-        out << lists::Pred;
-    out << lists::Porog << lists::Usilenie << lists::Arp << lists::Impuls << lists::Pause << lists::Okno
-        << lists::Schet << lists::Trevoga;
-    if (mode == ModeLf)
-        out << lists::Reject;
-    if (mode == ModeHf)
-        out << lists::PorogPerepil << lists::TimePerepil;
-    return out;
-}
-
-qint32 channel_value(const ChannelSettings &settings, List list)
-{
-    qint32 ChannelSettings::*field = field_of(list);
-    return field ? settings.*field : 0;
-}
-
 QStringList config_lines(const UnitConfig &config)
 {
     QStringList lines;
@@ -135,7 +72,7 @@ QStringList config_lines(const UnitConfig &config)
             lines << QStringLiteral("  %1: %2").arg(label(list), value_text(list, channel_value(c, list)));
     }
     lines << QStringLiteral("Блок:");
-    lines << QStringLiteral("  %1: %2").arg(kCross, cross_text(config.kross));
+    lines << QStringLiteral("  %1: %2").arg(label(kCrossMask), cross_text(config.kross));
     lines << QStringLiteral("  %1: %2").arg(label(lists::Zad), value_text(lists::Zad, config.zaderzhka));
     lines << QStringLiteral("  %1: %2").arg(label(lists::Block), value_text(lists::Block, config.blokirovka));
     return lines;
@@ -167,78 +104,82 @@ QJsonObject config_json(const UnitConfig &config)
     return o;
 }
 
-qint32 unit_held(qint32 value)
+QString code_text(List list, qint32 code)
 {
-    return qint8(quint8(value & 0xFF));
+    return list == kCrossMask ? cross_text(code) : value_text(list, code);
 }
 
-namespace {
-
-// Each value the comparison looks at, as in the file and as in the unit: the
-// mode of every channel, the values of its mode where the modes agree, and
-// the unit-wide values. The file's mode as the unit holds it decides.
-void for_each_compared(const UnitConfig &file, const UnitConfig &unit,
-                       const std::function<void(int, List, qint32, qint32)> &visit)
+Difference difference(const config_diff::Row &row)
 {
-    for (int n = 1; n <= kChannelCount; ++n) {
-        const ChannelSettings &f = file.channels[n - 1];
-        const ChannelSettings &u = unit.channels[n - 1];
-        visit(n, lists::Onoff, f.regim, u.regim);
-        // The other values of a channel in another mode are not comparable.
-        if (unit_held(f.regim) != u.regim)
-            continue;
-        for (List list : channel_lists(unit_held(f.regim)))
-            visit(n, list, channel_value(f, list), channel_value(u, list));
-    }
-    visit(0, kCrossMask, file.kross, unit.kross);
-    visit(0, lists::Zad, file.zaderzhka, unit.zaderzhka);
-    visit(0, lists::Block, file.blokirovka, unit.blokirovka);
+    return Difference{row.channel, label(row.list), code_text(row.list, row.a), code_text(row.list, row.b)};
 }
-
-Difference difference(int channel, List list, qint32 a, qint32 b)
-{
-    if (list == kCrossMask)
-        return Difference{channel, kCross, cross_text(a), cross_text(b)};
-    return Difference{channel, label(list), value_text(list, a), value_text(list, b)};
-}
-
-}  // namespace
 
 QList<Difference> config_differences(const UnitConfig &file, const UnitConfig &unit)
 {
     QList<Difference> out;
-    for_each_compared(file, unit, [&out](int channel, List list, qint32 f, qint32 u) {
-        if (unit_held(f) != u)
-            out << difference(channel, list, f, u);
-    });
+    for (const config_diff::Row &row : config_diff::differing(config_diff::compare(file, unit)))
+        out << difference(row);
     return out;
 }
 
 QList<Difference> held_otherwise(const UnitConfig &file)
 {
-    // Compared with itself as the unit holds it, the file's own modes decide.
-    UnitConfig held = file;
-    for (ChannelSettings &c : held.channels)
-        c.regim = unit_held(c.regim);
+    // Compared with itself, the file's own modes (as the unit holds them)
+    // decide which values count.
     QList<Difference> out;
-    for_each_compared(file, held, [&out](int channel, List list, qint32 f, qint32) {
-        if (unit_held(f) != f)
-            out << difference(channel, list, f, unit_held(f));
-    });
+    for (config_diff::Row row : config_diff::compare(file, file)) {
+        row.b = unit_held(row.a);
+        if (row.b != row.a)
+            out << difference(row);
+    }
     return out;
+}
+
+QString place_text(int channel)
+{
+    return channel ? QStringLiteral("Канал %1").arg(channel) : QStringLiteral("Блок");
 }
 
 QString held_otherwise_line(const Difference &d)
 {
-    const QString where = d.channel ? QStringLiteral("Канал %1").arg(d.channel) : QStringLiteral("Блок");
     return QStringLiteral("%1: %2: в файле %3, блок хранит это как %4")
-        .arg(where, d.what, d.expected, d.actual);
+        .arg(place_text(d.channel), d.what, d.expected, d.actual);
 }
 
 QString difference_line(const Difference &d)
 {
-    const QString where = d.channel ? QStringLiteral("Канал %1").arg(d.channel) : QStringLiteral("Блок");
-    return QStringLiteral("%1: %2: в файле %3, в блоке %4").arg(where, d.what, d.expected, d.actual);
+    return QStringLiteral("%1: %2: в файле %3, в блоке %4")
+        .arg(place_text(d.channel), d.what, d.expected, d.actual);
+}
+
+QString files_difference_line(const Difference &d)
+{
+    return QStringLiteral("%1: %2: в первом файле %3, во втором %4")
+        .arg(place_text(d.channel), d.what, d.expected, d.actual);
+}
+
+QJsonObject files_difference_json(const Difference &d)
+{
+    QJsonObject o;
+    o[QStringLiteral("channel")] = d.channel;
+    o[QStringLiteral("what")] = d.what;
+    o[QStringLiteral("a")] = d.expected;
+    o[QStringLiteral("b")] = d.actual;
+    return o;
+}
+
+QString bad_value_line(const config_check::BadValue &b)
+{
+    return QStringLiteral("%1: %2: %3").arg(place_text(b.channel), b.what).arg(b.code);
+}
+
+QJsonObject bad_value_json(const config_check::BadValue &b)
+{
+    QJsonObject o;
+    o[QStringLiteral("channel")] = b.channel;
+    o[QStringLiteral("what")] = b.what;
+    o[QStringLiteral("value")] = b.code;
+    return o;
 }
 
 QJsonObject difference_json(const Difference &d)

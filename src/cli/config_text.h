@@ -1,6 +1,8 @@
 #pragma once
 
 #include "channels/list_texts.h"
+#include "config/config_check.h"
+#include "config/config_diff.h"
 #include "config/unit_config.h"
 
 #include <QJsonObject>
@@ -12,18 +14,14 @@
 // unit, as the form shows it; and where two configurations differ.
 namespace cli {
 
+using lists::in_list;
+
 // "140 мВ" for a code of the list; "код N (нет в списке)" for one outside it.
 QString value_text(lists::List list, qint32 code);
-// Whether code stands for an item of the list.
-bool in_list(lists::List list, qint32 code);
 // The pairs of a pairing mask: "1+2, 3+4", or "нет".
 QString cross_text(qint32 mask);
-
-// The lists that hold a value for a channel in mode (low byte of regim):
-// none when off; the preset and the rejection in LF, the cut values in HF.
-// The mode itself is not among them.
-QList<lists::List> channel_lists(int mode);
-qint32 channel_value(const ChannelSettings &settings, lists::List list);
+// value_text, or cross_text for the pairing mask (config_values::kCrossMask).
+QString code_text(lists::List list, qint32 code);
 
 // The lines of `show`.
 QStringList config_lines(const UnitConfig &config);
@@ -36,16 +34,22 @@ struct Difference {
     QString actual;    // the unit's
 };
 
-// What the unit holds of a value it is sent: the low byte, read back as a
-// signed byte (200 is held as -56, 257 as 1).
-qint32 unit_held(qint32 value);
+// A row of config_diff::compare in words: expected holds A's value, actual B's.
+Difference difference(const config_diff::Row &row);
 
-// Where the unit's configuration differs from the file's: the mode of every
-// channel, the values of the channel's mode where the modes agree, and the
-// unit-wide values. A file value is compared as the unit holds it.
+// Where the unit's configuration differs from the file's (config_diff::compare).
 QList<Difference> config_differences(const UnitConfig &file, const UnitConfig &unit);
+// "Канал N", or "Блок" for channel 0.
+QString place_text(int channel);
 QString difference_line(const Difference &d);
 QJsonObject difference_json(const Difference &d);
+// Two files compared: expected is the first file's value, actual the second's.
+QString files_difference_line(const Difference &d);
+QJsonObject files_difference_json(const Difference &d);
+
+// A value outside its list: "Канал 1: Импульс: 250".
+QString bad_value_line(const config_check::BadValue &b);
+QJsonObject bad_value_json(const config_check::BadValue &b);
 
 // The values of the file, among those compared, that the unit holds as
 // another value; actual is what it holds.

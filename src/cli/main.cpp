@@ -91,10 +91,13 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
     if (positional < command->min_positional || positional > command->max_positional)
         return c.fail(Usage, QStringLiteral("Неверные аргументы.\n%1").arg(command_help(*command)));
 
-    if (command->needs != Command::Nothing) {
+    const Command::Needs needs = command->offline_positional > 0 && positional == command->offline_positional
+                                     ? Command::Nothing
+                                     : command->needs;
+    if (needs != Command::Nothing) {
         if (ports.isEmpty() || ports.contains(QString()))
             return c.fail(Usage, QStringLiteral("Не задан порт (--port NAME, см. mirval-cli ports)"));
-        if (ports.size() > 1 && command->needs != Command::Lines)
+        if (ports.size() > 1 && needs != Command::Lines)
             return c.fail(Usage, QStringLiteral("Команда '%1' работает с одной линией: --port задан %2 раза")
                                      .arg(*command_name)
                                      .arg(ports.size()));
@@ -114,10 +117,10 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
                               .arg(speed));
         c.speed = baud;
     }
-    if (command->needs == Command::Lines && !address.isEmpty())
+    if (needs == Command::Lines && !address.isEmpty())
         return c.fail(Usage, QStringLiteral("Команда '%1' сама находит блоки на линиях: --address не нужен")
                                  .arg(*command_name));
-    if (command->needs == Command::Unit || !address.isEmpty()) {
+    if (needs == Command::Unit || !address.isEmpty()) {
         bool ok = false;
         const int a = address.toInt(&ok);
         if (address.isEmpty() || (ok && a == 0))

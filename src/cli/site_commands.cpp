@@ -173,6 +173,37 @@ int check_site(Context &c, QString *dir)
     return Success;
 }
 
+// Every file restore would write, checked against the lists before any line
+// is opened: one file with values outside them and nothing is written.
+// Files that do not load are left to their units' rows.
+int check_site_files(Context &c, const QString &dir)
+{
+    QStringList lines;
+    QJsonArray bad_values;
+    for (const QString &port : c.ports) {
+        for (const int address : site_files::addresses_in(dir, port)) {
+            const QString path = site_files::file_path(dir, port, address);
+            UnitConfig config;
+            if (!load_config_file(path, config).ok)
+                continue;
+            const QList<config_check::BadValue> bad = config_check::check(config);
+            if (bad.isEmpty())
+                continue;
+            lines << bad_values_text(bad, path + QStringLiteral(": "));
+            for (const config_check::BadValue &b : bad) {
+                QJsonObject o = bad_value_json(b);
+                o[QStringLiteral("file")] = path;
+                bad_values.append(o);
+            }
+        }
+    }
+    if (lines.isEmpty())
+        return Success;
+    c.result[QStringLiteral("bad_values")] = bad_values;
+    return c.fail(FileProblem, QStringLiteral("Ничего не записано: в файлах значения не из списков\n%1")
+                                   .arg(lines.join(QLatin1Char('\n'))));
+}
+
 }  // namespace
 
 int run_backup(Context &c)
@@ -228,6 +259,8 @@ int run_restore(Context &c)
         return r;
     if (!QFileInfo(dir).isDir())
         return c.fail(FileProblem, QStringLiteral("Нет каталога %1").arg(dir));
+    if (int r = check_site_files(c, dir))
+        return r;
     const bool verify = c.args.flags.contains(QStringLiteral("verify"));
 
     const QList<Row> rows = run_lines(c, [&](Context &line) {
@@ -246,7 +279,7 @@ int run_restore(Context &c)
                 line.error.clear();
                 line.progress(QStringLiteral("блок %1").arg(address));
                 UnitConfig config;
-                if (load_config(line, row.file, &config) == Success) {
+                if (load_checked_config(line, row.file, &config) == Success) {
                     row.version = version_of(s);
                     if (write_whole_unit(s, config) == Success && verify)
                         compare_with_unit(s, config, QStringLiteral("Блок не принял конфигурацию"));

@@ -53,12 +53,12 @@ struct FileDialogOptions {
 // has a check box, ticked at first.
 struct ComparisonTable {
     QString title;
-    QStringList columns;       // "Канал", "Параметр", and the two sides
-    QList<QStringList> rows;   // the texts of each row, by column
-    QList<bool> differs;       // by row
-    QString summary;           // the counts of different and equal rows
-    QString warning;           // empty: none
-    QString accept_text;       // the button that takes the ticked rows; empty: only "Отмена"
+    QStringList columns;      // "Канал", "Параметр", and the two sides
+    QList<QStringList> rows;  // the texts of each row, by column
+    QList<bool> differs;      // by row
+    QString summary;          // the counts of different and equal rows
+    QString warning;          // empty: none
+    QString accept_text;      // the button that takes the ticked rows; empty: only "Отмена"
 };
 
 class UserDialogs {

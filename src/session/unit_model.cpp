@@ -76,7 +76,7 @@ void UnitModel::load(const UnitConfig &config)
             const auto pid = ParameterId(id);
             if (pid == Zaderzhka || pid == Blokirovka)
                 continue;
-            confirmed(pid, k) = config_value(config, pid, k) - parameter(pid).offset;
+            confirmed(pid, k) = config_values::value_of(config, k, lists::List(pid)) - parameter(pid).offset;
         }
     }
     cur_zad = config.zaderzhka - parameter(Zaderzhka).offset;

@@ -1,6 +1,7 @@
 // mirval-cli without a unit: the command line, its refusals and exit
 // statuses, the help, `show`, and the comparison behind `diff` and
 // `write --verify`.
+#include "../config/example_config.h"
 #include "cli.h"
 #include "cli_process.h"
 #include "config/config_file.h"
@@ -27,6 +28,8 @@ private slots:
     void show_json();
     void differences_data();
     void differences();
+    void diff_of_two_files_data();
+    void diff_of_two_files();
     void version_and_quiet_toolkit();
     void manual_page_reads_clean();
     void completion_data();
@@ -76,6 +79,11 @@ void TestCliOffline::initTestCase()
     QFile nested(file("nested.xml"));
     QVERIFY(nested.open(QIODevice::WriteOnly));
     nested.write(QByteArray("<W>").repeated(20000) + "<MIRVAL/>" + QByteArray("</W>").repeated(20000));
+    // Values outside the lists, for a unit and for a site's line.
+    const UnitConfig outside = edited(example(), {"1 impuls 250", "2 onoff 7"});
+    QCOMPARE(save_config_file(file("outside.xml"), outside, &error), 0);
+    QVERIFY(QDir().mkpath(file("site")));
+    QCOMPARE(save_config_file(file("site/ttyNONE0-3.cfg"), outside, &error), 0);
 }
 
 void TestCliOffline::refusals_data()
@@ -148,6 +156,22 @@ void TestCliOffline::refusals_data()
     QTest::newRow("restore: no such directory")
         << QStringList{"--port", "ttyNONE0", "restore", "--dir", m_dir.filePath("none")} << 3
         << "Нет каталога";
+    // Refused before the port opens (which would give 4).
+    QTest::newRow("write: values outside the lists")
+        << (unit + QStringList{"write", file("outside.xml")}) << 3
+        << "Файл " + file("outside.xml") +
+               " не записан: значения не из списков\n  Канал 1: Импульс: 250\n  Канал 2: Режим работы: 7";
+    QTest::newRow("write --changed-only: values outside the lists")
+        << (unit + QStringList{"write", file("outside.xml"), "--changed-only", "--dry-run"}) << 3
+        << "Канал 2: Режим работы: 7";
+    QTest::newRow("restore: values outside the lists")
+        << QStringList{"--port", "ttyNONE0", "restore", "--dir", file("site")} << 3
+        << "Ничего не записано: в файлах значения не из списков\n  " + file("site/ttyNONE0-3.cfg") +
+               ": Канал 1: Импульс: 250";
+    QTest::newRow("write: --dry-run alone") << (unit + QStringList{"write", file("unit.xml"), "--dry-run"})
+                                            << 2 << "--dry-run: только вместе с --changed-only";
+    QTest::newRow("diff: second file missing")
+        << QStringList{"diff", file("unit.xml"), file("missing.xml")} << 3 << "Ошибка открытия файла";
     QTest::newRow("flash: not a hex file")
         << QStringList{"--port", "ttyNONE0", "flash", m_dir.filePath("unit.xml")} << 3 << "";
 }
@@ -327,6 +351,42 @@ void TestCliOffline::differences()
     QCOMPARE(lines, expected);
 }
 
+void TestCliOffline::diff_of_two_files_data()
+{
+    QTest::addColumn<QStringList>("edits");  // the second file is the first with these
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QStringList>("lines");  // "B" stands for the second file's path
+
+    QTest::newRow("same") << QStringList{} << 0 << QStringList{"Расхождений нет."};
+    QTest::newRow("threshold and delay")
+        << QStringList{"1 porog 8", "0 zad 2"} << 1
+        << QStringList{"Канал 1: Порог: в первом файле 140 мВ, во втором 100 мВ",
+                       "Блок: Задержка: в первом файле 160 мсек, во втором 80 мсек"};
+    QTest::newRow("mode") << QStringList{"4 onoff 2", "4 porog 5"} << 1
+                          << QStringList{"Канал 4: Режим работы: в первом файле НЧ, во втором ВЧ"};
+    QTest::newRow("held otherwise")
+        << QStringList{"0 zad 260"} << 0
+        << QStringList{"B: Блок: Задержка: в файле код 260 (нет в списке), блок хранит это как 160 мсек",
+                       "Расхождений нет."};
+}
+
+// Two files, no port and no unit.
+void TestCliOffline::diff_of_two_files()
+{
+    QFETCH(QStringList, edits);
+    QFETCH(int, exit);
+    QFETCH(QStringList, lines);
+    const QString second = file("second.xml");
+    QString error;
+    QCOMPARE(save_config_file(second, edited(example(), edits), &error), 0);
+    const CliRun run = run_cli({"diff", file("unit.xml"), second});
+    QCOMPARE(run.exit, exit);
+    QCOMPARE(run.out_lines(), lines.replaceInStrings(QRegularExpression("^B:"), second + ":"));
+    const CliRun json = run_cli({"--json", "diff", file("unit.xml"), second});
+    QCOMPARE(json.exit, exit);
+    QCOMPARE(json.json()["differences"].toArray().size(), lines.filter(" во втором ").size());
+}
+
 void TestCliOffline::version_and_quiet_toolkit()
 {
     const CliRun version = run_cli({"--version"});
@@ -395,7 +455,7 @@ void TestCliOffline::completion_data()
     QTest::newRow("commands") << QStringList{"se"} << QStringList{"set", "set-time"};
     QTest::newRow("global options") << QStringList{"--p"} << QStringList{"--port"};
     QTest::newRow("command options") << QStringList{"--port", "x", "write", "f.xml", "--"}
-                                     << QStringList{"--verify", "--help"};
+                                     << QStringList{"--verify", "--changed-only", "--dry-run", "--help"};
     QTest::newRow("parameter names") << QStringList{"get", "porog"} << QStringList{"porog", "porog_perepil"};
     QTest::newRow("parameter values")
         << QStringList{"set", "arp", ""} << QStringList{"Выкл", "1", "2", "3", "4", "5"};

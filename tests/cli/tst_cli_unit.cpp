@@ -3,6 +3,7 @@
 // window against an in-process unit of the same address and modes), the
 // exit statuses and messages when the unit fails, the JSON documents, and
 // `scan` on a line of three units.
+#include "../config/example_config.h"
 #include "cli_process.h"
 #include "config/config_file.h"
 #include "hex_image.h"
@@ -98,6 +99,8 @@ private slots:
     void scan_finds_the_units_on_the_line();
     void read_of_one_unit_among_several();
     void write_verify_and_diff();
+    void write_changed_only_data();
+    void write_changed_only();
     void flash();
     void monitor_csv();
 
@@ -515,6 +518,70 @@ void TestCliUnit::write_verify_and_diff()
     QCOMPARE(run.out_lines(),
              (QStringList{"Блок: Задержка: в файле код 266 (нет в списке), блок хранит это как 400 мсек",
                           "Расхождений нет."}));
+}
+
+void TestCliUnit::write_changed_only_data()
+{
+    QTest::addColumn<QStringList>("edits");  // the file is what the unit holds, with these
+    QTest::addColumn<QStringList>("flags");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QStringList>("writes");  // what the unit hears after the whole read
+    QTest::addColumn<QStringList>("reads");   // and then
+
+    // The unit: address 7, channels HF, HF, LF, off; factory values.
+    const QStringList several{"1 porog 11", "2 onoff 0", "0 zad 10"};
+    QTest::newRow("several") << several << QStringList{} << 0 << QStringList{"072f010b", "07380200", "07370a"}
+                             << QStringList{"0705", "071101", "0719"};
+    QTest::newRow("cut time") << QStringList{"2 time_perepil 4"} << QStringList{} << 0
+                              << QStringList{"073d0204"} << QStringList{"071102", "0722"};
+    QTest::newRow("dry run") << several << QStringList{"--dry-run"} << 0 << QStringList{} << QStringList{};
+    QTest::newRow("nothing differs") << QStringList{} << QStringList{} << 0 << QStringList{} << QStringList{};
+    // Refused before any request: not even the read.
+    QTest::newRow("values outside the lists")
+        << QStringList{"1 porog 11", "1 impuls 250"} << QStringList{} << 3 << QStringList{} << QStringList{};
+}
+
+// The unit hears its whole read, then only the setters of what differs,
+// then the reads of those values; afterwards it holds the file.
+void TestCliUnit::write_changed_only()
+{
+    QFETCH(QStringList, edits);
+    QFETCH(QStringList, flags);
+    QFETCH(int, exit);
+    QFETCH(QStringList, writes);
+    QFETCH(QStringList, reads);
+
+    SimProcess sim;
+    QVERIFY(sim.start({"--address", "7", "--modes", "2,2,1,0"}));
+    const QStringList unit = unit_args(sim);
+    const QString held = m_dir.filePath("held.xml");
+    const QString path = m_dir.filePath("changed-only.xml");
+    int from = int(sim.lines().size());
+    QCOMPARE(run_cli(unit + QStringList{"read", held}).exit, 0);
+    const QStringList whole_read = hex(printed_requests(settled_lines(sim, from)));
+    UnitConfig config;
+    QVERIFY(load_config_file(held, config).ok);
+    QString error;
+    QCOMPARE(save_config_file(path, edited(config, edits), &error), 0);
+
+    from = int(sim.lines().size());
+    const CliRun run =
+        run_cli(QStringList{"--json"} + unit + QStringList{"write", path, "--changed-only"} + flags);
+    QVERIFY2(run.exit == exit, qPrintable(run.err));
+    const QStringList heard = hex(printed_requests(settled_lines(sim, from)));
+    if (exit != 0) {
+        QCOMPARE(heard, QStringList());
+        return;
+    }
+    QCOMPARE(heard, whole_read + writes + reads);
+    const QJsonObject doc = run.json();
+    // One setter for each value edited here, each checked unless a dry run.
+    QCOMPARE(doc["writes"].toArray().size(), edits.size());
+    QCOMPARE(doc["checked"].toArray().size(), flags.isEmpty() ? edits.size() : 0);
+    // What was written holds: the unit and the file agree (or still differ
+    // after a dry run).
+    const CliRun diff = run_cli(unit + QStringList{"diff", path});
+    QCOMPARE(diff.exit, flags.contains("--dry-run") ? 1 : 0);
 }
 
 void TestCliUnit::flash()

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "config/config_values.h"
 #include "config/unit_config.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 // One LF channel with every value set, three channels off, and its file.
 inline UnitConfig example_config()
@@ -33,4 +35,24 @@ inline QByteArray example_file()
     f += " <BLOK KROSS=\"0\" ZADERZHKA=\"2\" BLOKIROVKA=\"1\"/>\n"
          "</MIRVAL>\n";
     return f;
+}
+
+// Sets one value of config: "1 porog 11" is channel 1 (0: unit-wide), the
+// list by its name ("cross" for the pairing mask), and the code.
+inline void apply_edit(UnitConfig &config, const QString &edit)
+{
+    const QStringList f = edit.split(QLatin1Char(' '));
+    const lists::List list =
+        f.value(1) == QLatin1String("cross") ? config_values::kCrossMask : lists::find_list(f.value(1));
+    if (qint32 *value = config_values::field(config, f.value(0).toInt(), list))
+        *value = f.value(2).toInt();
+    else
+        qFatal("no value %s", qPrintable(edit));
+}
+
+inline UnitConfig edited(UnitConfig config, const QStringList &edits)
+{
+    for (const QString &e : edits)
+        apply_edit(config, e);
+    return config;
 }
