@@ -36,10 +36,7 @@ private:
 
 void TestE2eFirmware::initTestCase()
 {
-    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-    QVERIFY(!runtime.isEmpty());
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(SimProcess::make_runtime_dir());
 
     QVERIFY(m_sim.start({"--address", "1", "--modes", "1,1,1,1", "--version", "2.5"}));
     m_port_name = m_sim.port();

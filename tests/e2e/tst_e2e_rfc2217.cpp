@@ -51,10 +51,7 @@ private:
 
 void TestE2eRfc2217::initTestCase()
 {
-    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-    QVERIFY(!runtime.isEmpty());
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(SimProcess::make_runtime_dir());
     QVERIFY2(!Ser2netProcess::program().isEmpty(), "ser2net is not installed (scripts/deps.sh installs it)");
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     // The unit listens at 4800 until the window's speed broadcast moves it.

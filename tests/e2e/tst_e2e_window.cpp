@@ -26,10 +26,7 @@ private:
 
 void TestE2eWindow::initTestCase()
 {
-    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-    QVERIFY(!runtime.isEmpty());
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(SimProcess::make_runtime_dir());
 
     QVERIFY(m_sim.start({"--address", "3", "--modes", "1,2,0,1", "--version", "2.5"}));
     m_port_name = m_sim.port();

@@ -807,10 +807,7 @@ void TestFaultMatrix::initTestCase()
     // what matters.
     if (!qEnvironmentVariableIsSet("MIRVAL_MATRIX_DEBUG"))
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
-    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-    QVERIFY(!runtime.isEmpty());
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(SimProcess::make_runtime_dir());
     QVERIFY2(!Ser2netProcess::program().isEmpty(), "ser2net is not installed (scripts/deps.sh installs it)");
 }
 
