@@ -36,10 +36,7 @@ private:
 
 void TestCliSite::initTestCase()
 {
-    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-    QVERIFY(!runtime.isEmpty());
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(SimProcess::make_runtime_dir());
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false\nmirval.*.warning=false"));
     QVERIFY(m_dir.isValid());
     // Unit 7 falls silent in the middle of its read: 2 scan requests, then

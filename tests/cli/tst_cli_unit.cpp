@@ -114,10 +114,7 @@ private:
 
 void TestCliUnit::initTestCase()
 {
-    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-    QVERIFY(!runtime.isEmpty());
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(SimProcess::make_runtime_dir());
     QVERIFY(m_dir.isValid());
     // The window's transaction trace would drown the failures.
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));

@@ -2,8 +2,7 @@
 // the built form shows them (the .ui items and the lists the window fills),
 // and the label beside each list with its unit.
 #include "channels/list_texts.h"
-#include "mainwindow.h"
-#include "scripted_dialogs.h"
+#include "window_rig.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -13,7 +12,7 @@ class TestListTexts : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase() { m_window.reset(); }
+    void cleanupTestCase() { m_rig.reset(); }
     void items_equal_form_data();
     void items_equal_form();
     void labels_equal_form_data();
@@ -21,16 +20,14 @@ private slots:
     void names_are_found();
 
 private:
-    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<RealWindow> m_rig;
 };
 
 void TestListTexts::initTestCase()
 {
-    MainWindowServices services;
-    services.dialogs = std::make_shared<ScriptedDialogs>();
-    services.enumerate = [] { return QStringList{QStringLiteral("ttySIM0")}; };
-    services.watch_interval_ms = 3600 * 1000;
-    m_window = std::make_unique<MainWindow>(services);
+    m_rig = std::make_unique<RealWindow>(3600 * 1000, [](MainWindowServices &services) {
+        services.enumerate = [] { return QStringList{QStringLiteral("ttySIM0")}; };
+    });
 }
 
 void TestListTexts::items_equal_form_data()
@@ -58,7 +55,7 @@ void TestListTexts::items_equal_form()
     QFETCH(int, list);
     QFETCH(QStringList, written);
     const auto *box =
-        m_window->findChild<QComboBox *>(QString::fromLatin1(lists::list_info(lists::List(list)).name));
+        m_rig->window->findChild<QComboBox *>(QString::fromLatin1(lists::list_info(lists::List(list)).name));
     QVERIFY(box);
     QStringList shown;
     for (int i = 0; i < box->count(); ++i)
@@ -103,7 +100,7 @@ void TestListTexts::labels_equal_form()
 {
     QFETCH(int, list);
     QFETCH(QString, label);
-    const auto *widget = m_window->findChild<QLabel *>(label);
+    const auto *widget = m_rig->window->findChild<QLabel *>(label);
     QVERIFY(widget);
     // The form pads its labels and writes "Тревога(сек)" without a blank;
     // the cut values' labels sit in a group of their own ("Перепил").

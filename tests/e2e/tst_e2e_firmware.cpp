@@ -6,14 +6,10 @@
 // The image is 64 KiB (4096 data records and the end-of-file record);
 // MIRVAL_FIRMWARE_KIB sets another size (1..64).
 #include "../firmware/hex_image.h"
-#include "common/timing.h"
-#include "link/link_settings.h"
-#include "mainwindow.h"
 #include "prog.h"
-#include "scripted_dialogs.h"
 #include "sim_process.h"
-#include "ui_mainwindow.h"
 #include "ui_prog.h"
+#include "window_rig.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -36,10 +32,7 @@ private:
 
 void TestE2eFirmware::initTestCase()
 {
-    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-    QVERIFY(!runtime.isEmpty());
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(SimProcess::make_runtime_dir());
 
     QVERIFY(m_sim.start({"--address", "1", "--modes", "1,1,1,1", "--version", "2.5"}));
     m_port_name = m_sim.port();
@@ -65,35 +58,29 @@ void TestE2eFirmware::updates_the_unit()
         f.write(lines.join("\r\n").toLatin1() + "\r\n");
     }
 
-    auto dialogs = std::make_shared<ScriptedDialogs>();
-    dialogs->file_names << path;
     QElapsedTimer clock;
     QList<qint64> shown_at;
     QStringList shown;
-    MainWindowServices services;
-    services.dialogs = dialogs;  // the real port and the real port list
-    services.watch_interval_ms = 200;
-    services.show_progress = [&](prog &dialog) {
-        shown_at << clock.elapsed();
-        shown << dialog.label->text();
-        dialog.show();
-    };
-    MainWindow w(services);
-    const Ui::MainWindow &ui = w.form();
+    RealWindow w(200, [&](MainWindowServices &services) {
+        services.show_progress = [&](prog &dialog) {
+            shown_at << clock.elapsed();
+            shown << dialog.label->text();
+            dialog.show();
+        };
+    });
+    const Ui::MainWindow &ui = w.ui();
+    w.dialogs->file_names << path;
 
-    QTRY_VERIFY_WITH_TIMEOUT(ui.comPortComboBox->findText(m_port_name) >= 0, 2000);
-    ui.comPortComboBox->setCurrentText(m_port_name);
-    ui.addres->setValue(1);
-    ui.searchButton->released();
-    QCOMPARE(dialogs->texts(), QStringList());
+    QVERIFY(w.start(m_port_name, 1));
+    QCOMPARE(w.dialogs->texts(), QStringList());
     QCOMPARE(ui.searchButton->text(), QString("Стоп"));
 
     const int before = int(sim_lines_since(0).size());
     clock.start();
-    w.on_progButton_released();
+    w.window->on_progButton_released();
     const qint64 total_ms = clock.elapsed();
 
-    QCOMPARE(dialogs->texts(), QStringList{"Вы действительно хотите сменить прошивку?"});
+    QCOMPARE(w.dialogs->texts(), QStringList{"Вы действительно хотите сменить прошивку?"});
     QCOMPARE(shown, (QStringList{"Передача прошивки...", "Прошивка успешно завершена ! Рестарт блока ..."}));
     const qint64 transfer_ms = shown_at[1] - shown_at[0];
 
@@ -128,7 +115,7 @@ void TestE2eFirmware::updates_the_unit()
     // Unit and port are back at 57600 baud and talk.
     QCOMPARE(w.session().port()->baudRate(), 57600);
     QByteArray modes = QByteArray::fromHex("0105");
-    QCOMPARE(w.SendCommand(modes, false), 0);
+    QCOMPARE(w.window->SendCommand(modes, false), 0);
     QCOMPARE(ui.searchButton->text(), QString("Стоп"));
     QVERIFY(ui.searchButton->isEnabled());
 

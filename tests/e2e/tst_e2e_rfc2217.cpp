@@ -16,11 +16,9 @@
 #include "link/port_factory.h"
 #include "link/port_failure.h"
 #include "link/rfc2217_port.h"
-#include "mainwindow.h"
-#include "scripted_dialogs.h"
 #include "ser2net_process.h"
 #include "sim_process.h"
-#include "ui_mainwindow.h"
+#include "window_rig.h"
 
 #include <QScopedValueRollback>
 #include <QTemporaryDir>
@@ -51,10 +49,7 @@ private:
 
 void TestE2eRfc2217::initTestCase()
 {
-    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-    QVERIFY(!runtime.isEmpty());
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(SimProcess::make_runtime_dir());
     QVERIFY2(!Ser2netProcess::program().isEmpty(), "ser2net is not installed (scripts/deps.sh installs it)");
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     // The unit listens at 4800 until the window's speed broadcast moves it.
@@ -93,16 +88,14 @@ void TestE2eRfc2217::window_connects_with_the_speed_broadcast()
     QVERIFY(list.open(QIODevice::WriteOnly | QIODevice::Truncate));
     list.write((nobody + '\n' + m_server.url() + '\n').toUtf8());
     list.close();
-    auto dialogs = std::make_shared<ScriptedDialogs>();
-    MainWindowServices services;
-    services.dialogs = dialogs;
-    services.enumerate = [] { return QStringList(); };
-    services.chosen_port = m_server.url();
-    services.timing.pre_wait_ms = 150;  // the unanswered broadcasts stay short
-    services.timing.tick_ms = 3;
-    MainWindow w(services);
+    RealWindow w(500, [this](MainWindowServices &services) {
+        services.enumerate = [] { return QStringList(); };
+        services.chosen_port = m_server.url();
+        services.timing.pre_wait_ms = 150;  // the unanswered broadcasts stay short
+        services.timing.tick_ms = 3;
+    });
     QFile::remove(list_file);
-    const Ui::MainWindow &ui = w.form();
+    const Ui::MainWindow &ui = w.ui();
     QCOMPARE(ui.comPortComboBox->count(), 2);
     QCOMPARE(ui.comPortComboBox->itemText(0), nobody);
     QCOMPARE(ui.comPortComboBox->currentText(), m_server.url());
@@ -111,7 +104,7 @@ void TestE2eRfc2217::window_connects_with_the_speed_broadcast()
 
     const int from = sim_mark();
     ui.searchButton->released();
-    QCOMPARE(dialogs->texts(), QStringList());
+    QCOMPARE(w.dialogs->texts(), QStringList());
     QCOMPARE(ui.searchButton->text(), QString("Стоп"));
     QCOMPARE(ui.version->text(), QString("2.5"));
     QCOMPARE(ui.state->text(), QString("Норма"));
@@ -128,7 +121,7 @@ void TestE2eRfc2217::window_connects_with_the_speed_broadcast()
     const int before = sim_mark();
     const int index = ui.porog->currentIndex() == 9 ? 10 : 9;
     ui.porog->setCurrentIndex(index);
-    QCOMPARE(dialogs->texts(), QStringList());
+    QCOMPARE(w.dialogs->texts(), QStringList());
     QCOMPARE(w.model().current().cur_porog, index);
     QVERIFY(sim_lines_since(before).join('\n').contains(
         QStringLiteral("$072f01%1").arg(index, 2, 16, QLatin1Char('0'))));

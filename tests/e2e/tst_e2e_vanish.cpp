@@ -6,14 +6,11 @@
 // port must leave the list, and a unit that comes back must be reachable
 // again without a restart.
 #include "common/timing.h"
-#include "link/link_settings.h"
 #include "link/virtual_ports.h"
-#include "mainwindow.h"
 #include "process_meter.h"
-#include "scripted_dialogs.h"
 #include "sim_process.h"
-#include "ui_mainwindow.h"
 #include "watchdog.h"
+#include "window_rig.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -92,10 +89,7 @@ private:
 
 void TestE2eVanish::initTestCase()
 {
-    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-    QVERIFY(!runtime.isEmpty());
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(SimProcess::make_runtime_dir());
 }
 
 void TestE2eVanish::init()
@@ -147,33 +141,27 @@ void TestE2eVanish::adapter_pulled_out()
     PtyNumberHold hold(QFileInfo(link).symLinkTarget());
     QVERIFY(hold.held());
 
-    auto dialogs = std::make_shared<ScriptedDialogs>();
-    MainWindowServices services;
-    services.dialogs = dialogs;  // the real port and the real port list
     // The program's own look interval: the CPU bound applies to the program
     // as it runs, and one look at the system's ports takes milliseconds.
-    services.watch_interval_ms = 500;
-    MainWindow w(services);
-    const Ui::MainWindow &ui = w.form();
-    w.session().link_settings().repeat_index = 0;  // 2 attempts
-    w.session().link_settings().wait_index = 0;    // of 25 idle ticks
+    RealWindow w(500);
+    const Ui::MainWindow &ui = w.ui();
+    w.short_time_outs();
 
-    QTRY_VERIFY_WITH_TIMEOUT(ui.comPortComboBox->findText(name) >= 0, 2000);
-    ui.comPortComboBox->setCurrentText(name);
+    QVERIFY(w.select_port(name));
     ui.addres->setValue(3);
     {
         Watchdog dog("connecting", std::chrono::seconds(10));
-        ui.searchButton->released();
+        w.press_start();
     }
     QCOMPARE(ui.searchButton->text(), QString("Стоп"));
-    QCOMPARE(dialogs->texts(), QStringList());
+    QCOMPARE(w.dialogs->texts(), QStringList());
     QVERIFY(w.session().poll_timer().isActive());
 
     QElapsedTimer since_pull;
     qint64 removed_after_ms = -1;
     QStringList list_on_removal;
     bool link_left_on_removal = false;
-    connect(&w.port_watcher(), &PortWatcher::deviceRemoved, &w, [&](const PortInfo &info) {
+    connect(&w.port_watcher(), &PortWatcher::deviceRemoved, w.window.get(), [&](const PortInfo &info) {
         if (info.portName == name && removed_after_ms < 0) {
             removed_after_ms = since_pull.elapsed();
             list_on_removal = combo_items(ui.comPortComboBox);
@@ -196,10 +184,10 @@ void TestE2eVanish::adapter_pulled_out()
     qint64 ended_after_ms = -1;
     int messages_at_end = -1;
     QTimer end_watch;
-    connect(&end_watch, &QTimer::timeout, &w, [&] {
+    connect(&end_watch, &QTimer::timeout, w.window.get(), [&] {
         if (ended_after_ms < 0 && since_pull.isValid() && ui.searchButton->text() == QString("Старт")) {
             ended_after_ms = since_pull.elapsed();
-            messages_at_end = int(dialogs->messages.size());
+            messages_at_end = int(w.dialogs->messages.size());
         }
     });
     end_watch.start(5);
@@ -214,7 +202,7 @@ void TestE2eVanish::adapter_pulled_out()
         // confirms at once); the adapter goes before the setter has read the
         // answer. The setter's exchange ends with the line.
         const int wanted = before == 9 ? 10 : 9;
-        QTimer::singleShot(kPullAfterWriteMs, &w, pull_out);
+        QTimer::singleShot(kPullAfterWriteMs, w.window.get(), pull_out);
         {
             Watchdog dog("the threshold change during the pull", std::chrono::seconds(15));
             ui.porog->setCurrentIndex(wanted);
@@ -230,10 +218,10 @@ void TestE2eVanish::adapter_pulled_out()
     qInfo("connection ended %lld ms after the pull", ended_after_ms);
     QVERIFY2(ended_after_ms >= 0 && ended_after_ms < 1000, qPrintable(QString::number(ended_after_ms)));
     QCOMPARE(messages_at_end, 1);
-    QCOMPARE(dialogs->messages[0].text, kNoAnswer);
-    QVERIFY2(dialogs->messages[0].informative.startsWith(
+    QCOMPARE(w.dialogs->messages[0].text, kNoAnswer);
+    QVERIFY2(w.dialogs->messages[0].informative.startsWith(
                  QStringLiteral("Адаптер отключен от компьютера: порт %1 пропал.").arg(name)),
-             qPrintable(dialogs->messages[0].informative));
+             qPrintable(w.dialogs->messages[0].informative));
     QStringList expected_messages{kNoAnswer};
     // As after "Стоп".
     QCOMPARE(ui.state->text(), QString("  "));
@@ -252,22 +240,21 @@ void TestE2eVanish::adapter_pulled_out()
     QCOMPARE(link_left_on_removal, how == Vanish::Killed);
     if (list_on_removal.isEmpty()) {
         expected_messages.append(kNoPorts);
-        QCOMPARE(dialogs->terminations, QList<int>{0});
+        QCOMPARE(w.dialogs->terminations, QList<int>{0});
     } else {
-        QCOMPARE(dialogs->terminations, QList<int>());
+        QCOMPARE(w.dialogs->terminations, QList<int>());
     }
-    QCOMPARE(dialogs->texts(), expected_messages);
+    QCOMPARE(w.dialogs->texts(), expected_messages);
     QTRY_COMPARE_WITH_TIMEOUT(m_sim.process().state(), QProcess::NotRunning, 3000);
     hold.release();
 
     // The unit comes back; the same window finds it and connects again.
     const QString again = start_sim();
     QVERIFY2(again.startsWith("ttySIM"), qPrintable(again));
-    QTRY_VERIFY_WITH_TIMEOUT(ui.comPortComboBox->findText(again) >= 0, 2000);
-    ui.comPortComboBox->setCurrentText(again);
+    QVERIFY(w.select_port(again));
     {
         Watchdog dog("connecting again", std::chrono::seconds(10));
-        ui.searchButton->released();
+        w.press_start();
     }
     QCOMPARE(ui.searchButton->text(), QString("Стоп"));
     QCOMPARE(ui.state->text(), QString("Норма"));
@@ -276,7 +263,7 @@ void TestE2eVanish::adapter_pulled_out()
     QCOMPARE(ui.searchButton->text(), QString("Стоп"));
     ui.searchButton->released();
     QCOMPARE(ui.searchButton->text(), QString("Старт"));
-    QCOMPARE(dialogs->texts(), expected_messages);
+    QCOMPARE(w.dialogs->texts(), expected_messages);
 }
 
 QTEST_MAIN(TestE2eVanish)

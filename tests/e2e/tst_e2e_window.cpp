@@ -1,12 +1,8 @@
 // The program's main window with the real serial port against mirval-sim on
 // a pseudo-terminal, with the real waits: connect, read back, change a
 // parameter, see the unit keep it, see a state change, disconnect.
-#include "common/timing.h"
-#include "link/link_settings.h"
-#include "mainwindow.h"
-#include "scripted_dialogs.h"
 #include "sim_process.h"
-#include "ui_mainwindow.h"
+#include "window_rig.h"
 
 #include <QtTest>
 
@@ -26,10 +22,7 @@ private:
 
 void TestE2eWindow::initTestCase()
 {
-    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-    QVERIFY(!runtime.isEmpty());
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(SimProcess::make_runtime_dir());
 
     QVERIFY(m_sim.start({"--address", "3", "--modes", "1,2,0,1", "--version", "2.5"}));
     m_port_name = m_sim.port();
@@ -42,19 +35,11 @@ void TestE2eWindow::cleanupTestCase()
 
 void TestE2eWindow::installer_session()
 {
-    auto dialogs = std::make_shared<ScriptedDialogs>();
-    MainWindowServices services;
-    services.dialogs = dialogs;  // the real port and the real port list
-    services.watch_interval_ms = 200;
-    MainWindow w(services);
-    const Ui::MainWindow &ui = w.form();
+    RealWindow w(200);
+    const Ui::MainWindow &ui = w.ui();
 
-    QTRY_VERIFY_WITH_TIMEOUT(ui.comPortComboBox->findText(m_port_name) >= 0, 2000);
-    ui.comPortComboBox->setCurrentText(m_port_name);
-    ui.addres->setValue(3);
-
-    ui.searchButton->released();
-    QCOMPARE(dialogs->texts(), QStringList());
+    QVERIFY(w.start(m_port_name, 3));
+    QCOMPARE(w.dialogs->texts(), QStringList());
     QCOMPARE(ui.searchButton->text(), QString("Стоп"));
     QCOMPARE(ui.version->text(), QString("2.5"));
     QCOMPARE(ui.state->text(), QString("Норма"));
@@ -67,7 +52,7 @@ void TestE2eWindow::installer_session()
     const int before = sim_lines_since(0).size();
     const int new_index = ui.porog->currentIndex() == 9 ? 10 : 9;
     ui.porog->setCurrentIndex(new_index);
-    QVERIFY(dialogs->texts().isEmpty());
+    QVERIFY(w.dialogs->texts().isEmpty());
     QCOMPARE(w.model().current().cur_porog, new_index);
     const QString set_request = QStringLiteral("032f01%1").arg(new_index, 2, 16, QLatin1Char('0'));
     QTRY_VERIFY_WITH_TIMEOUT(sim_lines_since(before).join('\n').contains(set_request), 2000);
@@ -79,7 +64,7 @@ void TestE2eWindow::installer_session()
     // The unit's remote self-test shows in the state label through the poll,
     // and the channel returns to its normal state afterwards.
     QByteArray self_test = QByteArray::fromHex("0303");
-    QCOMPARE(w.SendCommand(self_test, false), 0);
+    QCOMPARE(w.window->SendCommand(self_test, false), 0);
     QTRY_COMPARE_WITH_TIMEOUT(ui.state->text(), QString("Дк:Норма"), 2000);
     QTRY_COMPARE_WITH_TIMEOUT(ui.state->text(), QString("Норма"), 6000);
 
@@ -88,7 +73,7 @@ void TestE2eWindow::installer_session()
     QCOMPARE(ui.state->text(), QString("  "));
     QVERIFY(w.session().port() == nullptr);
     QVERIFY(!w.session().poll_timer().isActive());
-    QCOMPARE(dialogs->texts(), QStringList());
+    QCOMPARE(w.dialogs->texts(), QStringList());
 }
 
 QTEST_MAIN(TestE2eWindow)

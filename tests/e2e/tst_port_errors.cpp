@@ -8,10 +8,8 @@
 #include "link/port_names.h"
 #include "link/qt_serial_port.h"
 #include "link/virtual_ports.h"
-#include "mainwindow.h"
-#include "scripted_dialogs.h"
 #include "sim_process.h"
-#include "ui_mainwindow.h"
+#include "window_rig.h"
 
 #include <QtTest>
 
@@ -213,22 +211,19 @@ void TestPortErrors::window_tells_why()
     const QString group = group_of(pty.slave);
     QVERIFY(set_up(Case(which), pty, holder, unused));
 
-    auto dialogs = std::make_shared<ScriptedDialogs>();
-    MainWindowServices services;
-    services.dialogs = dialogs;
-    services.enumerate = [name] { return QStringList{name}; };
-    services.watch_interval_ms = 3600 * 1000;
-    services.make_port = [which](const QString &) { return std::make_unique<ProbePort>(which == Denied); };
-    MainWindow window(services);
-    window.form().addres->setValue(1);
-    window.form().searchButton->released();
+    RealWindow window(3600 * 1000, [name, denied = which == Denied](MainWindowServices &services) {
+        services.enumerate = [name] { return QStringList{name}; };
+        services.make_port = [denied](const QString &) { return std::make_unique<ProbePort>(denied); };
+    });
+    window.ui().addres->setValue(1);
+    window.press_start();
     holder.kill();
     holder.waitForFinished(3000);
     virtual_ports::unpublish(name);
 
-    QCOMPARE(window.form().searchButton->text(), QStringLiteral("Старт"));
-    QCOMPARE(dialogs->messages.size(), 1);
-    const ScriptedDialogs::Message &m = dialogs->messages.first();
+    QCOMPARE(window.ui().searchButton->text(), QStringLiteral("Старт"));
+    QCOMPARE(window.dialogs->messages.size(), 1);
+    const ScriptedDialogs::Message &m = window.dialogs->messages.first();
     QCOMPARE(m.kind, MessageKind::Critical);
     QCOMPARE(m.text, kCannotOpen);
     switch (Case(which)) {

@@ -2,6 +2,9 @@
 
 // mirval-sim as a child process: its port name, control commands on its
 // standard input, what it printed, and killing it as a pulled adapter.
+#include "child_process.h"
+
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
@@ -12,6 +15,18 @@
 class SimProcess {
 public:
     ~SimProcess() { stop(); }
+
+    // mirval-sim publishes its ports under XDG_RUNTIME_DIR, which must be a
+    // directory of the user's own: makes it one. False when it is not set.
+    static bool make_runtime_dir()
+    {
+        const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
+        if (runtime.isEmpty())
+            return false;
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return true;
+    }
 
     // Starts mirval-sim with arguments; false when it did not publish a port.
     bool start(const QStringList &arguments)
@@ -59,22 +74,8 @@ public:
     }
 
     // The adapter is pulled out: no clean-up, the link is left dangling.
-    void kill()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
-
-    void stop()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000))
-            kill();
-    }
+    void kill() { child_process::kill(m_process); }
+    void stop() { child_process::stop(m_process); }
 
     // Every line printed so far (the port name first).
     const QStringList &lines()

@@ -12,14 +12,12 @@
 #include "firmware/firmware_transfer.h"
 #include "link/rfc2217_port.h"
 #include "link/virtual_ports.h"
-#include "mainwindow.h"
 #include "proto.h"
-#include "scripted_dialogs.h"
 #include "ser2net_process.h"
 #include "sim_process.h"
-#include "ui_mainwindow.h"
 #include "unit_report.h"
 #include "watchdog.h"
+#include "window_rig.h"
 
 #include "../config/example_config.h"
 #include "../firmware/hex_image.h"
@@ -131,15 +129,16 @@ private:
 };
 
 // What one cell needs while it runs.
-struct Cell {
+struct Cell : RealWindow {
+    // The window goes before the unit and the server it talks to.
+    ~Cell() { window.reset(); }
+
     SimProcess sim;
     Ser2netProcess server;
     bool network = false;
     QString listed;          // the server's name in the port list
     qint64 sim_started = 0;  // seconds since 1970 when the unit's clock started
     qint64 op_started = 0;   // and when the operation started
-    std::shared_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<MainWindow> window;
     QTemporaryDir dir;
     QString file;        // the user's file for the operation, if any
     QByteArray before;   // its bytes before the operation
@@ -153,8 +152,6 @@ struct Cell {
     std::array<int, 5> modes = kStartModes;
     int channel = 1;
 
-    const Ui::MainWindow &ui() { return window->form(); }
-    bool connected() { return window->session().state() == ConnectionState::Connected; }
     QStringList texts() { return dialogs->texts(); }
     QString port_name() { return network ? listed : sim.port(); }
     bool sim_running() { return sim.process().state() == QProcess::Running; }
@@ -807,10 +804,7 @@ void TestFaultMatrix::initTestCase()
     // what matters.
     if (!qEnvironmentVariableIsSet("MIRVAL_MATRIX_DEBUG"))
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
-    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-    QVERIFY(!runtime.isEmpty());
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(SimProcess::make_runtime_dir());
     QVERIFY2(!Ser2netProcess::program().isEmpty(), "ser2net is not installed (scripts/deps.sh installs it)");
 }
 
@@ -840,10 +834,9 @@ void TestFaultMatrix::cells_data()
 
 bool TestFaultMatrix::connect_window(Cell &c)
 {
-    if (!QTest::qWaitFor([&] { return c.ui().comPortComboBox->findText(c.port_name()) >= 0; }, 3000))
+    if (!c.select_port(c.port_name(), 3000))
         return false;
-    c.ui().comPortComboBox->setCurrentText(c.port_name());
-    c.ui().searchButton->released();
+    c.press_start();
     return c.connected();
 }
 
@@ -866,45 +859,42 @@ void TestFaultMatrix::run_cell(const Row &row, Column column)
     c.network = network_column(column);
     QVERIFY2(c.start_sim(kSimArgs + plan.start_args), qPrintable(c.server.output()));
     c.listed = c.server.url();
-    c.dialogs = std::make_shared<ScriptedDialogs>();
-    MainWindowServices services;
-    services.dialogs = c.dialogs;  // the real port
-    // The virtual ports only: a scan of the system's ports costs milliseconds
-    // of CPU, which five matrices side by side on two cores cannot spare.
-    // A system port stays, as on a PC with a built-in one: a pulled adapter
-    // does not leave the list empty (which ends the program).
-    services.enumerate = [] { return QStringList{QStringLiteral("ttyS0")} + virtual_ports::live_ports(); };
-    services.watch_interval_ms = 200;
-    if (c.network) {
-        services.network_ports = [&c] { return QStringList{c.listed}; };
-        services.make_port = [&c](const QString &) -> std::unique_ptr<SerialPort> {
-            return std::make_unique<ServerPort>([&c] { return c.server.url(); });
+    c.open(200, [&c](MainWindowServices &services) {
+        // The virtual ports only: a scan of the system's ports costs
+        // milliseconds of CPU, which five matrices side by side on two cores
+        // cannot spare. A system port stays, as on a PC with a built-in one: a
+        // pulled adapter does not leave the list empty (which ends the program).
+        services.enumerate = [] {
+            return QStringList{QStringLiteral("ttyS0")} + virtual_ports::live_ports();
         };
-    } else {
-        services.network_ports = [] { return QStringList(); };
-    }
-    services.show_viewer = [&c](proto &viewer) {
-        c.viewer_shown = true;
-        if (const QListWidget *list = viewer.findChild<QListWidget *>("pr"))
-            for (int i = 0; i < list->count(); ++i)
-                c.viewer << list->item(i)->text();
-    };
-    services.show_progress = [](prog &) {};
-    // Real ticks, attempts and poll; the pauses the simulator does not need
-    // are shortened.
-    services.timing.pre_wait_ms = kPreWaitMs;
-    services.timing.collect_second_ms = 100;
-    services.timing.loader_tick_ms = 20;
-    services.timing.restart_step_ms = 20;
-    c.window = std::make_unique<MainWindow>(services);
-    c.window->session().link_settings().repeat_index = 0;  // 2 attempts
-    c.window->session().link_settings().wait_index = 0;    // of 25 idle ticks
+        if (c.network) {
+            services.network_ports = [&c] { return QStringList{c.listed}; };
+            services.make_port = [&c](const QString &) -> std::unique_ptr<SerialPort> {
+                return std::make_unique<ServerPort>([&c] { return c.server.url(); });
+            };
+        } else {
+            services.network_ports = [] { return QStringList(); };
+        }
+        services.show_viewer = [&c](proto &viewer) {
+            c.viewer_shown = true;
+            if (const QListWidget *list = viewer.findChild<QListWidget *>("pr"))
+                for (int i = 0; i < list->count(); ++i)
+                    c.viewer << list->item(i)->text();
+        };
+        services.show_progress = [](prog &) {};
+        // Real ticks, attempts and poll; the pauses the simulator does not
+        // need are shortened.
+        services.timing.pre_wait_ms = kPreWaitMs;
+        services.timing.collect_second_ms = 100;
+        services.timing.loader_tick_ms = 20;
+        services.timing.restart_step_ms = 20;
+    });
+    c.short_time_outs();
     c.ui().addres->setValue(1);
 
     const bool connect_row = row.name == QLatin1String("connect");
     if (connect_row) {
-        QVERIFY(QTest::qWaitFor([&] { return c.ui().comPortComboBox->findText(c.port_name()) >= 0; }, 3000));
-        c.ui().comPortComboBox->setCurrentText(c.port_name());
+        QVERIFY(c.select_port(c.port_name(), 3000));
     } else {
         QVERIFY(connect_window(c));
         QCOMPARE(c.texts(), QStringList());

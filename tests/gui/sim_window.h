@@ -2,26 +2,22 @@
 
 // A main window wired to an in-process simulated unit on port "ttySIM0",
 // with scripted dialogs and shortened waits. One per test function.
-#include "mainwindow.h"
-#include "scripted_dialogs.h"
 #include "sim_link_port.h"
-#include "ui_mainwindow.h"
+#include "window_rig.h"
 
 #include <QtTest>
 
-class SimWindow {
+class SimWindow : public WindowRig {
 public:
     // settings_file: where the window remembers its last connection (the
     // address then comes from there); empty: nothing is remembered. adjust
     // changes the window's services before the window is made.
     explicit SimWindow(quint8 address = 1, const QString &settings_file = QString(),
-                       const std::function<void(MainWindowServices &)> &adjust = {})
+                       const Adjust &adjust = {})
         : unit(bus.add_unit(address))
     {
-        dialogs = std::make_shared<ScriptedDialogs>();
         MainWindowServices services;
         services.timing = short_timing();
-        services.dialogs = dialogs;
         services.enumerate = [this] { return ports; };
         services.make_port = [this](const QString &) -> std::unique_ptr<SerialPort> {
             ++ports_made;
@@ -32,12 +28,12 @@ public:
         services.settings_file = settings_file;
         // The event-log viewer is counted, not run modally.
         services.show_viewer = [this](proto &) { ++viewers_shown; };
-        if (adjust)
-            adjust(services);
-        window = std::make_unique<MainWindow>(services);
+        make_window(services, adjust);
         if (settings_file.isEmpty())
             window->form().addres->setValue(address);
     }
+    // The window goes before the bus its port talks to.
+    ~SimWindow() { window.reset(); }
 
     // Waits shortened so that time-outs cost milliseconds: a silent attempt
     // is MWAIT ticks of 1 ms.
@@ -50,22 +46,7 @@ public:
         t.settle_ms = 1;
         return t;
     }
-    // The fewest attempts and idle ticks the line settings allow: an
-    // unanswered request costs some 25 ms.
-    void short_time_outs()
-    {
-        session().link_settings().repeat_index = 0;
-        session().link_settings().wait_index = 0;
-    }
-
-    const Ui::MainWindow &ui() { return window->form(); }
-    UnitSession &session() { return window->session(); }
-    UnitModel &model() { return window->model(); }
-    Timing &timing() { return session().timing(); }
     sim::SimLinkPort *port() { return static_cast<sim::SimLinkPort *>(session().port()); }
-    bool connected() { return session().state() == ConnectionState::Connected; }
-    // Presses the start button, as the user does.
-    void press_start() { ui().searchButton->released(); }
     // Makes port the window's line, opened as a connection opens it, for a
     // test that scripts every byte; the session owns it from now on.
     template <typename Port> Port *take_line(std::unique_ptr<Port> port)
@@ -86,10 +67,8 @@ public:
 
     sim::Bus bus;
     sim::Unit &unit;
-    std::shared_ptr<ScriptedDialogs> dialogs;
     QStringList ports{QStringLiteral("ttySIM0")};
     QString port_name = QStringLiteral("ttySIM0");  // the name the unit's port opens by
     int ports_made = 0;
     int viewers_shown = 0;
-    std::unique_ptr<MainWindow> window;
 };

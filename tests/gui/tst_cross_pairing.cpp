@@ -41,8 +41,7 @@ void connect_to(SimWindow &s, const QString &modes, int mask, int channel = 1)
     s.press_start();
     QVERIFY(s.connected());
     s.window->session().poll_timer().stop();
-    s.session().link_settings().wait_index = 0;
-    s.session().link_settings().repeat_index = 0;
+    s.short_time_outs();
     QCOMPARE(int(s.window->model().cross_mask), mask);
     s.forget_requests();
 }

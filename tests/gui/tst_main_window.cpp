@@ -5,10 +5,10 @@
 #include "link/link_settings.h"
 #include "mainwindow.h"
 #include "port_option.h"
-#include "scripted_dialogs.h"
 #include "scripted_port.h"
 #include "ui_comportdialog.h"
 #include "ui_mainwindow.h"
+#include "window_rig.h"
 
 #include <QTabBar>
 #include <QtTest>
@@ -71,11 +71,10 @@ private:
     void connect_window();
     QStringList enabled_of(const QStringList &names) const;
 
-    std::shared_ptr<ScriptedDialogs> m_dialogs;
     QStringList m_ports;
     QStringList m_network_ports;  // the settings file's
     QString m_chosen_port;        // --port
-    MainWindow *m_window = nullptr;
+    std::unique_ptr<RealWindow> m_rig;
 };
 
 void TestMainWindow::initTestCase()
@@ -85,7 +84,6 @@ void TestMainWindow::initTestCase()
 
 void TestMainWindow::init()
 {
-    m_dialogs = std::make_shared<ScriptedDialogs>();
     m_ports = QStringList{"ttyS0", "COM1", "ttyUSB0"};
     m_network_ports.clear();
     m_chosen_port.clear();
@@ -94,33 +92,31 @@ void TestMainWindow::init()
 
 void TestMainWindow::cleanup()
 {
-    delete m_window;
-    m_window = nullptr;
+    m_rig.reset();
 }
 
 MainWindow *TestMainWindow::make_window()
 {
-    MainWindowServices services;
-    services.dialogs = m_dialogs;
-    services.enumerate = [this] { return m_ports; };
-    services.network_ports = [this] { return m_network_ports; };
-    services.chosen_port = m_chosen_port;
-    services.watch_interval_ms = 3600 * 1000;  // the test looks by itself
-    m_window = new MainWindow(services);
-    return m_window;
+    // The test looks at the ports by itself.
+    m_rig = std::make_unique<RealWindow>(3600 * 1000, [this](MainWindowServices &services) {
+        services.enumerate = [this] { return m_ports; };
+        services.network_ports = [this] { return m_network_ports; };
+        services.chosen_port = m_chosen_port;
+    });
+    return m_rig->window.get();
 }
 
 void TestMainWindow::connect_window()
 {
-    m_window->session().set_port_maker([](const QString &) { return std::make_unique<ScriptedPort>(); });
-    QVERIFY(m_window->session().open_line(QStringLiteral("ttyS0")));
+    m_rig->window->session().set_port_maker([](const QString &) { return std::make_unique<ScriptedPort>(); });
+    QVERIFY(m_rig->window->session().open_line(QStringLiteral("ttyS0")));
 }
 
 QStringList TestMainWindow::enabled_of(const QStringList &names) const
 {
     QStringList out;
     for (const QString &name : names) {
-        auto *w = m_window->findChild<QWidget *>(name);
+        auto *w = m_rig->window->findChild<QWidget *>(name);
         if (!w)
             qFatal("no widget %s", qPrintable(name));
         if (w->isEnabled())
@@ -177,7 +173,7 @@ void TestMainWindow::starts_as_described()
     QCOMPARE(w->form().comPortComboBox->count(), 2);
     QCOMPARE(w->form().comPortComboBox->itemText(0), QString("ttyS0"));
     QCOMPARE(w->form().comPortComboBox->itemText(1), QString("ttyUSB0"));
-    QVERIFY(m_dialogs->messages.isEmpty());
+    QVERIFY(m_rig->dialogs->messages.isEmpty());
 }
 
 // The window enables exactly what the locking rule says for its state.
@@ -264,20 +260,20 @@ void TestMainWindow::state_label()
     QFETCH(int, state_byte);
     QFETCH(QString, text);
     QFETCH(QString, colour);
-    if (!m_window)
+    if (!m_rig)
         make_window();
-    m_window->show_info(8);  // "Выкл" on grey as the look before
-    QCOMPARE(m_window->form().state->text(), QString("Выкл"));
+    m_rig->window->show_info(8);  // "Выкл" on grey as the look before
+    QCOMPARE(m_rig->window->form().state->text(), QString("Выкл"));
     g_debug_lines.clear();
 
-    m_window->show_info(state_byte);
+    m_rig->window->show_info(state_byte);
     const QString want_text = text.isEmpty() ? QString("Выкл") : text;
     const QString want_colour = colour.isEmpty() ? QString("#c0c0c0") : colour;
-    QCOMPARE(m_window->form().state->text(), want_text);
-    QCOMPARE(m_window->form().state->palette().color(QPalette::Window).name(), want_colour);
-    QCOMPARE(m_window->form().state->palette().color(QPalette::Disabled, QPalette::Window).name(),
+    QCOMPARE(m_rig->window->form().state->text(), want_text);
+    QCOMPARE(m_rig->window->form().state->palette().color(QPalette::Window).name(), want_colour);
+    QCOMPARE(m_rig->window->form().state->palette().color(QPalette::Disabled, QPalette::Window).name(),
              want_colour);
-    QCOMPARE(m_window->form().state->palette().color(QPalette::WindowText).name(), QString("#000000"));
+    QCOMPARE(m_rig->window->form().state->palette().color(QPalette::WindowText).name(), QString("#000000"));
     const QStringList expected_diag =
         state_byte >= 128 ? QStringList{QString("ChInfo= %1").arg(state_byte)} : QStringList();
     QCOMPARE(g_debug_lines, expected_diag);
@@ -314,8 +310,8 @@ void TestMainWindow::cross_tab_check()
     w->form_state().setters_armed = 1;
     for (int tab : tabs)
         w->form().tabWidget->setCurrentIndex(tab);
-    QCOMPARE(m_dialogs->messages.size(), warnings);
-    for (const auto &m : m_dialogs->messages) {
+    QCOMPARE(m_rig->dialogs->messages.size(), warnings);
+    for (const auto &m : m_rig->dialogs->messages) {
         QCOMPARE(m.text, QString("Нельзя включить КРОСС на 1 канале!"));
         QCOMPARE(m.title, QString("МИРВАЛ-В Визард"));
         QCOMPARE(m.kind, MessageKind::Critical);
@@ -352,12 +348,12 @@ void TestMainWindow::port_list_follows_hot_plug()
     w->port_watcher().rescan();
     // The real program ends at the first message; here each of the two
     // removals refills and ends again.
-    QCOMPARE(m_dialogs->messages.size(), 2);
-    QCOMPARE(m_dialogs->messages[0].text, QString("COM-порт не обнаружен !\n Конец работы ..."));
-    QCOMPARE(m_dialogs->messages[0].title, QString("МИРВАЛ-В Визард"));
-    QCOMPARE(m_dialogs->messages[0].kind, MessageKind::Critical);
-    QCOMPARE(m_dialogs->messages[0].buttons, int(YesButton));
-    QCOMPARE(m_dialogs->terminations, (QList<int>{0, 0}));
+    QCOMPARE(m_rig->dialogs->messages.size(), 2);
+    QCOMPARE(m_rig->dialogs->messages[0].text, QString("COM-порт не обнаружен !\n Конец работы ..."));
+    QCOMPARE(m_rig->dialogs->messages[0].title, QString("МИРВАЛ-В Визард"));
+    QCOMPARE(m_rig->dialogs->messages[0].kind, MessageKind::Critical);
+    QCOMPARE(m_rig->dialogs->messages[0].buttons, int(YesButton));
+    QCOMPARE(m_rig->dialogs->terminations, (QList<int>{0, 0}));
 }
 
 void TestMainWindow::empty_start_shows_nothing_until_a_refill()
@@ -365,14 +361,14 @@ void TestMainWindow::empty_start_shows_nothing_until_a_refill()
     m_ports.clear();
     MainWindow *w = make_window();
     QCOMPARE(w->form().comPortComboBox->count(), 0);
-    QVERIFY(m_dialogs->messages.isEmpty());
-    QVERIFY(m_dialogs->terminations.isEmpty());
+    QVERIFY(m_rig->dialogs->messages.isEmpty());
+    QVERIFY(m_rig->dialogs->terminations.isEmpty());
     m_ports << "ttyACM0";
     w->port_watcher().rescan();
     QCOMPARE(w->form().comPortComboBox->count(), 1);
     m_ports.clear();
     w->port_watcher().rescan();
-    QCOMPARE(m_dialogs->terminations, QList<int>{0});
+    QCOMPARE(m_rig->dialogs->terminations, QList<int>{0});
 }
 
 void TestMainWindow::fixed_ports_stay_while_system_ports_change_data()
@@ -441,9 +437,9 @@ void TestMainWindow::fixed_ports_stay_while_system_ports_change()
         QCOMPARE(items, shown[look]);
         QCOMPARE(list->currentText(), selected[look]);
     }
-    QCOMPARE(m_dialogs->terminations.size(), terminations);
+    QCOMPARE(m_rig->dialogs->terminations.size(), terminations);
     if (terminations)
-        QCOMPARE(m_dialogs->texts().value(0), QString("COM-порт не обнаружен !\n Конец работы ..."));
+        QCOMPARE(m_rig->dialogs->texts().value(0), QString("COM-порт не обнаружен !\n Конец работы ..."));
 }
 
 void TestMainWindow::long_port_names_keep_the_list_in_view_data()

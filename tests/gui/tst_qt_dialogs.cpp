@@ -6,7 +6,7 @@
 #include "proto.h"
 #include "qt_translations.h"
 #include "qt_user_dialogs.h"
-#include "scripted_dialogs.h"
+#include "window_rig.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -71,14 +71,12 @@ QString without_mnemonic(QString text)
 // Every text of the main window and the event-log viewer, built afresh.
 QStringList program_texts()
 {
-    MainWindowServices services;
-    services.dialogs = std::make_shared<ScriptedDialogs>();
-    services.enumerate = [] { return QStringList{"ttyS0"}; };
-    services.watch_interval_ms = 3600 * 1000;
-    MainWindow window(services);
+    RealWindow rig(3600 * 1000, [](MainWindowServices &services) {
+        services.enumerate = [] { return QStringList{"ttyS0"}; };
+    });
     proto viewer(nullptr);
-    QStringList out{window.windowTitle(), viewer.windowTitle()};
-    for (QWidget *w : window.findChildren<QWidget *>() + viewer.findChildren<QWidget *>()) {
+    QStringList out{rig.window->windowTitle(), viewer.windowTitle()};
+    for (QWidget *w : rig.window->findChildren<QWidget *>() + viewer.findChildren<QWidget *>()) {
         out << w->whatsThis();
         if (auto *b = qobject_cast<QAbstractButton *>(w))
             out << b->text();

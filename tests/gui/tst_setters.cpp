@@ -61,8 +61,7 @@ void connect_to(SimWindow &s, int channel, int mode, int major = 2)
     s.press_start();
     QVERIFY(s.connected());
     s.window->session().poll_timer().stop();
-    s.session().link_settings().wait_index = 0;
-    s.session().link_settings().repeat_index = 0;
+    s.short_time_outs();
     s.forget_requests();
 }
 

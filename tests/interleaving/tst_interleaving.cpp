@@ -792,10 +792,7 @@ void TestInterleaving::initTestCase()
     // Thousands of transactions: the program's diagnostic lines would drown
     // what matters.
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.warning=false"));
-    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-    QVERIFY(!runtime.isEmpty());
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(SimProcess::make_runtime_dir());
 
     // A configuration the unit takes (every value in range), and a small
     // firmware image.

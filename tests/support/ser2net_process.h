@@ -3,6 +3,8 @@
 // ser2net as a child process in front of pseudo-terminals: one telnet
 // RFC 2217 port on 127.0.0.1 for each device, the configuration generated
 // into a directory of its own, killed as a network server that goes away.
+#include "child_process.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -92,22 +94,8 @@ public:
     quint16 port(int i = 0) const { return m_ports.value(i); }
 
     // The server goes away without a word: its connections are reset.
-    void kill()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
-
-    void stop()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000))
-            kill();
-    }
+    void kill() { child_process::kill(m_process); }
+    void stop() { child_process::stop(m_process); }
 
     QString output() { return QString::fromUtf8(m_process.readAll()); }
 
