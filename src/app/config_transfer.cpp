@@ -110,8 +110,12 @@ void MainWindow::on_loadCfg_released()
     UnitConfig config;
     const ConfigLoadResult loaded = load_config_file(path, config);
     if (!loaded.ok) {
-        file_message(loaded.title, loaded.text);
+        file_not_loaded(loaded, path);
         return;
     }
+    // Checked whole before the first request: a value the unit does not take
+    // would stop the write half-way.
+    if (refuse_bad_values(config, path))
+        return;
     write_unit_config(m_model.unit_address, config);
 }

@@ -56,6 +56,8 @@ void MainWindow::set_up_file_actions()
     add(QStringLiteral("Сохранить файл"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save_file(); });
     add(QStringLiteral("Сохранить файл как…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
         [this] { save_file_as(); });
+    add(QStringLiteral("Сравнить с блоком…"), QKeySequence(), [this] { compare_with_unit(); });
+    add(QStringLiteral("Сравнить файлы…"), QKeySequence(), [this] { compare_files(); });
     ui->centralWidget->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
@@ -80,12 +82,7 @@ bool MainWindow::open_file(const QString &path)
     UnitConfig config;
     const ConfigLoadResult loaded = load_config_file(path, config);
     if (!loaded.ok) {
-        QString where;
-        if (loaded.line > 0)
-            where = QStringLiteral("%1, строка %2, столбец %3").arg(path).arg(loaded.line).arg(loaded.column);
-        else
-            where = path;
-        m_dialogs->message(MessageKind::Information, loaded.title, loaded.text, OkButton, where);
+        file_not_loaded(loaded, path);
         return false;
     }
     m_config_dir = QFileInfo(path).absolutePath();

@@ -2,6 +2,7 @@
 
 #include "channels/parameters.h"
 #include "common/user_dialogs.h"
+#include "config/config_file.h"
 #include "config/unit_config.h"
 #include "link/port_watcher.h"
 #include "link/serial_port.h"
@@ -127,6 +128,11 @@ public:
     bool save_file();
     bool save_file_as();
     bool editing_file() const;
+    // "Сравнить с блоком…": the connected unit read once against the open
+    // file (or one picked), the differences ticked written and read back.
+    // "Сравнить файлы…": two files side by side (config_compare.cpp).
+    void compare_with_unit();
+    void compare_files();
     QString file_path() const { return m_file.path; }
 
     UserDialogs &dialogs() { return *m_dialogs; }
@@ -224,6 +230,15 @@ private:
     bool settle_unsaved_changes();
     void update_title();
     void set_up_file_actions();
+    // A configuration file the user picks, loaded; false when cancelled or
+    // damaged (after telling why).
+    bool pick_config(const QString &title, UnitConfig *config, QString *path);
+    // A damaged file's message names the file, and the line and column where
+    // reading stopped.
+    void file_not_loaded(const ConfigLoadResult &loaded, const QString &path);
+    // A file with values outside the lists is not written: true after
+    // naming each.
+    bool refuse_bad_values(const UnitConfig &config, const QString &path);
     // Widens the window, if need be, until every tab title shows.
     void fit_tab_titles();
     // The list: the system's and the virtual ports present, then the fixed

@@ -60,6 +60,8 @@ private slots:
     void edits_change_only_their_attributes();
     void bad_values_are_shown_not_guessed();
     void a_unit_takes_the_form_and_gives_it_back();
+    void comparison_writes_only_the_ticked_rows_data();
+    void comparison_writes_only_the_ticked_rows();
 };
 
 void TestFileEditing::edits_change_only_their_attributes_data()
@@ -157,6 +159,65 @@ void TestFileEditing::a_unit_takes_the_form_and_gives_it_back()
     QCOMPARE(s.ui().porog->currentIndex(), 3);
     QVERIFY(s.ui().porog->isEnabled());
     QVERIFY(!s.window->isWindowModified());
+}
+
+void TestFileEditing::comparison_writes_only_the_ticked_rows_data()
+{
+    QTest::addColumn<QList<int>>("untick");  // among the differing rows
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QStringList>("sets");  // set requests after the comparison, hex
+    QTest::newRow("both ticked") << QList<int>{} << false << QStringList{"012f030a", "013706"};
+    QTest::newRow("the delay unticked") << QList<int>{1} << false << QStringList{"012f030a"};
+    QTest::newRow("cancelled") << QList<int>{} << true << QStringList{};
+}
+
+void TestFileEditing::comparison_writes_only_the_ticked_rows()
+{
+    QFETCH(QList<int>, untick);
+    QFETCH(bool, cancel);
+    QFETCH(QStringList, sets);
+    QTemporaryDir dir;
+    const QString path = write_file(dir, site_file());
+    SimWindow s;
+    s.short_time_outs();
+    // The unit holds the file as it was; the file then changes without it.
+    QVERIFY(s.window->open_file(path));
+    s.press_start();
+    QVERIFY(s.connected());
+    s.dialogs->file_names << path;
+    s.window->on_loadCfg_released();
+    QCOMPARE(s.dialogs->texts(), QStringList());
+    s.press_start();
+    s.ui().chn->setCurrentIndex(2);
+    s.ui().porog->setCurrentIndex(10);
+    s.ui().zad->setCurrentIndex(4);
+    s.press_start();
+    QVERIFY(s.connected());
+    s.session().poll_timer().stop();
+
+    s.forget_requests();
+    s.dialogs->untick = untick;
+    s.dialogs->cancel_comparison = cancel;
+    s.window->compare_with_unit();
+    QCOMPARE(s.dialogs->tables.size(), 1);
+    const ComparisonTable &t = s.dialogs->tables[0];
+    QCOMPARE(t.differs.count(true), 2);
+    QVERIFY(t.summary.startsWith("Различаются: 2, совпадают: "));
+    QStringList differing;
+    for (int r = 0; r < t.rows.size(); ++r)
+        if (t.differs[r])
+            differing << t.rows[r].join('|');
+    QCOMPARE(differing, (QStringList{"3|Порог|70 мВ|140 мВ", "Блок|Задержка|7 сек|8 сек"}));
+    QStringList sent;
+    for (const QByteArray &r : s.requests())
+        if (quint8(r[1]) >= 0x2C)  // set requests
+            sent << QString::fromLatin1(r.toHex());
+    QCOMPARE(sent, sets);
+    if (cancel)
+        return;
+    QCOMPARE(s.dialogs->texts().last(),
+             QStringLiteral("Записано значений: %1. Проверено: %1, все совпадают с файлом.").arg(sets.size()));
+    QCOMPARE(int(s.unit.state().channel(3).param(sim::ChannelParam::Threshold)), 10);
 }
 
 QTEST_MAIN(TestFileEditing)

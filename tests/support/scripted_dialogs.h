@@ -43,6 +43,9 @@ public:
         QStringList items;
     };
     QList<Choice> choices;
+    QList<ComparisonTable> tables;  // comparisons shown
+    QList<int> untick;              // differing rows the user unticks (0: the first that differs)
+    bool cancel_comparison = false;
     QList<int> picks;                                 // indexes to pick in lists, in order; cancel when empty
     std::function<void(const Message &)> on_message;  // runs while a message is "open"
 
@@ -63,6 +66,17 @@ public:
         return picks.isEmpty() ? -1 : picks.takeFirst();
     }
     void terminate(int status) override { terminations << status; }
+    bool compare(const ComparisonTable &table, QList<int> *ticked) override
+    {
+        tables << table;
+        if (cancel_comparison || table.accept_text.isEmpty())
+            return false;
+        ticked->clear();
+        for (int r = 0, differing = 0; r < table.rows.size(); ++r)
+            if (table.differs.value(r) && !untick.contains(differing++))
+                *ticked << r;
+        return true;
+    }
 
     QStringList texts() const;
 
