@@ -91,7 +91,11 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
     if (positional < command->min_positional || positional > command->max_positional)
         return c.fail(Usage, QStringLiteral("Неверные аргументы.\n%1").arg(command_help(*command)));
 
-    if (command->needs != Command::Nothing) {
+    if (command->needs == Command::Nothing) {
+        // A command without a line may still narrow what it shows to one (journal).
+        c.port = ports.value(0);
+        c.ports = ports;
+    } else {
         if (ports.isEmpty() || ports.contains(QString()))
             return c.fail(Usage, QStringLiteral("Не задан порт (--port NAME, см. mirval-cli ports)"));
         if (ports.size() > 1 && command->needs != Command::Lines)
