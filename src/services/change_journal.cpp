@@ -163,8 +163,9 @@ QList<Entry> filtered(const QList<Entry> &entries, int address, const QString &p
 
 QString ChangeJournal::default_path()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/mirval/journal.jsonl");
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    // No data directory (no home): no journal rather than one at the root.
+    return data.isEmpty() ? QString() : data + QStringLiteral("/mirval/journal.jsonl");
 }
 
 ChangeJournal::ChangeJournal(const QString &path, qint64 bound) : m_path(path), m_bound(bound) {}
@@ -197,7 +198,7 @@ bool ChangeJournal::append(const Entry &entry) const
         stamped.time = now.toOffsetFromUtc(now.offsetFromUtc());
     }
     QByteArray line = QJsonDocument(to_json(stamped)).toJson(QJsonDocument::Compact) + '\n';
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
+    if (m_path.isEmpty() || !QDir().mkpath(QFileInfo(m_path).absolutePath())) {
         qCWarning(lcJournal) << "journal" << m_path << "not written: no directory";
         return false;
     }

@@ -56,7 +56,7 @@ class ChangeJournal {
 public:
     static constexpr qint64 kDefaultBound = 10 * 1024 * 1024;
 
-    // $XDG_DATA_HOME/mirval/journal.jsonl
+    // $XDG_DATA_HOME/mirval/journal.jsonl; empty without a data directory.
     static QString default_path();
 
     // bound: the size the file does not pass; the full file is kept as
