@@ -34,8 +34,8 @@ void TestControlLock::enabled_controls_data()
     const QList<int> lf{1, 1, 1, 1};
     using S = ConnectionState;
 
-    QTest::newRow("under an operation, whatever the mode") << S::Connected << true << false << lf << 1 << 2
-                                                           << QStringList();
+    QTest::newRow("under an operation, whatever the mode")
+        << S::Connected << true << false << lf << 1 << 2 << QStringList();
     // An operation that ends after the connection did must not wake the window.
     QTest::newRow("no connection") << S::Disconnected << false << false << lf << 1 << 2 << QStringList();
     QTest::newRow("frozen keeps every control as it is")
@@ -51,7 +51,8 @@ void TestControlLock::enabled_controls_data()
     QTest::newRow("off: only channel, mode and test")
         << S::Connected << false << false << QList<int>{0, 1, 1, 1} << 1 << 2 << base;
     QTest::newRow("version 1 keeps clock and log locked")
-        << S::Connected << false << false << lf << 1 << 1 << base + on_any + QStringList{"pred", "reject"} + all_cross;
+        << S::Connected << false << false << lf << 1 << 1
+        << base + on_any + QStringList{"pred", "reject"} + all_cross;
     QTest::newRow("version 0 keeps clock and log locked")
         << S::Connected << false << false << QList<int>{2, 2, 2, 2} << 1 << 0
         << base + on_any + all_cross + QStringList{"porog_perepil", "time_perepil"};
