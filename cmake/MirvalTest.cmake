@@ -1,6 +1,6 @@
 # mirval_add_test(NAME SOURCES <files> [LIBS <targets>] [LABELS <labels>] [TIMEOUT <seconds>])
 # One Qt Test executable per test file, registered with CTest, run headless,
-# with runtime and configuration directories of its own (no developer's
+# with runtime, configuration and data directories of its own (no developer's
 # settings reach a test).
 function(mirval_add_test name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
@@ -13,5 +13,5 @@ function(mirval_add_test name)
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${T_TIMEOUT}
     LABELS "${T_LABELS}"
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/test-runtime/${name};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config/${name}")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/test-runtime/${name};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config/${name};XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data/${name}")
 endfunction()

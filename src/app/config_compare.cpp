@@ -4,6 +4,7 @@
 #include "config/config_check.h"
 #include "config/config_diff.h"
 #include "config/config_file.h"
+#include "config/unit_transfer.h"
 #include "config/write_plan.h"
 #include "mainwindow.h"
 
@@ -16,7 +17,8 @@ const QString kAppName = QStringLiteral("МИРВАЛ-В Визард");
 
 QString text_of(lists::List list, qint32 code)
 {
-    return list == config_values::kCrossMask ? form_text::cross_text(code) : form_text::value_text(list, code);
+    return list == config_values::kCrossMask ? form_text::cross_text(code)
+                                             : form_text::value_text(list, code);
 }
 
 // The rows as the dialog shows them: channel, the value's label, A's and B's.
@@ -31,7 +33,8 @@ ComparisonTable table_of(const QList<config_diff::Row> &rows, const QString &a, 
         table.differs << r.differs;
         different += r.differs ? 1 : 0;
     }
-    table.summary = QStringLiteral("Различаются: %1, совпадают: %2").arg(different).arg(rows.size() - different);
+    table.summary =
+        QStringLiteral("Различаются: %1, совпадают: %2").arg(different).arg(rows.size() - different);
     return table;
 }
 
@@ -66,10 +69,11 @@ bool MainWindow::pick_config(const QString &title, UnitConfig *config, QString *
 
 void MainWindow::file_not_loaded(const ConfigLoadResult &loaded, const QString &path)
 {
-    file_message(loaded.title, loaded.text,
-                 loaded.line > 0
-                     ? QStringLiteral("%1, строка %2, столбец %3").arg(path).arg(loaded.line).arg(loaded.column)
-                     : path);
+    file_message(
+        loaded.title, loaded.text,
+        loaded.line > 0
+            ? QStringLiteral("%1, строка %2, столбец %3").arg(path).arg(loaded.line).arg(loaded.column)
+            : path);
 }
 
 bool MainWindow::refuse_bad_values(const UnitConfig &config, const QString &path)
@@ -122,8 +126,8 @@ void MainWindow::compare_with_unit()
 
     int checked = 0;
     QStringList wrong;
-    const bool done = run_transfer(
-        QStringLiteral("Запись конфигурации блока ..."), true, [&](const TransferHooks &hooks) {
+    const bool done =
+        run_transfer(QStringLiteral("Запись конфигурации блока ..."), true, [&](const TransferHooks &hooks) {
             for (const write_plan::Write &w : plan.writes) {
                 QByteArray payload = w.payload;
                 if (hooks.send(payload, true) != 0)

@@ -26,15 +26,16 @@ const Parameter &parameter(ParameterId id)
     return table[(id >= 0 && id < ParameterCount) ? id : 0];
 }
 
+Scope set_scope(ParameterId id, int unit_version)
+{
+    return id == Trevoga && unit_version == 0 ? Scope::Unit : parameter(id).set_scope;
+}
+
 QByteArray set_payload(ParameterId id, int address, int channel, int index, int unit_version)
 {
     const Parameter &p = parameter(id);
-    quint8 code = p.set_code;
-    Scope scope = p.set_scope;
-    if (id == Trevoga && unit_version == 0) {
-        code = kSetAlarmTimeUnit;
-        scope = Scope::Unit;
-    }
+    const quint8 code = id == Trevoga && unit_version == 0 ? kSetAlarmTimeUnit : p.set_code;
+    const Scope scope = set_scope(id, unit_version);
     QByteArray payload;
     payload.append(char(quint8(address)));
     payload.append(char(code));

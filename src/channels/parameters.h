@@ -53,6 +53,10 @@ const Parameter &parameter(ParameterId id);
 constexpr quint8 kReadAlarmTimeUnit = 0x17;
 constexpr quint8 kSetAlarmTimeUnit = 0x35;
 
+// Whether the set request of id carries a channel byte: the alarm time of a
+// unit of major version 0 is unit-wide.
+Scope set_scope(ParameterId id, int unit_version);
+
 // Request payload that sets parameter id to list index `index`. The alarm time
 // uses the unit-wide command when unit_version is 0.
 QByteArray set_payload(ParameterId id, int address, int channel, int index, int unit_version);

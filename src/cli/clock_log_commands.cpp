@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "common/user_files.h"
 #include "services/event_log.h"
+#include "services/journal_entries.h"
 #include "services/log_reading.h"
 #include "services/unit_time.h"
 #include "session.h"
@@ -35,7 +36,7 @@ int run_set_time(Context &c)
     return with_session(c, [&c](Session &s) {
         const qint64 now = QDateTime::currentSecsSinceEpoch();
         QByteArray buffer = set_time_payload(s.address(), now);
-        if (int r = s.transact(buffer, false))
+        if (int r = s.change(buffer, false, journal::clock_set(now)))
             return r;
         c.result[QStringLiteral("unit_time")] = qint64(quint32(now));
         c.out(QStringLiteral("Текущее время установлено !"));
@@ -47,7 +48,7 @@ int run_clear_log(Context &c)
 {
     return with_session(c, [&c](Session &s) {
         QByteArray buffer = requests::clear_log_payload(s.address());
-        if (int r = s.transact(buffer, false))
+        if (int r = s.change(buffer, false, journal::log_cleared()))
             return r;
         c.out(QStringLiteral("Протокол удален!"));
         return int(Success);

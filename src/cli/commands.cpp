@@ -69,6 +69,12 @@ const QList<Command> &commands()
         {"level", "--channel K", "Уровень сигнала канала K, мВ.", N::Unit, channel, none, 0, 0, run_level},
         {"flash", "FILE", "Заменяет прошивку блока файлом Intel HEX (на 4800 бод).", N::Port, none, none, 1,
          1, run_flash},
+        {"journal", "[--address N] [--port NAME]",
+         "Журнал изменений, внесенных в блоки: время, порт, адрес, версия прошивки, "
+         "канал, параметр, было → стало и результат (подтверждено, отказ, нет ответа). --address, --port: "
+         "только изменения этого блока, этой линии. Порт не нужен. Журнал: "
+         "$XDG_DATA_HOME/mirval/journal.jsonl (не больше 10 МБ; предыдущий - journal.jsonl.1).",
+         N::Nothing, none, none, 0, 0, run_journal},
         {"monitor",
          "--channel K [--count N] [--csv]",
          "Состояние канала K и уровень ВЧ каждые 300 мс до Ctrl-C (или N опросов). С --json: один документ "

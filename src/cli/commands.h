@@ -41,6 +41,9 @@ int run_monitor(Context &c);
 // The firmware (firmware_command.cpp).
 int run_flash(Context &c);
 
+// The change journal (journal_command.cpp).
+int run_journal(Context &c);
+
 // A whole site: every line, every unit (site_commands.cpp).
 int run_backup(Context &c);
 int run_restore(Context &c);

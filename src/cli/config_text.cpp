@@ -1,6 +1,7 @@
 #include "config_text.h"
 
 #include "channels/cross_mask.h"
+#include "channels/value_text.h"
 
 #include <QJsonArray>
 
@@ -45,21 +46,12 @@ QJsonArray cross_pairs(qint32 mask)
 
 QString value_text(List list, qint32 code)
 {
-    if (!in_list(list, code))
-        return QStringLiteral("код %1 (нет в списке)").arg(code);
-    const QString text = lists::list_texts(list)[code - lists::code_offset(list)];
-    const QString unit = QString::fromUtf8(lists::list_info(list).unit);
-    return unit.isEmpty() ? text : text + QLatin1Char(' ') + unit;
+    return form_text::value_text(list, code);
 }
 
 QString cross_text(qint32 mask)
 {
-    QStringList pairs;
-    for (const QJsonValue &pair : cross_pairs(mask))
-        pairs << QStringLiteral("%1+%2").arg(pair[0].toInt()).arg(pair[1].toInt());
-    if (mask & ~0x3F)
-        pairs << QStringLiteral("код %1").arg(mask);
-    return pairs.isEmpty() ? QStringLiteral("нет") : pairs.join(QStringLiteral(", "));
+    return form_text::cross_text(mask);
 }
 
 QStringList config_lines(const UnitConfig &config)

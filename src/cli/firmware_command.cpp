@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "firmware/firmware_file.h"
 #include "firmware/firmware_transfer.h"
+#include "services/journal_entries.h"
 #include "session.h"
 
 namespace cli {
@@ -42,6 +43,14 @@ int run_flash(Context &c)
 
         const firmware::Outcome outcome = firmware::update(s.exchange(), file.lines, hooks);
         c.progress(QString());
+        // The version before is not asked: the loader is entered without a
+        // request in normal operation. A loader that answered otherwise than
+        // it should refused the image; one that stopped answering did not.
+        if (outcome != firmware::Outcome::Refused)
+            s.record_change(journal::firmware_written(c.file_argument(), QString()),
+                            outcome == firmware::Outcome::Updated ? journal::Result::Confirmed
+                            : failure == firmware::kTimeoutText   ? journal::Result::NoAnswer
+                                                                  : journal::Result::Refused);
         c.result[QStringLiteral("lines")] = int(file.lines.size());
         if (outcome == firmware::Outcome::Updated) {
             c.out(QStringLiteral("Прошивка успешно завершена !"));

@@ -94,7 +94,11 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
     const Command::Needs needs = command->offline_positional > 0 && positional == command->offline_positional
                                      ? Command::Nothing
                                      : command->needs;
-    if (needs != Command::Nothing) {
+    if (needs == Command::Nothing) {
+        // A command without a line may still narrow what it shows to one (journal).
+        c.port = ports.value(0);
+        c.ports = ports;
+    } else {
         if (ports.isEmpty() || ports.contains(QString()))
             return c.fail(Usage, QStringLiteral("Не задан порт (--port NAME, см. mirval-cli ports)"));
         if (ports.size() > 1 && needs != Command::Lines)

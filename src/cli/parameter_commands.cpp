@@ -10,7 +10,10 @@
 #include "commands.h"
 #include "config_text.h"
 #include "link/frames.h"
+#include "services/journal_entries.h"
 #include "session.h"
+
+#include <optional>
 
 namespace cli {
 
@@ -122,19 +125,59 @@ int read_list_value(Session &s, List list, int channel, int mode, qint32 *code)
 
 // A channel leaves its pairs whenever its mode changes; the window holds the
 // mask from its read-back, here it is asked. As the window does it, a mask
-// not confirmed is followed by the previous one.
-int set_mode(Session &s, int channel, int mode)
+// not confirmed is followed by the previous one. Each change request goes to
+// the journal.
+int set_mode(Session &s, int channel, int old_mode, int mode)
 {
     QByteArray buffer = readback::request(s.address(), readback::kGetCrossMask);
     if (int r = s.transact(buffer, false))
         return r;
     const quint8 mask = quint8(answer_byte(buffer, 1));
     buffer = requests::mode_payload(s.address(), channel, mode);
-    if (int r = s.transact(buffer, true, QStringLiteral("Не изменен режим работы канала!...")))
+    if (int r = s.change(buffer, true, journal::list_change(lists::Onoff, channel, old_mode, mode),
+                         QStringLiteral("Не изменен режим работы канала!...")))
         return r;
-    if (!cross::send_mask(s.link(), s.address(), cross::without_channel(mask, channel), mask))
+    const quint8 cleared = cross::without_channel(mask, channel);
+    UnitLink link = s.link();
+    const auto send = link.send;
+    QList<int> results;
+    link.send = [&](QByteArray &payload, bool pre_wait) {
+        results << send(payload, pre_wait);
+        return results.last();
+    };
+    const bool confirmed = cross::send_mask(link, s.address(), cleared, mask);
+    // The first request sends the new mask; after a failure the second sends
+    // the previous one back, to a unit that may hold either.
+    for (int i = 0; i < results.size(); ++i)
+        s.record_change(i == 0 ? journal::cross_change(mask, cleared)
+                               : journal::cross_change(std::nullopt, mask),
+                        journal::result_of(results[i]));
+    if (!confirmed)
         return s.context().fail(UnitFailed, QStringLiteral("Параметр 'Кросс' не установлен!..."));
     return Success;
+}
+
+// The value a set replaces, for the journal: the read-back's request for it,
+// one request before the set. Not read (nullopt) for the cut values, whose
+// read names no channel and is answered for whichever channel was asked last,
+// and when the unit does not answer; the set goes ahead either way.
+std::optional<qint32> old_value(Session &s, List list, int channel, int mode, int version)
+{
+    if (list != lists::Pred) {
+        const parameters::Parameter &p = parameters::parameter(parameters::ParameterId(int(list)));
+        if (p.read_scope == parameters::Scope::Unit && p.set_scope == parameters::Scope::Channel)
+            return std::nullopt;
+    }
+    for (const readback::Request &r : readback::parameter_reads(s.address(), channel, mode, version)) {
+        if (!((list == lists::Pred && r.target == readback::Target::Preset) ||
+              (r.target == readback::Target::Parameter && int(r.id) == int(list))))
+            continue;
+        QByteArray buffer = r.payload;
+        if (s.send(buffer, false) != 0)
+            return std::nullopt;
+        return readback::list_index(buffer, r.offset) + lists::code_offset(list);
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -184,28 +227,34 @@ int run_set(Context &c)
         if (!settable_in_mode(list, mode))
             return refuse_in_mode(c, list, channel, mode);
 
+        const qint32 code = index + lists::code_offset(list);
         if (list == lists::Onoff) {
             // The list shows the mode already: it changes nothing.
             if (index != mode)
-                if (int r = set_mode(s, channel, index))
+                if (int r = set_mode(s, channel, mode, index))
                     return r;
         } else if (list == lists::Pred) {
+            const std::optional<qint32> old = old_value(s, list, channel, mode, 1);
             QByteArray buffer = requests::preset_payload(s.address(), channel, index);
-            if (int r = s.transact(buffer, true, QStringLiteral("Параметр 'Предустановка' не установлен!")))
+            if (int r = s.change(buffer, true, journal::list_change(list, channel, old, code),
+                                 QStringLiteral("Параметр 'Предустановка' не установлен!")))
                 return r;
         } else {
             const auto id = parameters::ParameterId(int(list));
             // Only the alarm time depends on the version (major 0: unit-wide).
             const int version = id == parameters::Trevoga ? s.read_version() : 1;
+            const std::optional<qint32> old = old_value(s, list, channel, mode, version);
             QByteArray buffer = parameters::set_payload(id, s.address(), channel, index, version);
-            if (int r = s.transact(buffer, true, QString::fromUtf8(parameters::parameter(id).message)))
+            const bool unit_wide = parameters::set_scope(id, version) == parameters::Scope::Unit;
+            if (int r = s.change(buffer, true, journal::list_change(list, unit_wide ? 0 : channel, old, code),
+                                 QString::fromUtf8(parameters::parameter(id).message)))
                 return r;
         }
-        put_value(c, list, channel, index + lists::code_offset(list));
+        put_value(c, list, channel, code);
         c.out(QStringLiteral("%1, канал %2: %3")
                   .arg(list_label(list))
                   .arg(channel)
-                  .arg(value_text(list, index + lists::code_offset(list))));
+                  .arg(value_text(list, code)));
         return int(Success);
     });
 }

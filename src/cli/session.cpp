@@ -7,6 +7,7 @@
 #include "firmware/firmware_transfer.h"
 #include "link/frames.h"
 #include "link/port_failure.h"
+#include "services/change_journal.h"
 
 namespace cli {
 
@@ -42,11 +43,34 @@ int Session::send(QByteArray &payload, bool pre_wait)
     return m_unit.SendCommand(payload, pre_wait);
 }
 
+int Session::failed(const QString &failure)
+{
+    return failure.isEmpty() ? m_context.no_answer() : m_context.fail(UnitFailed, failure);
+}
+
 int Session::transact(QByteArray &payload, bool pre_wait, const QString &failure)
 {
     if (send(payload, pre_wait) == 0)
         return Success;
-    return failure.isEmpty() ? m_context.no_answer() : m_context.fail(UnitFailed, failure);
+    return failed(failure);
+}
+
+int Session::change(QByteArray &payload, bool pre_wait, const journal::Entry &entry, const QString &failure)
+{
+    const int result = send(payload, pre_wait);
+    record_change(entry, journal::result_of(result));
+    return result == 0 ? int(Success) : failed(failure);
+}
+
+void Session::record_change(journal::Entry entry, journal::Result result)
+{
+    entry.port = m_context.port;
+    entry.address = m_context.address > 0 ? m_context.address : 0;
+    entry.version = m_version_text;
+    entry.result = result;
+    const journal::ChangeJournal file;
+    if (!file.append(entry) && !m_context.quiet)
+        print_err(QStringLiteral("Журнал изменений не записан: %1").arg(file.path()));
 }
 
 UnitLink Session::link()
@@ -74,6 +98,7 @@ int Session::read_version()
     QByteArray buffer = readback::request(address(), readback::kGetVersion);
     if (send(buffer, false) != 0)
         return 0;
+    m_version_text = answers::version_text(buffer);
     return answer_byte(buffer, 1);
 }
 

@@ -5,6 +5,7 @@
 #include "link/exchange.h"
 #include "link/serial_port.h"
 #include "link/unit_link.h"
+#include "services/change_journal.h"
 #include "session/unit_session.h"
 
 #include <QByteArray>
@@ -35,6 +36,14 @@ public:
     // One transaction whose failure ends the command: Success, or UnitFailed
     // after telling failure ("Нет ответа от блока!" when empty).
     int transact(QByteArray &payload, bool pre_wait, const QString &failure = QString());
+    // A transaction that changes the unit: as transact, and its outcome goes
+    // to the change journal as entry.
+    int change(QByteArray &payload, bool pre_wait, const journal::Entry &entry,
+               const QString &failure = QString());
+    // Appends entry to the change journal with this session's port, address
+    // and the version text known so far; a journal that cannot be written is
+    // told on standard error and does not fail the command.
+    void record_change(journal::Entry entry, journal::Result result);
     // The pause before a read-back or a whole-unit transfer.
     void settle();
     // This session's transaction and wait for the core's request sequences.
@@ -46,6 +55,9 @@ public:
     // The unit's major version from get_version; 0 for a unit that does not
     // answer it, as the window counts it.
     int read_version();
+    // The version text ("2.1") of the last get_version answered; empty when
+    // none was asked.
+    QString version_text() const { return m_version_text; }
 
     // Transfer hooks over this session, with a progress line on a terminal.
     TransferHooks transfer_hooks(const QString &label);
@@ -53,9 +65,12 @@ public:
 private:
     // Puts why the port failed into the context.
     void note_port_failure();
+    // transact's end of a failed transaction.
+    int failed(const QString &failure);
 
     Context &m_context;
     UnitSession m_unit;
+    QString m_version_text;
 };
 
 // The one way a command talks to a unit: opens a session on the context's

@@ -96,6 +96,8 @@ private slots:
     void unit_failures_data();
     void unit_failures();
     void json_documents();
+    void journal_of_changes_data();
+    void journal_of_changes();
     void scan_finds_the_units_on_the_line();
     void read_of_one_unit_among_several();
     void write_verify_and_diff();
@@ -130,19 +132,21 @@ void TestCliUnit::same_requests_as_window_data()
     QTest::addColumn<int>("gui_from");     // the window's requests compared: [from, to)
     QTest::addColumn<int>("gui_to");       // <= 0: counted from the end
 
-    // The unit: address 7, channels HF, HF, LF, off; factory values.
+    // The unit: address 7, channels HF, HF, LF, off; factory values. Before
+    // a set the tool reads the value it replaces, for the change journal,
+    // except the cut values (their read names no channel).
     const QStringList modes{"0705"};
     QTest::newRow("set porog") << QStringList{"set", "porog", "140", "--channel", "2"} << "porog"
-                               << "140" << 2 << modes << 0 << 0;
+                               << "140" << 2 << QStringList{"0705", "071102"} << 0 << 0;
     QTest::newRow("set arp") << QStringList{"set", "arp", "3"} << "arp"
-                             << "3" << 1 << modes << 0 << 0;
+                             << "3" << 1 << QStringList{"0705", "071201"} << 0 << 0;
     QTest::newRow("set zad (unit-wide)") << QStringList{"set", "zad", "400"} << "zad"
-                                         << "400" << 1 << modes << 0 << 0;
+                                         << "400" << 1 << QStringList{"0705", "0719"} << 0 << 0;
     QTest::newRow("set trevoga (by version)")
         << QStringList{"set", "trevoga", "5", "--channel", "2"} << "trevoga"
-        << "5" << 2 << QStringList{"0705", "0726"} << 0 << 0;
+        << "5" << 2 << QStringList{"0705", "0726", "071a02"} << 0 << 0;
     QTest::newRow("set reject (LF)") << QStringList{"set", "reject", "2.7", "--channel", "3"} << "reject"
-                                     << "2.7" << 3 << modes << 0 << 0;
+                                     << "2.7" << 3 << QStringList{"0705", "071003"} << 0 << 0;
     QTest::newRow("set porog_perepil (HF)") << QStringList{"set", "porog_perepil", "200"} << "porog_perepil"
                                             << "200" << 1 << modes << 0 << 0;
     QTest::newRow("set time_perepil (HF)")
@@ -151,7 +155,7 @@ void TestCliUnit::same_requests_as_window_data()
     // The window reads the channel back after a preset and a mode change to
     // show it; the tool does not.
     QTest::newRow("set pred") << QStringList{"set", "pred", "Рабица", "--channel", "3"} << "pred"
-                              << "Рабица" << 3 << modes << 0 << 1;
+                              << "Рабица" << 3 << QStringList{"0705", "070e03"} << 0 << 1;
     // The window holds the pairing mask from its read-back; the tool asks.
     QTest::newRow("set onoff") << QStringList{"set", "onoff", "НЧ", "--channel", "4"} << "onoff"
                                << "НЧ" << 4 << QStringList{"0705", "0718"} << 0 << 2;
@@ -411,6 +415,56 @@ void TestCliUnit::json_documents()
     QCOMPARE(run.exit, 0);
     QCOMPARE(run.out_lines().size(), 2);
     QVERIFY2(run.out_lines()[0].endsWith("Норма (0x00)"), qPrintable(run.out));
+}
+
+void TestCliUnit::journal_of_changes_data()
+{
+    QTest::addColumn<QString>("fault");   // switched on before the second set
+    QTest::addColumn<QString>("result");  // the second set's in the journal
+
+    // The unit refuses by keeping silent: the tool cannot tell that from a
+    // lost request.
+    QTest::newRow("not answered") << "refuse=0x2f"
+                                  << "no answer";
+    QTest::newRow("answered, not confirmed") << "refuse-bad=0x2f"
+                                             << "refused";
+}
+
+// Every set goes to the journal with the value it replaced, confirmed or not;
+// `journal` lists a unit's entries.
+void TestCliUnit::journal_of_changes()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, result);
+    QTemporaryDir data;
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    const auto restore = qScopeGuard([&saved] { qputenv("XDG_DATA_HOME", saved); });
+
+    SimProcess sim;
+    QVERIFY(sim.start({"--address", "7", "--modes", "2,2,1,0"}));
+    QCOMPARE(run_cli(unit_args(sim) + QStringList{"set", "porog", "140", "--channel", "2"}).exit, 0);
+    QVERIFY(sim.control("fault " + fault));
+    QCOMPARE(run_cli(unit_args(sim) + QStringList{"set", "porog", "200", "--channel", "2"}).exit, 1);
+
+    CliRun run = run_cli({"--json", "journal", "--address", "7"});
+    QCOMPARE(run.exit, 0);
+    QStringList entries;
+    for (const QJsonValue &e : run.json()["entries"].toArray())
+        entries << QStringLiteral("%1 %2 %3 %4/%5: %6 -> %7 (%8), %9")
+                       .arg(e["port"].toString() == sim.port())
+                       .arg(e["address"].toInt())
+                       .arg(e["channel"].toInt())
+                       .arg(e["parameter"].toString(), e["key"].toString(), e["old"]["text"].toString(),
+                            e["new"]["text"].toString())
+                       .arg(e["new"]["code"].toInt())
+                       .arg(e["result"].toString());
+    QCOMPARE(entries, (QStringList{"1 7 2 Порог/POROG: 50 мВ -> 140 мВ (9), confirmed",
+                                   "1 7 2 Порог/POROG: 140 мВ -> 200 мВ (10), " + result}));
+    run = run_cli({"journal"});
+    QVERIFY2(run.out_lines().value(2).contains(QStringLiteral("140 мВ → 200 мВ")), qPrintable(run.out));
+    run = run_cli({"--json", "journal", "--address", "8"});
+    QCOMPARE(run.json()["entries"].toArray().size(), 0);
 }
 
 void TestCliUnit::scan_finds_the_units_on_the_line()

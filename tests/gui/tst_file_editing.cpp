@@ -207,7 +207,7 @@ void TestFileEditing::comparison_writes_only_the_ticked_rows()
     for (int r = 0; r < t.rows.size(); ++r)
         if (t.differs[r])
             differing << t.rows[r].join('|');
-    QCOMPARE(differing, (QStringList{"3|Порог|70 мВ|140 мВ", "Блок|Задержка|7 сек|8 сек"}));
+    QCOMPARE(differing, (QStringList{"3|Порог|100 мВ|200 мВ", "Блок|Задержка|200 мсек|240 мсек"}));
     QStringList sent;
     for (const QByteArray &r : s.requests())
         if (quint8(r[1]) >= 0x2C)  // set requests
@@ -215,8 +215,9 @@ void TestFileEditing::comparison_writes_only_the_ticked_rows()
     QCOMPARE(sent, sets);
     if (cancel)
         return;
-    QCOMPARE(s.dialogs->texts().last(),
-             QStringLiteral("Записано значений: %1. Проверено: %1, все совпадают с файлом.").arg(sets.size()));
+    QCOMPARE(
+        s.dialogs->texts().last(),
+        QStringLiteral("Записано значений: %1. Проверено: %1, все совпадают с файлом.").arg(sets.size()));
     QCOMPARE(int(s.unit.state().channel(3).param(sim::ChannelParam::Threshold)), 10);
 }
 
