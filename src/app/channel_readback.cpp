@@ -9,6 +9,7 @@
 #include "link/unit_link.h"
 #include "mainwindow.h"
 #include "parameter_bindings.h"
+#include "services/journal_entries.h"
 #include "ui_mainwindow.h"
 
 #include <QDebug>
@@ -36,6 +37,7 @@ int MainWindow::read_channel_settings(int channel)
             break;
         case reading::Stage::Version:
             m_model.unit_version = so_far.version_major;
+            m_model.version_text = so_far.version_text;
             ui->version->setText(so_far.version_text);
             break;
         }
@@ -106,7 +108,10 @@ void MainWindow::ch_onoff(int index)
         return;
     }
     const OperationScope operation(m_session);
-    if (!m_model.set_mode(unit_link(), index)) {
+    const int old_mode = m_model.current().cur_onoff;
+    const int r = m_model.set_mode(unit_link(), index);
+    journal_change(journal::list_change(lists::Onoff, m_model.current_channel, old_mode, index), r);
+    if (r != 0) {
         operation_failed(QStringLiteral("Не изменен режим работы канала!..."));
         // Putting the list back sends the previous mode again.
         restore_list(ui->onoff, m_model.current().cur_onoff);

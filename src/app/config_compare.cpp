@@ -6,7 +6,9 @@
 #include "config/config_file.h"
 #include "config/unit_transfer.h"
 #include "config/write_plan.h"
+#include "link/frames.h"
 #include "mainwindow.h"
+#include "services/journal_entries.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -151,6 +153,7 @@ void MainWindow::compare_with_unit()
             }
             return true;
         });
+    journal_change(journal::configuration_written(path), done ? 0 : NoAnswer);
     if (!done)
         return;
     if (wrong.isEmpty())

@@ -2,7 +2,9 @@
 #include "common/timing.h"
 #include "config/config_file.h"
 #include "config/unit_transfer.h"
+#include "link/frames.h"
 #include "mainwindow.h"
+#include "services/journal_entries.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -59,10 +61,11 @@ bool MainWindow::read_unit_config(int address, UnitConfig &out)
                         [&](const TransferHooks &hooks) { return ::read_unit_config(hooks, address, out); });
 }
 
-void MainWindow::write_unit_config(int address, const UnitConfig &config)
+bool MainWindow::write_unit_config(int address, const UnitConfig &config)
 {
-    run_transfer(QStringLiteral("Запись конфигурации блока ..."), true,
-                 [&](const TransferHooks &hooks) { return ::write_unit_config(hooks, address, config); });
+    return run_transfer(
+        QStringLiteral("Запись конфигурации блока ..."), true,
+        [&](const TransferHooks &hooks) { return ::write_unit_config(hooks, address, config); });
 }
 
 int MainWindow::file_message(const QString &title, const QString &text, const QString &informative)
@@ -117,5 +120,6 @@ void MainWindow::on_loadCfg_released()
     // would stop the write half-way.
     if (refuse_bad_values(config, path))
         return;
-    write_unit_config(m_model.unit_address, config);
+    const bool written = write_unit_config(m_model.unit_address, config);
+    journal_change(journal::configuration_written(path), written ? 0 : NoAnswer);
 }

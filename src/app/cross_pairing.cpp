@@ -1,6 +1,8 @@
 // Pairing of channels through the four cross lists and the unit's mask.
 #include "channels/cross_mask.h"
+#include "link/frames.h"
 #include "mainwindow.h"
+#include "services/journal_entries.h"
 #include "ui_mainwindow.h"
 
 #include <QDebug>
@@ -58,11 +60,14 @@ void MainWindow::send_cross_mask()
         show_cross_mask();
         return;
     }
+    const quint8 previous = m_model.prev_cross_mask;
+    const quint8 mask = m_model.cross_mask;
     const bool confirmed = cross::send_mask(
         unit_link(), m_model.unit_address, m_model.cross_mask, m_model.prev_cross_mask, [this] {
             operation_failed(QStringLiteral("Параметр 'Кросс' не установлен!..."));
             m_model.cross_mask = m_model.prev_cross_mask;
         });
+    journal_change(journal::cross_change(previous, mask), confirmed ? 0 : NoAnswer);
     if (confirmed)
         m_model.prev_cross_mask = m_model.cross_mask;
     show_cross_mask();

@@ -4,6 +4,7 @@
 #include "mainwindow.h"
 #include "proto.h"
 #include "services/event_log.h"
+#include "services/journal_entries.h"
 #include "services/log_reading.h"
 #include "services/unit_time.h"
 
@@ -81,7 +82,9 @@ void MainWindow::on_clearProtokol_released()
         return;
     const OperationScope operation(m_session);
     QByteArray buffer = requests::clear_log_payload(m_model.unit_address);
-    if (SendCommand(buffer, false) != 0) {
+    const int r = SendCommand(buffer, false);
+    journal_change(journal::log_cleared(), r);
+    if (r != 0) {
         operation_failed(QStringLiteral("Нет ответа от блока!"));
         return;
     }

@@ -153,6 +153,15 @@ void MainWindow::update_title()
         setWindowTitle(kWindowTitle);
 }
 
+void MainWindow::journal_change(journal::Entry entry, int exchange_result)
+{
+    entry.port = m_session.port_name();
+    entry.address = m_model.unit_address;
+    entry.version = m_model.version_text;
+    entry.result = journal::result_of(exchange_result);
+    journal::ChangeJournal().append(entry);
+}
+
 int MainWindow::critical(const QString &text, const QString &informative)
 {
     return m_dialogs->message(MessageKind::Critical, kAppName, text, YesButton, informative);

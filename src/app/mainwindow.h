@@ -6,6 +6,7 @@
 #include "config/unit_config.h"
 #include "link/port_watcher.h"
 #include "link/serial_port.h"
+#include "services/change_journal.h"
 #include "session/control_lock.h"
 #include "session/unit_model.h"
 #include "session/unit_session.h"
@@ -100,7 +101,7 @@ public:
     // The whole configuration of the unit at address, read or written request
     // by request behind a progress dialog; the write ends with a read-back.
     bool read_unit_config(int address, UnitConfig &out);
-    void write_unit_config(int address, const UnitConfig &config);
+    bool write_unit_config(int address, const UnitConfig &config);
 
     // One transaction with the unit (see Exchange::SendCommand).
     int SendCommand(QByteArray &buffer, bool pre_wait);
@@ -233,6 +234,10 @@ private:
     // A configuration file the user picks, loaded; false when cancelled or
     // damaged (after telling why).
     bool pick_config(const QString &title, UnitConfig *config, QString *path);
+    // Appends a change request's entry to the journal of changes, with the
+    // connection's port, the unit's address and version and the exchange's
+    // result.
+    void journal_change(journal::Entry entry, int exchange_result);
     // A damaged file's message names the file, and the line and column where
     // reading stopped.
     void file_not_loaded(const ConfigLoadResult &loaded, const QString &path);

@@ -2,6 +2,7 @@
 // change the unit does not confirm is told and rolled back.
 #include "mainwindow.h"
 #include "parameter_bindings.h"
+#include "services/journal_entries.h"
 #include "ui_mainwindow.h"
 
 #include <QDebug>
@@ -39,7 +40,14 @@ void MainWindow::run_setter(ParameterId id, int index)
         return;
     }
     const OperationScope operation(m_session);
-    if (m_model.set_parameter(unit_link(), id, index))
+    const int channel = m_model.current_channel;
+    const bool unit_wide = id == Zaderzhka || id == Blokirovka;
+    const int offset = parameter(id).offset;
+    const int old_code = m_model.confirmed(id, channel) + offset;
+    const int r = m_model.set_parameter(unit_link(), id, index);
+    journal_change(journal::list_change(lists::List(id), unit_wide ? 0 : channel, old_code, index + offset),
+                   r);
+    if (r == 0)
         return;
     operation_failed(QString::fromUtf8(parameter(id).message));
     // Putting the list back emits its index change: the previous value is
@@ -124,7 +132,10 @@ void MainWindow::ch_pred(int index)
         return;
     }
     qDebug() << "---------------------------------  ch_pred  " << index;
-    if (m_model.set_preset(unit_link(), index)) {
+    const int old_preset = m_model.current().cur_pred;
+    const int r = m_model.set_preset(unit_link(), index);
+    journal_change(journal::list_change(lists::Pred, m_model.current_channel, old_preset, index), r);
+    if (r == 0) {
         read_channel_settings(m_model.current_channel);
         return;
     }

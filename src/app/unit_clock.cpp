@@ -1,6 +1,7 @@
 // The unit's clock: read it into a message, set it to the PC's clock.
 #include "channels/unit_requests.h"
 #include "mainwindow.h"
+#include "services/journal_entries.h"
 #include "services/unit_time.h"
 
 #include <QDateTime>
@@ -34,8 +35,11 @@ void MainWindow::on_setTime_released()
     if (m_form.setters_armed == 0)
         return;
     const OperationScope operation(m_session);
-    QByteArray buffer = set_time_payload(m_model.unit_address, QDateTime::currentSecsSinceEpoch());
-    if (SendCommand(buffer, false) != 0) {
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    QByteArray buffer = set_time_payload(m_model.unit_address, now);
+    const int r = SendCommand(buffer, false);
+    journal_change(journal::clock_set(now), r);
+    if (r != 0) {
         operation_failed(QStringLiteral("Нет ответа от блока!"));
         return;
     }

@@ -84,29 +84,29 @@ void UnitModel::load(const UnitConfig &config)
     cross_mask = prev_cross_mask = static_cast<unsigned char>(config.kross);
 }
 
-bool UnitModel::set_parameter(const UnitLink &link, ParameterId id, int index)
+int UnitModel::set_parameter(const UnitLink &link, ParameterId id, int index)
 {
     QByteArray buffer = set_payload(id, unit_address, current_channel, index, unit_version);
-    if (link.send(buffer, true) != 0)
-        return false;
+    if (const int r = link.send(buffer, true))
+        return r;
     confirmed(id, current_channel) = index;
-    return true;
+    return 0;
 }
 
-bool UnitModel::set_mode(const UnitLink &link, int mode)
+int UnitModel::set_mode(const UnitLink &link, int mode)
 {
     QByteArray buffer = requests::mode_payload(unit_address, current_channel, mode);
-    if (link.send(buffer, true) != 0)
-        return false;
+    if (const int r = link.send(buffer, true))
+        return r;
     channel_mode[valid(current_channel)] = static_cast<signed char>(mode);
-    return true;
+    return 0;
 }
 
-bool UnitModel::set_preset(const UnitLink &link, int index)
+int UnitModel::set_preset(const UnitLink &link, int index)
 {
     QByteArray buffer = requests::preset_payload(unit_address, current_channel, index);
-    if (link.send(buffer, true) != 0)
-        return false;
+    if (const int r = link.send(buffer, true))
+        return r;
     current().cur_pred = index;
-    return true;
+    return 0;
 }

@@ -4,6 +4,8 @@
 #include "config/unit_config.h"
 #include "link/unit_link.h"
 
+#include <QString>
+
 // What the program knows of one unit's configuration, whatever it came from:
 // per channel the mode and the index of every parameter's list that the
 // unit last confirmed, unit-wide the pairing mask, delay, blocking, address
@@ -26,6 +28,7 @@ public:
     unsigned char prev_cross_mask = 0;  // the mask before the last change, sent again when it is refused
     int unit_address = 0;
     int unit_version = 1;
+    QString version_text;  // as the unit reports it ("2.5"); empty: not read
     // The channel the form shows (1..4).
     signed char current_channel = 1;
 
@@ -40,12 +43,12 @@ public:
     const Channel &current() const { return channels[valid(current_channel)]; }
     int current_mode() const { return channel_mode[valid(current_channel)]; }
 
-    // Offers a change of the current channel to the unit over link: true when
-    // the unit confirmed it and the model holds it, false when it did not and
-    // the model keeps the confirmed value.
-    bool set_parameter(const UnitLink &link, parameters::ParameterId id, int index);
-    bool set_mode(const UnitLink &link, int mode);
-    bool set_preset(const UnitLink &link, int index);
+    // Offers a change of the current channel to the unit over link: 0 when
+    // the unit confirmed it and the model holds it, else the exchange's
+    // result, and the model keeps the confirmed value.
+    int set_parameter(const UnitLink &link, parameters::ParameterId id, int index);
+    int set_mode(const UnitLink &link, int mode);
+    int set_preset(const UnitLink &link, int index);
 
     // The model of a configuration file's record: every mode, list index and
     // mask as the record holds them, out-of-list values included (nothing is

@@ -1,5 +1,6 @@
 // The thirteen parameter lists against a simulated unit: one list change is
 // one set request; a change the unit refuses is told and rolled back.
+#include "services/change_journal.h"
 #include "sim_window.h"
 
 using namespace parameters;
@@ -122,6 +123,7 @@ void TestSetters::change()
     QFETCH(bool, resend_refused);
     QFETCH(QString, message);
     const auto pid = ParameterId(id);
+    QFile::remove(journal::ChangeJournal::default_path());
     SimWindow s{quint8(address)};
     connect_to(s, channel, kSetters[id].mode, major);
     if (QTest::currentTestFailed())
@@ -157,6 +159,17 @@ void TestSetters::change()
     QCOMPARE(m.kind, MessageKind::Critical);
     QCOMPARE(m.title, QString("МИРВАЛ-В Визард"));
     QCOMPARE(m.buttons, int(YesButton));
+
+    // Every request that changes the unit is journalled with its result.
+    const QList<journal::Entry> entries = journal::ChangeJournal().read();
+    QStringList results;
+    for (const journal::Entry &e : entries)
+        results << journal::result_key(e.result);
+    QCOMPARE(results, (QStringList{"confirmed", "no answer", resend_refused ? "no answer" : "confirmed"}));
+    QCOMPARE(entries[0].address, address);
+    QCOMPARE(entries[0].port, QString("ttySIM0"));
+    QCOMPARE(entries[0].new_value.code, std::optional<qint64>(quint8(payload.back())));
+    QCOMPARE(entries[1].old_value.code, entries[0].new_value.code);
 }
 
 // While the settings are read back the lists are filled without a request;
