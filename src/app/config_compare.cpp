@@ -111,7 +111,8 @@ void MainWindow::compare_with_unit()
         return;
     const QList<config_diff::Row> rows = config_diff::compare(unit, file);
     ComparisonTable table = table_of(rows, QStringLiteral("Блок"), QStringLiteral("Файл"));
-    table.title = QStringLiteral("Сравнение с блоком: %1").arg(QFileInfo(path).fileName());
+    const QString name = path.isEmpty() ? file_display_name() : QFileInfo(path).fileName();
+    table.title = QStringLiteral("Сравнение с блоком: %1").arg(name);
     table.accept_text = QStringLiteral("Записать выбранное");
     const int saved_from = address_in_name(path);
     if (saved_from != 0 && saved_from != address)
@@ -153,7 +154,7 @@ void MainWindow::compare_with_unit()
             }
             return true;
         });
-    journal_change(journal::configuration_written(path), done ? 0 : NoAnswer);
+    journal_change(journal::configuration_written(path.isEmpty() ? name : path), done ? 0 : NoAnswer);
     if (!done)
         return;
     if (wrong.isEmpty())
@@ -177,8 +178,9 @@ void MainWindow::compare_files()
         return;
     if (!pick_config(QStringLiteral("Сравнить файлы: второй файл"), &b, &path_b))
         return;
-    ComparisonTable table =
-        table_of(config_diff::compare(a, b), QFileInfo(path_a).fileName(), QFileInfo(path_b).fileName());
+    ComparisonTable table = table_of(config_diff::compare(a, b),
+                                     path_a.isEmpty() ? file_display_name() : QFileInfo(path_a).fileName(),
+                                     QFileInfo(path_b).fileName());
     table.title = QStringLiteral("Сравнение файлов");
     QList<int> ticked;
     m_dialogs->compare(table, &ticked);

@@ -4,6 +4,7 @@
 #include "config/config_check.h"
 #include "config/config_file.h"
 #include "config/config_values.h"
+#include "config/factory_config.h"
 #include "mainwindow.h"
 #include "parameter_bindings.h"
 #include "ui_mainwindow.h"
@@ -52,12 +53,16 @@ void MainWindow::set_up_file_actions()
         connect(action, &QAction::triggered, this, run);
         ui->centralWidget->addAction(action);
     };
+    add(QStringLiteral("Новый файл"), QKeySequence(Qt::CTRL | Qt::Key_N), [this] { new_file(); });
     add(QStringLiteral("Открыть файл…"), QKeySequence(Qt::CTRL | Qt::Key_O), [this] { open_file_dialog(); });
     add(QStringLiteral("Сохранить файл"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save_file(); });
     add(QStringLiteral("Сохранить файл как…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
         [this] { save_file_as(); });
     add(QStringLiteral("Сравнить с блоком…"), QKeySequence(), [this] { compare_with_unit(); });
     add(QStringLiteral("Сравнить файлы…"), QKeySequence(), [this] { compare_files(); });
+    add(QStringLiteral("Журнал изменений…"), QKeySequence(), [this] { show_journal(); });
+    add(QStringLiteral("Отменить последнее изменение"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+        [this] { undo_last_change(); });
     ui->centralWidget->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
@@ -73,6 +78,20 @@ void MainWindow::open_file_dialog()
     const QString path = m_dialogs->openFileName(options);
     if (!path.isEmpty())
         open_file(path);
+}
+
+bool MainWindow::new_file()
+{
+    if (m_session.state() != ConnectionState::Disconnected || m_session.busy() || !settle_unsaved_changes())
+        return false;
+    // No name until it is saved: Ctrl+S asks for one.
+    m_file.path.clear();
+    m_file.config = factory_config();
+    m_file.open = true;
+    setWindowModified(true);
+    update_title();
+    show_file_again();
+    return true;
 }
 
 bool MainWindow::open_file(const QString &path)
@@ -109,6 +128,8 @@ bool MainWindow::save_file()
 {
     if (!m_file.open)
         return false;
+    if (m_file.path.isEmpty())
+        return save_file_as();
     QString error, note;
     if (save_config_file(m_file.path, m_file.config, &error, &note) != 0) {
         m_dialogs->message(MessageKind::Information, QStringLiteral("Невозможно открыть файл !"), error,
@@ -125,7 +146,7 @@ bool MainWindow::save_file_as()
         return false;
     FileDialogOptions options;
     options.title = QStringLiteral("Сохранить конфигурацию");
-    options.directory = m_file.path;
+    options.directory = m_file.path.isEmpty() ? m_config_dir : m_file.path;
     options.filter = kConfigFileFilter;
     const QString path = m_dialogs->saveFileName(options);
     if (path.isEmpty())
@@ -145,10 +166,10 @@ bool MainWindow::settle_unsaved_changes()
 {
     if (!m_file.open || !isWindowModified())
         return true;
-    const int answer = m_dialogs->message(
-        MessageKind::Question, kAppName,
-        QStringLiteral("Файл %1 изменен. Сохранить изменения?").arg(QFileInfo(m_file.path).fileName()),
-        YesButton | NoButtonAnswer | CancelButton);
+    const int answer =
+        m_dialogs->message(MessageKind::Question, kAppName,
+                           QStringLiteral("Файл %1 изменен. Сохранить изменения?").arg(file_display_name()),
+                           YesButton | NoButtonAnswer | CancelButton);
     if (answer == YesButton)
         return save_file();
     return answer == NoButtonAnswer;

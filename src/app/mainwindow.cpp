@@ -148,9 +148,14 @@ MainWindow::~MainWindow()
 void MainWindow::update_title()
 {
     if (m_file.open)
-        setWindowTitle(QStringLiteral("%1[*] — %2").arg(QFileInfo(m_file.path).fileName(), kWindowTitle));
+        setWindowTitle(QStringLiteral("%1[*] — %2").arg(file_display_name(), kWindowTitle));
     else
         setWindowTitle(kWindowTitle);
+}
+
+QString MainWindow::file_display_name() const
+{
+    return m_file.path.isEmpty() ? QStringLiteral("Новый файл") : QFileInfo(m_file.path).fileName();
 }
 
 void MainWindow::journal_change(journal::Entry entry, int exchange_result)

@@ -125,6 +125,8 @@ public:
     // marks unsaved changes. open_file asks first about unsaved changes and
     // tells why a file does not open; false when nothing was opened.
     bool open_file(const QString &path);
+    // "Новый файл": the factory configuration, without a name until saved.
+    bool new_file();
     void open_file_dialog();
     bool save_file();
     bool save_file_as();
@@ -134,7 +136,15 @@ public:
     // "Сравнить файлы…": two files side by side (config_compare.cpp).
     void compare_with_unit();
     void compare_files();
+    // "Журнал изменений…": the change journal, newest first, of the connected
+    // unit or, with none, of every unit. "Отменить последнее изменение": the
+    // last change confirmed on the connected unit taken back through its
+    // setter (journal_view.cpp).
+    void show_journal();
+    void undo_last_change();
     QString file_path() const { return m_file.path; }
+    // The open file's name, "Новый файл" before it has one.
+    QString file_display_name() const;
 
     UserDialogs &dialogs() { return *m_dialogs; }
 

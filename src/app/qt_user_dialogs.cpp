@@ -121,7 +121,8 @@ bool QtUserDialogs::compare(const ComparisonTable &table, QList<int> *ticked)
     auto *buttons = new QDialogButtonBox(&dialog);
     if (!table.accept_text.isEmpty())
         buttons->addButton(table.accept_text, QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    buttons->addButton(table.close_text.isEmpty() ? QStringLiteral("Отмена") : table.close_text,
+                       QDialogButtonBox::RejectRole);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);

@@ -1,44 +1,13 @@
 // The change journal: every change the window and the tool made to a unit.
 #include "commands.h"
 #include "services/change_journal.h"
+#include "services/journal_table.h"
 
 #include <QJsonArray>
 
 namespace cli {
 
 namespace {
-
-QString result_text(journal::Result result)
-{
-    switch (result) {
-    case journal::Result::Confirmed:
-        return QStringLiteral("подтверждено");
-    case journal::Result::Refused:
-        return QStringLiteral("отказ");
-    case journal::Result::NoAnswer:
-        break;
-    }
-    return QStringLiteral("нет ответа");
-}
-
-QString shown(const journal::Value &value)
-{
-    if (!value.known())
-        return QStringLiteral("?");
-    return value.text.isEmpty() ? QString::number(*value.code) : value.text;
-}
-
-QStringList row(const journal::Entry &e)
-{
-    return {e.time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")),
-            e.port.isEmpty() ? QStringLiteral("-") : e.port,
-            e.address ? QString::number(e.address) : QStringLiteral("-"),
-            e.version.isEmpty() ? QStringLiteral("-") : e.version,
-            e.channel ? QString::number(e.channel) : QStringLiteral("-"),
-            e.label,
-            QStringLiteral("%1 → %2").arg(shown(e.old_value), shown(e.new_value)),
-            result_text(e.result)};
-}
 
 // Rows in columns two spaces apart, each as wide as its longest text.
 QStringList table(const QList<QStringList> &rows)
@@ -72,12 +41,10 @@ int run_journal(Context &c)
         print_err(QStringLiteral("%1: пропущено поврежденных строк: %2").arg(file.path()).arg(skipped));
 
     QJsonArray array;
-    QList<QStringList> rows{{QStringLiteral("Время"), QStringLiteral("Порт"), QStringLiteral("Адрес"),
-                             QStringLiteral("Версия"), QStringLiteral("Канал"), QStringLiteral("Параметр"),
-                             QStringLiteral("Было → стало"), QStringLiteral("Результат")}};
+    QList<QStringList> rows{journal::table_columns()};
     for (const journal::Entry &e : entries) {
         array.append(journal::to_json(e));
-        rows << row(e);
+        rows << journal::table_row(e);
     }
     c.result[QStringLiteral("file")] = file.path();
     c.result[QStringLiteral("entries")] = array;

@@ -58,7 +58,8 @@ struct ComparisonTable {
     QList<bool> differs;      // by row
     QString summary;          // the counts of different and equal rows
     QString warning;          // empty: none
-    QString accept_text;      // the button that takes the ticked rows; empty: only "Отмена"
+    QString accept_text;      // the button that takes the ticked rows; empty: only the close button
+    QString close_text;       // the button that closes it taking nothing; empty: "Отмена"
 };
 
 class UserDialogs {

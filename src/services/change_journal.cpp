@@ -152,11 +152,22 @@ bool from_json(const QJsonObject &o, Entry *entry)
     return true;
 }
 
+namespace {
+
+// The window names a local port "ttyUSB0", the tool may be given "/dev/ttyUSB0".
+bool same_port(const QString &a, const QString &b)
+{
+    const QString dev = QStringLiteral("/dev/");
+    return (a.startsWith(dev) ? a.mid(dev.size()) : a) == (b.startsWith(dev) ? b.mid(dev.size()) : b);
+}
+
+}  // namespace
+
 QList<Entry> filtered(const QList<Entry> &entries, int address, const QString &port)
 {
     QList<Entry> out;
     for (const Entry &e : entries)
-        if ((address == 0 || e.address == address) && (port.isEmpty() || e.port == port))
+        if ((address == 0 || e.address == address) && (port.isEmpty() || same_port(e.port, port)))
             out << e;
     return out;
 }

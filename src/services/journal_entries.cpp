@@ -10,15 +10,6 @@ namespace journal {
 
 namespace {
 
-QString list_key(lists::List list)
-{
-    if (list == lists::Onoff)
-        return QStringLiteral("REGIM");
-    if (list == lists::Pred)
-        return QStringLiteral("PREDUSTANOVKA");
-    return QString::fromLatin1(parameters::parameter(parameters::ParameterId(int(list))).key);
-}
-
 Entry change(const QString &label, const QString &key)
 {
     Entry e;
@@ -28,6 +19,15 @@ Entry change(const QString &label, const QString &key)
 }
 
 }  // namespace
+
+QString list_key(lists::List list)
+{
+    if (list == lists::Onoff)
+        return QStringLiteral("REGIM");
+    if (list == lists::Pred)
+        return QStringLiteral("PREDUSTANOVKA");
+    return QString::fromLatin1(parameters::parameter(parameters::ParameterId(int(list))).key);
+}
 
 Entry list_change(lists::List list, int channel, std::optional<qint32> old_code, qint32 new_code)
 {

@@ -10,6 +10,10 @@
 // change went (port, address, version) and how it ended.
 namespace journal {
 
+// The key a list's changes are journalled under: the configuration file's
+// key, "REGIM" for the mode, "PREDUSTANOVKA" for the preset.
+QString list_key(lists::List list);
+
 // A list's value: "Порог" / "POROG", the mode "REGIM", the preset
 // "PREDUSTANOVKA". channel 0 for a unit-wide value; old_code: not known.
 Entry list_change(lists::List list, int channel, std::optional<qint32> old_code, qint32 new_code);

@@ -1,6 +1,8 @@
 // A configuration file in the window without a unit: the form edits it, the
 // file keeps everything else byte for byte, bad values are shown.
+#include "config/config_check.h"
 #include "config/config_file.h"
+#include "config/factory_config.h"
 #include "sim_window.h"
 
 #include <QTemporaryDir>
@@ -60,6 +62,7 @@ private slots:
     void edits_change_only_their_attributes();
     void bad_values_are_shown_not_guessed();
     void a_unit_takes_the_form_and_gives_it_back();
+    void a_new_file_starts_from_the_factory_values();
     void comparison_writes_only_the_ticked_rows_data();
     void comparison_writes_only_the_ticked_rows();
 };
@@ -158,6 +161,25 @@ void TestFileEditing::a_unit_takes_the_form_and_gives_it_back()
     QCOMPARE(s.ui().onoff->currentIndex(), 1);
     QCOMPARE(s.ui().porog->currentIndex(), 3);
     QVERIFY(s.ui().porog->isEnabled());
+    QVERIFY(!s.window->isWindowModified());
+}
+
+void TestFileEditing::a_new_file_starts_from_the_factory_values()
+{
+    QTemporaryDir dir;
+    SimWindow s;
+    QVERIFY(s.window->new_file());
+    QVERIFY(s.window->windowTitle().startsWith("Новый файл[*]"));
+    QVERIFY(s.window->isWindowModified());
+    QVERIFY(s.ui().porog->isEnabled());
+    // It has no name yet: saving asks for one.
+    s.dialogs->file_names << dir.filePath("new.cfg");
+    QVERIFY(s.window->save_file());
+    UnitConfig saved;
+    QVERIFY(load_config_file(dir.filePath("new.cfg"), saved).ok);
+    QVERIFY(saved == factory_config());
+    QCOMPARE(config_check::check(saved).size(), 0);
+    QVERIFY(s.window->windowTitle().startsWith("new.cfg[*]"));
     QVERIFY(!s.window->isWindowModified());
 }
 

@@ -74,6 +74,7 @@ private slots:
     void change_data();
     void change();
     void disarmed_lists_send_nothing();
+    void undo_takes_back_the_last_confirmed_change();
 };
 
 void TestSetters::change_data()
@@ -193,6 +194,40 @@ void TestSetters::disarmed_lists_send_nothing()
     for (int id = 0; id < ParameterCount; ++id)
         QCOMPARE(s.model().confirmed(ParameterId(id), s.model().current_channel), before[id]);
     QCOMPARE(s.dialogs->texts(), QStringList());
+}
+
+// Ctrl+Z after a threshold change on channel 3 and a refused change on
+// channel 1: the form goes back to channel 3 and sends the old threshold,
+// journalled; nothing is left to take back but that change itself.
+void TestSetters::undo_takes_back_the_last_confirmed_change()
+{
+    QFile::remove(journal::ChangeJournal::default_path());
+    SimWindow s;
+    connect_to(s, 3, 1);
+    QVERIFY(!QTest::currentTestFailed());
+    const int before = s.unit.state().channel(3).param(CP::Threshold);
+    s.ui().porog->setCurrentIndex(before == 9 ? 8 : 9);
+    s.ui().chn->setCurrentIndex(0);
+    QVERIFY(s.unit.faults().add(QStringLiteral("refuse=0x30:%1").arg(s.session().link_settings().MREP())));
+    s.ui().arp->setCurrentIndex(s.ui().arp->currentIndex() == 0 ? 1 : 0);
+    QCOMPARE(s.dialogs->texts().size(), 1);
+    s.forget_requests();
+
+    s.window->show();
+    QVERIFY(QTest::qWaitForWindowActive(s.window.get()));
+    QTest::keyClick(s.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.model().current_channel, 3);
+    QCOMPARE(s.ui().porog->currentIndex(), before);
+    QCOMPARE(s.unit.state().channel(3).param(CP::Threshold), before);
+    QCOMPARE(s.requests().last(), parameters::set_payload(Porog, 1, 3, before, 2));
+    const journal::Entry last = journal::ChangeJournal().read().last();
+    QCOMPARE(last.new_value.code, std::optional<qint64>(before));
+    QCOMPARE(journal::result_key(last.result), QString("confirmed"));
+
+    // The journal's table shows this unit's lines, newest first.
+    s.window->show_journal();
+    QCOMPARE(s.dialogs->tables.last().rows.first().last(), QString("подтверждено"));
+    QVERIFY(s.dialogs->tables.last().rows.size() >= 3);
 }
 
 QTEST_MAIN(TestSetters)

@@ -3,6 +3,7 @@
 // itself, lines of writers appending at once stay whole, and the filter.
 #include "services/change_journal.h"
 #include "services/journal_entries.h"
+#include "services/journal_undo.h"
 
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -76,6 +77,8 @@ private slots:
     void writers_at_once_keep_lines_whole();
     void filter_data();
     void filter();
+    void undo_data();
+    void undo();
 
 private:
     QString path() const { return m_dir.filePath(QStringLiteral("mirval/journal.jsonl")); }
@@ -243,6 +246,7 @@ void TestChangeJournal::filter_data()
     QTest::newRow("one address on every port") << 7 << "" << QList<int>{0, 2};
     QTest::newRow("one address on one port") << 7 << "ttyUSB1" << QList<int>{2};
     QTest::newRow("one port") << 0 << "ttyUSB0" << QList<int>{0, 1, 3};
+    QTest::newRow("the tool's name of the port") << 7 << "/dev/ttyUSB1" << QList<int>{2};
     QTest::newRow("no such address") << 8 << "" << QList<int>{};
 }
 
@@ -258,6 +262,61 @@ void TestChangeJournal::filter()
     for (const Entry &e : journal::filtered(all, address, port))
         indexes << e.channel;
     QCOMPARE(indexes, kept);
+}
+
+void TestChangeJournal::undo_data()
+{
+    using journal::Result;
+    using journal::Undo;
+    const auto with = [](Entry e, Result r) {
+        e.result = r;
+        return e;
+    };
+    const Entry threshold = with(journal::list_change(lists::Porog, 3, 6, 9), Result::Confirmed);
+    QTest::addColumn<QList<Entry>>("entries");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("list");
+    QTest::addColumn<int>("code");
+
+    QTest::newRow("empty journal") << QList<Entry>{} << int(Undo::Nothing) << 0 << 0;
+    QTest::newRow("the last confirmed change")
+        << QList<Entry>{with(journal::list_change(lists::Zad, 0, 4, 7), Result::Confirmed), threshold}
+        << int(Undo::List) << int(lists::Porog) << 6;
+    QTest::newRow("past a refusal and its value put back")
+        << QList<Entry>{threshold, with(journal::list_change(lists::Arp, 3, 1, 2), Result::NoAnswer),
+                        with(journal::list_change(lists::Arp, 3, 1, 1), Result::Confirmed)}
+        << int(Undo::List) << int(lists::Porog) << 6;
+    QTest::newRow("mode") << QList<Entry>{with(journal::list_change(lists::Onoff, 2, 1, 0),
+                                               Result::Confirmed)}
+                          << int(Undo::List) << int(lists::Onoff) << 1;
+    QTest::newRow("pairing") << QList<Entry>{with(journal::cross_change(3, 0), Result::Confirmed)}
+                             << int(Undo::Cross) << 0 << 3;
+    QTest::newRow("preset: not older changes either")
+        << QList<Entry>{threshold, with(journal::list_change(lists::Pred, 3, 0, 2), Result::Confirmed)}
+        << int(Undo::Nothing) << 0 << 0;
+    QTest::newRow("clock") << QList<Entry>{threshold, with(journal::clock_set(2200000000), Result::Confirmed)}
+                           << int(Undo::Nothing) << 0 << 0;
+    QTest::newRow("previous value not known")
+        << QList<Entry>{with(journal::list_change(lists::Porog, 3, std::nullopt, 9), Result::Confirmed)}
+        << int(Undo::Nothing) << 0 << 0;
+}
+
+void TestChangeJournal::undo()
+{
+    QFETCH(QList<Entry>, entries);
+    QFETCH(int, kind);
+    QFETCH(int, list);
+    QFETCH(int, code);
+    const journal::Undo u = journal::last_undo(entries);
+    QCOMPARE(int(u.kind), kind);
+    QCOMPARE(u.reason.isEmpty(), kind != journal::Undo::Nothing);
+    if (kind == journal::Undo::Nothing)
+        return;
+    QCOMPARE(u.code, code);
+    if (kind == journal::Undo::List) {
+        QCOMPARE(int(u.list), list);
+        QCOMPARE(u.channel, u.change.channel);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestChangeJournal)
