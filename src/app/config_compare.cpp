@@ -129,30 +129,22 @@ void MainWindow::compare_with_unit()
 
     int checked = 0;
     QStringList wrong;
+    write_plan::Progress report;
+    report.sent = [&](const write_plan::Write &w, int result) {
+        journal_change(journal::config_value_change(w.channel, w.list,
+                                                    config_values::value_of(unit, w.channel, w.list), w.code),
+                       result);
+    };
+    report.checked = [&](const write_plan::Expected &e, qint32 held) {
+        ++checked;
+        if (held != e.code)
+            wrong << QStringLiteral("канал %1, %2: в блоке %3, в файле %4")
+                         .arg(e.channel)
+                         .arg(config_values::label(e.list), text_of(e.list, held), text_of(e.list, e.code));
+    };
     const bool done =
         run_transfer(QStringLiteral("Запись конфигурации блока ..."), true, [&](const TransferHooks &hooks) {
-            for (const write_plan::Write &w : plan.writes) {
-                QByteArray payload = w.payload;
-                if (hooks.send(payload, true) != 0)
-                    return false;
-                if (w.list == lists::Onoff && hooks.mode_written)
-                    hooks.mode_written(w.channel, w.code & 0xFF);
-            }
-            for (const write_plan::Read &r : plan.reads) {
-                QByteArray payload = r.payload;
-                if (hooks.send(payload, false) != 0)
-                    return false;
-                for (const write_plan::Expected &e : r.expected) {
-                    ++checked;
-                    const qint32 held = write_plan::answered(e, payload);
-                    if (held != e.code)
-                        wrong << QStringLiteral("канал %1, %2: в блоке %3, в файле %4")
-                                     .arg(e.channel)
-                                     .arg(config_values::label(e.list), text_of(e.list, held),
-                                          text_of(e.list, e.code));
-                }
-            }
-            return true;
+            return write_plan::carry_out(hooks, plan, report) == 0;
         });
     journal_change(journal::configuration_written(path.isEmpty() ? name : path), done ? 0 : NoAnswer);
     if (!done)

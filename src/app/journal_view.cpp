@@ -46,8 +46,8 @@ void MainWindow::show_journal()
 
 void MainWindow::undo_last_change()
 {
-    if (m_session.state() != ConnectionState::Connected || m_session.busy() || m_form.setters_armed == 0
-        || m_form.controls_frozen)
+    if (m_session.state() != ConnectionState::Connected || m_session.busy() || m_form.setters_armed == 0 ||
+        m_form.controls_frozen)
         return;
     const journal::Undo undo = journal::last_undo(
         journal::filtered(journal::ChangeJournal().read(), m_model.unit_address, m_session.port_name()));

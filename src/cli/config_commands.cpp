@@ -1,5 +1,6 @@
 // Configuration files and the whole-unit configuration of one unit.
 #include "config_commands.h"
+#include "services/journal_entries.h"
 
 #include "commands.h"
 #include "config/config_file.h"
@@ -53,12 +54,14 @@ int read_whole_unit(Session &s, UnitConfig *config)
     return done ? Success : s.context().no_answer();
 }
 
-int write_whole_unit(Session &s, const UnitConfig &config)
+int write_whole_unit(Session &s, const UnitConfig &config, const QString &file)
 {
     s.settle();
     const bool done = write_unit_config(s.transfer_hooks(QStringLiteral("Запись конфигурации блока ...")),
                                         s.address(), config);
     s.context().progress(QString());
+    s.record_change(journal::configuration_written(file),
+                    done ? journal::Result::Confirmed : journal::Result::NoAnswer);
     return done ? Success : s.context().no_answer();
 }
 
@@ -131,7 +134,7 @@ int run_write(Context &c)
     if (changed_only)
         return write_changed(c, config);
     return with_session(c, [&](Session &s) {
-        if (int r = write_whole_unit(s, config))
+        if (int r = write_whole_unit(s, config, c.file_argument()))
             return r;
         c.result[QStringLiteral("file")] = c.file_argument();
         if (!c.args.flags.contains(QStringLiteral("verify"))) {

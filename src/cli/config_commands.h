@@ -21,7 +21,8 @@ int write_changed(Context &c, const UnitConfig &config);
 // The whole-unit read as the window runs it: the settling pause, then the
 // core's sequence. Success or UnitFailed after telling.
 int read_whole_unit(Session &s, UnitConfig *config);
-int write_whole_unit(Session &s, const UnitConfig &config);
+// The whole-unit write of config, journalled as written from file.
+int write_whole_unit(Session &s, const UnitConfig &config, const QString &file);
 // Each difference as a line on standard output and in the JSON document.
 void put_differences(Context &c, const UnitConfig &file, const QList<Difference> &differences);
 // Reads the unit back and puts where it differs from file; Success when it

@@ -281,7 +281,7 @@ int run_restore(Context &c)
                 UnitConfig config;
                 if (load_checked_config(line, row.file, &config) == Success) {
                     row.version = version_of(s);
-                    if (write_whole_unit(s, config) == Success && verify)
+                    if (write_whole_unit(s, config, row.file) == Success && verify)
                         compare_with_unit(s, config, QStringLiteral("Блок не принял конфигурацию"));
                 }
                 row.error = line.error;

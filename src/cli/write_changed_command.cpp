@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "config/write_plan.h"
 #include "config_commands.h"
+#include "services/journal_entries.h"
 
 #include <QJsonArray>
 
@@ -35,40 +36,6 @@ QString planned_line(const write_plan::Write &w, const QList<config_diff::Row> &
             return QStringLiteral("%1: в блоке %2, будет записано %3")
                 .arg(what(w), code_text(w.list, r.b), code_text(w.list, w.code));
     return QStringLiteral("%1: будет записано %2").arg(what(w), code_text(w.list, w.code));
-}
-
-// The read-back: each value the unit holds, checked against the file.
-// Success, UnitFailed when the unit did not answer or holds another value.
-int check_written(Session &s, const write_plan::Plan &plan)
-{
-    Context &c = s.context();
-    s.settle();
-    QJsonArray checked;
-    int mismatches = 0;
-    for (const write_plan::Read &read : plan.reads) {
-        QByteArray answer = read.payload;
-        if (int r = s.transact(answer, false))
-            return r;
-        for (const write_plan::Expected &e : read.expected) {
-            const qint32 held = write_plan::answered(e, answer);
-            const Difference d{e.channel, config_values::label(e.list), code_text(e.list, e.code),
-                               code_text(e.list, held)};
-            QJsonObject o = difference_json(d);
-            o[QStringLiteral("ok")] = held == e.code;
-            checked.append(o);
-            if (held == e.code) {
-                c.out(QStringLiteral("%1: %2: проверено, %3").arg(place_text(d.channel), d.what, d.actual));
-            } else {
-                c.out(difference_line(d));
-                ++mismatches;
-            }
-        }
-    }
-    c.result[QStringLiteral("checked")] = checked;
-    if (mismatches > 0)
-        return c.fail(UnitFailed,
-                      QStringLiteral("Блок не принял конфигурацию: расхождений %1").arg(mismatches));
-    return Success;
 }
 
 }  // namespace
@@ -104,21 +71,52 @@ int write_changed(Context &c, const UnitConfig &config)
             return int(Success);
         }
 
-        int written = 0;
-        for (const write_plan::Write &w : plan.writes) {
-            c.progress(QStringLiteral("Запись изменений ... %1/%2").arg(written + 1).arg(plan.writes.size()));
-            QByteArray payload = w.payload;
-            if (int r = s.transact(payload, true)) {
-                c.result[QStringLiteral("written")] = written;
-                return r;
-            }
+        int written = 0, mismatches = 0;
+        QJsonArray checked;
+        TransferHooks hooks;
+        hooks.send = [&s](QByteArray &payload, bool pre_wait) { return s.send(payload, pre_wait); };
+        hooks.progress = [&](int step) {
+            c.progress(QStringLiteral("Запись изменений ... %1/%2").arg(step + 1).arg(plan.writes.size()));
+        };
+        write_plan::Progress report;
+        report.sent = [&](const write_plan::Write &w, int result) {
+            s.record_change(journal::config_value_change(
+                                w.channel, w.list, config_values::value_of(unit, w.channel, w.list), w.code),
+                            journal::result_of(result));
+            if (result != 0)
+                return;
             ++written;
             c.out(QStringLiteral("%1: записано %2").arg(what(w), code_text(w.list, w.code)));
-        }
+        };
+        report.before_reads = [&] {
+            c.progress(QString());
+            s.settle();
+        };
+        // The read-back: each value the unit holds, checked against the file.
+        report.checked = [&](const write_plan::Expected &e, qint32 held) {
+            const Difference d{e.channel, config_values::label(e.list), code_text(e.list, e.code),
+                               code_text(e.list, held)};
+            QJsonObject o = difference_json(d);
+            o[QStringLiteral("ok")] = held == e.code;
+            checked.append(o);
+            if (held == e.code) {
+                c.out(QStringLiteral("%1: %2: проверено, %3").arg(place_text(d.channel), d.what, d.actual));
+            } else {
+                c.out(difference_line(d));
+                ++mismatches;
+            }
+        };
+        const int r = write_plan::carry_out(hooks, plan, report);
         c.progress(QString());
         c.result[QStringLiteral("written")] = written;
-        if (int r = check_written(s, plan))
-            return r;
+        c.result[QStringLiteral("checked")] = checked;
+        s.record_change(journal::configuration_written(c.file_argument()),
+                        r == 0 ? journal::Result::Confirmed : journal::result_of(r));
+        if (r != 0)
+            return c.no_answer();
+        if (mismatches > 0)
+            return c.fail(UnitFailed,
+                          QStringLiteral("Блок не принял конфигурацию: расхождений %1").arg(mismatches));
         c.out(QStringLiteral("Записано значений: %1, проверено: расхождений нет.").arg(written));
         return int(Success);
     });

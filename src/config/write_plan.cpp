@@ -129,6 +129,34 @@ Plan plan(int address, const UnitConfig &config, const QList<config_diff::Row> &
     return p;
 }
 
+int carry_out(const TransferHooks &hooks, const Plan &plan, const Progress &progress)
+{
+    for (int i = 0; i < plan.writes.size(); ++i) {
+        const Write &w = plan.writes[i];
+        if (hooks.progress)
+            hooks.progress(i);
+        QByteArray payload = w.payload;
+        const int r = hooks.send(payload, true);
+        if (progress.sent)
+            progress.sent(w, r);
+        if (r != 0)
+            return r;
+        if (w.list == lists::Onoff && hooks.mode_written)
+            hooks.mode_written(w.channel, w.code & 0xFF);
+    }
+    if (progress.before_reads)
+        progress.before_reads();
+    for (const Read &read : plan.reads) {
+        QByteArray payload = read.payload;
+        if (const int r = hooks.send(payload, false))
+            return r;
+        for (const Expected &e : read.expected)
+            if (progress.checked)
+                progress.checked(e, answered(e, payload));
+    }
+    return 0;
+}
+
 qint32 answered(const Expected &e, const QByteArray &answer)
 {
     const int byte = answer_byte(answer, 1);

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "config/config_diff.h"
+#include "config/unit_transfer.h"
 
 #include <QByteArray>
 #include <QList>
+
+#include <functional>
 
 // Writing only some values of a configuration: the set requests a
 // whole-unit write would send for them, in its order and form, and the reads
@@ -45,6 +48,18 @@ struct Plan {
 // chosen unit-wide values. Rows of values the channel's mode in config does
 // not use are ignored.
 Plan plan(int address, const UnitConfig &config, const QList<config_diff::Row> &chosen);
+
+// What carrying out a plan reports as it goes; each may be empty.
+struct Progress {
+    std::function<void(const Write &, int result)> sent;  // the exchange's result, 0: confirmed
+    std::function<void()> before_reads;                   // the writes are done
+    std::function<void(const Expected &, qint32 held)> checked;
+};
+
+// Sends the plan's writes (with the pause after each, hooks.progress before
+// each with its index, hooks.mode_written after a mode), then its reads.
+// 0, or the result of the first exchange that failed.
+int carry_out(const TransferHooks &hooks, const Plan &plan, const Progress &progress = {});
 
 // The code an answer to a read carries for e: the channel's two bits of the
 // mode map for a mode, else answer byte 1 as a signed byte.

@@ -2,6 +2,7 @@
 
 #include "channels/parameters.h"
 #include "channels/value_text.h"
+#include "config/config_values.h"
 #include "services/unit_time.h"
 
 #include <QFileInfo>
@@ -37,6 +38,13 @@ Entry list_change(lists::List list, int channel, std::optional<qint32> old_code,
         e.old_value = Value{old_code, form_text::value_text(list, *old_code)};
     e.new_value = Value{new_code, form_text::value_text(list, new_code)};
     return e;
+}
+
+Entry config_value_change(int channel, lists::List list, std::optional<qint32> old_code, qint32 new_code)
+{
+    if (list == config_values::kCrossMask)
+        return cross_change(old_code, new_code);
+    return list_change(list, channel, old_code, new_code);
 }
 
 Entry cross_change(std::optional<qint32> old_mask, qint32 new_mask)

@@ -17,6 +17,8 @@ QString list_key(lists::List list);
 // A list's value: "Порог" / "POROG", the mode "REGIM", the preset
 // "PREDUSTANOVKA". channel 0 for a unit-wide value; old_code: not known.
 Entry list_change(lists::List list, int channel, std::optional<qint32> old_code, qint32 new_code);
+// A value of a configuration (list or config_values::kCrossMask) on channel.
+Entry config_value_change(int channel, lists::List list, std::optional<qint32> old_code, qint32 new_code);
 // The pairing mask, "Кросс" / "KROSS".
 Entry cross_change(std::optional<qint32> old_mask, qint32 new_mask);
 // The unit's clock set to utc_seconds ("CLOCK").

@@ -28,8 +28,8 @@ QString result_text(Result result)
 
 QStringList table_columns()
 {
-    return {QStringLiteral("Время"),  QStringLiteral("Порт"),     QStringLiteral("Адрес"),
-            QStringLiteral("Версия"), QStringLiteral("Канал"),    QStringLiteral("Параметр"),
+    return {QStringLiteral("Время"),        QStringLiteral("Порт"),     QStringLiteral("Адрес"),
+            QStringLiteral("Версия"),       QStringLiteral("Канал"),    QStringLiteral("Параметр"),
             QStringLiteral("Было → стало"), QStringLiteral("Результат")};
 }
 

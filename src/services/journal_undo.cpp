@@ -20,12 +20,10 @@ Undo nothing(const QString &reason, const Entry &change = Entry())
 
 Undo last_undo(const QList<Entry> &entries)
 {
-    auto last = std::find_if(entries.rbegin(), entries.rend(),
-                             [](const Entry &e) {
-                                 // The same value sent again (a refused change put back) changed nothing.
-                                 return e.result == Result::Confirmed &&
-                                        !(e.old_value.code && e.old_value.code == e.new_value.code);
-                             });
+    auto last = std::find_if(entries.rbegin(), entries.rend(), [](const Entry &e) {
+        // The same value sent again (a refused change put back) changed nothing.
+        return e.result == Result::Confirmed && !(e.old_value.code && e.old_value.code == e.new_value.code);
+    });
     if (last == entries.rend())
         return nothing(QStringLiteral("В журнале нет подтверждённых изменений этого блока."));
     const Entry &e = *last;
