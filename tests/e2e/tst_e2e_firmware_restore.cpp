@@ -118,7 +118,8 @@ void TestE2eFirmwareRestore::unit_left_in_its_loader_comes_back()
     QFile::remove(journal.path());
 
     SimProcess sim;
-    QVERIFY(sim.start({"--address", "1", "--modes", "1,1,1,1", "--version", "2.5", "--fault", "loader-fail=3"}));
+    QVERIFY(
+        sim.start({"--address", "1", "--modes", "1,1,1,1", "--version", "2.5", "--fault", "loader-fail=3"}));
     const QString port = sim.port();
 
     std::unique_ptr<RealWindow> w;
@@ -139,9 +140,9 @@ void TestE2eFirmwareRestore::unit_left_in_its_loader_comes_back()
     } else {
         const CliRun run = run_cli({"--port", port, "flash", good});
         QCOMPARE(run.exit, 1);
-        QCOMPARE(run.err.section('\n', -3, -1),
-                 "Проверьте оборудование и повторите попытку.\n" + kWaits +
-                     "Повторите смену прошивки: mirval-cli --port " + port + " flash --loader " + good + "\n");
+        QCOMPARE(run.err.section('\n', -3, -1), "Проверьте оборудование и повторите попытку.\n" + kWaits +
+                                                    "Повторите смену прошивки: mirval-cli --port " + port +
+                                                    " flash --loader " + good + "\n");
     }
     QVERIFY(sim.control("image 1"));
     QVERIFY2(sim.reply().startsWith("image 1 complete=0"), qPrintable(sim.reply()));
