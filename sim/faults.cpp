@@ -40,6 +40,8 @@ const FaultName kNames[] = {
      "loader does not acknowledge line N until re-entered"},
     {FaultKind::LoaderReject, "loader-reject", RequiredArg, false, "=N[,BYTE]",
      "loader answers BYTE (0x55) to line N"},
+    {FaultKind::LoaderFail, "loader-fail", RequiredArg, false, "=N[,BYTE]",
+     "loader answers BYTE (0x55) to line N once, then stays in the loader until an image is complete"},
 };
 
 const FaultName *find_name(const QString &name)
@@ -194,6 +196,7 @@ bool Faults::add(const QString &fault_text, QString *error)
         f.n = a;
         break;
     case FaultKind::LoaderReject:
+    case FaultKind::LoaderFail:
         if (!parse_number(parts[0], &a) || a < 1)
             return bad_arg();
         f.n = a;
@@ -288,6 +291,7 @@ QStringList Faults::describe() const
             s += QStringLiteral("=%1").arg(f.n);
             break;
         case FaultKind::LoaderReject:
+        case FaultKind::LoaderFail:
             s += QStringLiteral("=%1,%2").arg(f.n).arg(hex_code(f.byte));
             break;
         case FaultKind::Delay:
@@ -426,6 +430,18 @@ bool Faults::loader_reject(int line, quint8 *byte) const
     for (const Fault &f : m_faults) {
         if (f.kind == FaultKind::LoaderReject && f.n == line) {
             *byte = f.byte;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Faults::take_loader_fail(int line, quint8 *byte)
+{
+    for (int i = 0; i < m_faults.size(); ++i) {
+        if (m_faults[i].kind == FaultKind::LoaderFail && m_faults[i].n == line) {
+            *byte = m_faults[i].byte;
+            m_faults.removeAt(i);
             return true;
         }
     }

@@ -32,6 +32,7 @@ enum class FaultKind {
     UpperHex,      // answers in upper-case hex digits
     LoaderStall,   // loader does not acknowledge line n until re-entered
     LoaderReject,  // loader answers a wrong byte to line n
+    LoaderFail,    // as LoaderReject once, then the unit stays in its loader
 };
 
 struct Fault {
@@ -94,6 +95,8 @@ public:
     // Loader line (1-based) after which the loader stalls; 0 for none.
     int loader_stall_line() const;
     bool loader_reject(int line, quint8 *byte) const;
+    // A loader-fail fault for line: true with its byte, and the fault is gone.
+    bool take_loader_fail(int line, quint8 *byte);
 
 private:
     void use(int index);  // counts one use of a :TIMES fault

@@ -40,7 +40,8 @@ bool parse_hex_record(const QByteArray &line, HexRecord *record, QString *why)
 
 Loader::Reply Loader::enter()
 {
-    if (!m_active) {
+    if (!m_active || m_stranded) {
+        m_stranded = false;
         m_active = true;
         m_complete = false;
         m_stalled_once = false;
@@ -60,7 +61,7 @@ Loader::Reply Loader::enter()
     return r;
 }
 
-Loader::Reply Loader::line(const QByteArray &text, bool terminated_ok, const Faults &faults)
+Loader::Reply Loader::line(const QByteArray &text, bool terminated_ok, Faults &faults)
 {
     Reply r;
     const int number = ++m_received;
@@ -74,6 +75,13 @@ Loader::Reply Loader::line(const QByteArray &text, bool terminated_ok, const Fau
         r.send = true;
         r.byte = kLoaderBadLine;
         r.note = QStringLiteral("loader line %1 rejected: %2").arg(number).arg(why);
+        return r;
+    }
+    if (faults.take_loader_fail(number, &reject_byte)) {
+        m_stranded = true;
+        r.send = true;
+        r.byte = reject_byte;
+        r.note = QStringLiteral("loader line %1 rejected (fault), stays in the loader").arg(number);
         return r;
     }
     if (faults.loader_reject(number, &reject_byte)) {

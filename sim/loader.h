@@ -37,12 +37,16 @@ public:
     };
 
     bool active() const { return m_active; }
+    // A line was rejected by a loader-fail fault: the unit has no image to
+    // start, so it stays in its loader, and the next entry starts afresh.
+    bool stranded() const { return m_stranded; }
 
     // The entry frame arrived. A first entry starts a new transfer; an entry
     // while active (the sender starting over after a silence) resumes it.
     Reply enter();
-    // A line arrived; terminated_ok tells whether it ended in LF CR.
-    Reply line(const QByteArray &text, bool terminated_ok, const Faults &faults);
+    // A line arrived; terminated_ok tells whether it ended in LF CR. A
+    // loader-fail fault for the line is used up.
+    Reply line(const QByteArray &text, bool terminated_ok, Faults &faults);
     // Leaves the loader without a complete image (timeout).
     void abandon();
 
@@ -60,6 +64,7 @@ private:
     bool m_active = false;
     bool m_complete = false;
     bool m_stalled_once = false;
+    bool m_stranded = false;
     int m_received = 0;
     int m_bad_terminators = 0;
     int m_entries = 0;

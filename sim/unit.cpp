@@ -67,7 +67,7 @@ void Unit::feed(const QByteArray &bytes, Usec now, int line_baud)
 void Unit::feed_byte(char c, Usec now)
 {
     if (m_loader.active()) {
-        if (now - m_loader_last > m_timing.loader_timeout) {
+        if (!m_loader.stranded() && now - m_loader_last > m_timing.loader_timeout) {
             m_loader.abandon();
             m_loader_line.clear();
             note(now, QStringLiteral("loader timed out, back to normal operation"));

@@ -1,9 +1,11 @@
-// Replacing the unit's firmware through its loader, and the context menu of
-// the version label that starts it.
+// Replacing the unit's firmware through its loader, from the context menu of
+// the version label, or of the port list for a unit left in its loader.
 #include "firmware/firmware_file.h"
 #include "firmware/firmware_transfer.h"
+#include "link/frames.h"
 #include "mainwindow.h"
 #include "prog.h"
+#include "services/journal_entries.h"
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
@@ -52,21 +54,63 @@ void MainWindow::on_progButton_released()
     const OperationScope operation(m_session);
 
     cDataFile file(*m_dialogs);
-    const int read = file.read_firmware_file();
-    if (read == 1)
-        return;
-    if (read != 0) {
-        critical(firmware_file_error_text(read), file.reason());
-        return;
-    }
-    if (m_dialogs->message(MessageKind::Information, kAppName,
-                           QStringLiteral("Вы действительно хотите сменить прошивку?"),
-                           YesButton | NoButtonAnswer) != YesButton)
+    if (!firmware_file_chosen(file))
         return;
     // The connection may have ended while the dialogs were open.
     if (!connected())
         return;
 
+    const QString old_version = m_model.version_text;
+    const int result = transfer_firmware(file.lines);
+    if (result >= 0)
+        journal_change(journal::firmware_written(file.path(), old_version), result);
+}
+
+void MainWindow::restore_firmware()
+{
+    if (m_form.updating_firmware || !line_free())
+        return;
+    const QScopedValueRollback<bool> updating(m_form.updating_firmware, true);
+
+    cDataFile file(*m_dialogs);
+    if (!firmware_file_chosen(file) || !line_free())
+        return;
+    const QString name = ui->comPortComboBox->currentText();
+    // The port opens at 4800 baud, the only speed the loader listens at.
+    if (!m_session.open_line(name)) {
+        const QString why = m_session.failure_text(true);
+        m_session.close();
+        critical(QStringLiteral("Не возможно открыть выбранный порт!"), why);
+        return;
+    }
+    const int result = transfer_firmware(file.lines);
+    if (result >= 0) {
+        // The loader answers no address and tells no version.
+        journal::Entry entry = journal::firmware_written(file.path(), QString());
+        entry.port = name;
+        entry.result = journal::result_of(result);
+        journal::ChangeJournal().append(entry);
+    }
+    m_session.close();
+    ui->searchButton->setEnabled(true);
+}
+
+bool MainWindow::firmware_file_chosen(cDataFile &file)
+{
+    const int read = file.read_firmware_file();
+    if (read == 1)
+        return false;
+    if (read != 0) {
+        critical(firmware_file_error_text(read), file.reason());
+        return false;
+    }
+    return m_dialogs->message(MessageKind::Information, kAppName,
+                              QStringLiteral("Вы действительно хотите сменить прошивку?"),
+                              YesButton | NoButtonAnswer) == YesButton;
+}
+
+int MainWindow::transfer_firmware(const QStringList &lines)
+{
     set_controls_enabled(false);
     // The set_line_speed transactions would unlock the controls at their end.
     const int frozen_before = m_form.controls_frozen;
@@ -78,8 +122,8 @@ void MainWindow::on_progButton_released()
     hooks.wait = [this](int ms) { wait_ms(ms); };
     hooks.process_events = [] { QCoreApplication::processEvents(); };
     hooks.send = [this](QByteArray &payload, bool pre_wait) { return SendCommand(payload, pre_wait); };
-    hooks.transfer_begins = [&](int lines) {
-        transfer_dialog->start_progress(lines);
+    hooks.transfer_begins = [&](int count) {
+        transfer_dialog->start_progress(count);
         show_firmware_progress(*transfer_dialog);
         ui->searchButton->setEnabled(false);
     };
@@ -98,13 +142,28 @@ void MainWindow::on_progButton_released()
         restart_dialog->hide();
         ui->searchButton->setEnabled(true);
     };
+    bool timed_out = false;
     hooks.failed = [&](const QString &text) {
-        operation_failed(text);
+        timed_out = text == firmware::kTimeoutText;
+        // The unit may be left in its loader: the way back goes under the
+        // failure (none once the connection has ended).
+        if (connected())
+            critical(text, firmware::kLoaderWaitsText);
         ui->searchButton->setEnabled(true);
     };
 
-    const firmware::Outcome outcome = firmware::update(m_session.exchange(), file.lines, hooks);
+    const firmware::Outcome outcome = firmware::update(m_session.exchange(), lines, hooks);
     m_form.controls_frozen = frozen_before;
-    if (outcome == firmware::Outcome::Failed)
+    switch (outcome) {
+    case firmware::Outcome::Updated:
+        return Ok;
+    case firmware::Outcome::Failed:
         set_controls_enabled(false);
+        // A loader that stopped answering did not answer; one that answered
+        // otherwise than it should refused the image.
+        return timed_out ? NoAnswer : NoStart;
+    case firmware::Outcome::Refused:
+        break;
+    }
+    return -1;
 }

@@ -23,6 +23,7 @@
 namespace Ui {
 class MainWindow;
 }
+class cDataFile;
 class LevelPlotWindow;
 class proto;
 class prog;
@@ -156,6 +157,12 @@ public:
     // firmware update once the menu has closed and is enabled only while a
     // unit is connected.
     std::unique_ptr<QMenu> version_menu();
+    // "Восстановить прошивку…" in the port list's context menu, enabled only
+    // while no unit is connected: a unit left waiting in its loader gets a
+    // firmware file as the update hands it over, at 4800 baud on the chosen
+    // port, without asking the unit anything first.
+    void restore_firmware();
+    std::unique_ptr<QMenu> port_menu();
     // Finds the units on the chosen port ("Найти блоки…" in the context menu
     // of the address box): opens the port as a connection does, asks every
     // address behind a progress dialog, lists those that answered with their
@@ -317,6 +324,14 @@ private:
     void show_address_menu(const QPoint &pos);
     void show_state_menu(const QPoint &pos);
     void show_firmware_progress(prog &dialog);
+    void show_port_menu(const QPoint &pos);
+    // Hands the loader the lines behind the progress windows over the open
+    // port; a failure is told with the way back under it. The exchange's
+    // result for the journal, or -1 when another transaction held the line.
+    int transfer_firmware(const QStringList &lines);
+    // Asks for the firmware file, refuses a faulty one and asks whether to
+    // go on; true when the lines are to be sent.
+    bool firmware_file_chosen(cDataFile &file);
 
     std::unique_ptr<Ui::MainWindow> ui;
     UnitSession m_session;

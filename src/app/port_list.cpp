@@ -8,6 +8,7 @@
 
 #include <QAbstractItemView>
 #include <QEvent>
+#include <QMenu>
 
 namespace {
 
@@ -66,6 +67,8 @@ void MainWindow::set_up_port_list()
     }
 
     new PortBoxFit(ui->comPortComboBox, ui->pushButton_2, ui->addres);
+    ui->comPortComboBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->comPortComboBox, &QWidget::customContextMenuRequested, this, &MainWindow::show_port_menu);
 
     // The watcher lives until the process ends, like the system's
     // notifications it stands for; the application object owns it.
@@ -112,4 +115,21 @@ void MainWindow::onDeviceRemoved(const PortInfo &info)
 {
     if (admits_port_name(info.portName))
         refill_port_list();
+}
+
+std::unique_ptr<QMenu> MainWindow::port_menu()
+{
+    auto menu = std::make_unique<QMenu>(this);
+    QAction *restore = menu->addAction(QStringLiteral("Восстановить прошивку…"));
+    // The loader needs the line to itself: not while a unit is connected.
+    restore->setEnabled(line_free() && ui->comPortComboBox->count() > 0);
+    // Queued: the transfer runs from the event loop after the menu is gone.
+    connect(restore, &QAction::triggered, this, &MainWindow::restore_firmware, Qt::QueuedConnection);
+    return menu;
+}
+
+void MainWindow::show_port_menu(const QPoint &pos)
+{
+    std::unique_ptr<QMenu> menu = port_menu();
+    menu->exec(ui->comPortComboBox->mapToGlobal(pos));
 }

@@ -13,10 +13,19 @@ int run_flash(Context &c)
     CliDialogs dialogs(c.file_argument());
     cDataFile file(dialogs);
     const int read = file.read_firmware_file();
+    if (read == 3)
+        return c.fail(FileProblem, QStringLiteral("%1: %2\n%3")
+                                       .arg(c.file_argument(), firmware_file_error_text(read), file.reason())
+                                       .trimmed());
     if (read != 0)
         return c.fail(FileProblem, QStringLiteral("%1: %2 %3")
                                        .arg(c.file_argument(), firmware_file_error_text(read), file.reason())
                                        .trimmed());
+    // A unit left in its loader listens at 4800 baud and answers nothing but
+    // the entry frame: the port opens at that speed and nothing is asked.
+    const bool loader = c.args.flags.contains(QStringLiteral("loader"));
+    if (loader)
+        c.speed = firmware::kLoaderBaud;
     return with_session(c, [&](Session &s) {
         int total = 0;
         int shown_tenth = -1;
@@ -56,7 +65,10 @@ int run_flash(Context &c)
             c.out(QStringLiteral("Прошивка успешно завершена !"));
             return int(Success);
         }
-        return c.fail(UnitFailed, failure.isEmpty() ? firmware::kTransferErrorText : failure);
+        if (outcome == firmware::Outcome::Refused)
+            return c.fail(UnitFailed, firmware::kTransferErrorText);
+        return c.fail(UnitFailed, failure + QLatin1Char('\n') +
+                                      firmware::loader_waits_command_text(c.port, c.file_argument()));
     });
 }
 

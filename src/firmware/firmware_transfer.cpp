@@ -16,6 +16,17 @@ const QString kTransferErrorText =
 const QString kTimeoutText =
     QStringLiteral("Превышено время ожидания ответа!\nПроверьте оборудование и повторите попытку.");
 
+const QString kLoaderWaitsText = QStringLiteral(
+    "Блок может ожидать прошивку в загрузчике (4800 бод). Чтобы повторить смену прошивки, "
+    "нажмите \"Стоп\" и выберите \"Восстановить прошивку…\" в контекстном меню списка портов.");
+
+QString loader_waits_command_text(const QString &port, const QString &file)
+{
+    return QStringLiteral("Блок может ожидать прошивку в загрузчике (4800 бод). Повторите смену прошивки: "
+                          "mirval-cli --port %1 flash --loader %2")
+        .arg(port, file);
+}
+
 namespace {
 
 void call(const std::function<void()> &f)

@@ -27,6 +27,10 @@ QByteArray line_frame(const QString &line);
 
 extern const QString kTransferErrorText;
 extern const QString kTimeoutText;
+// After a failed transfer the unit may be left waiting in its loader: what
+// the window and mirval-cli tell beside the failure, and how to repeat it.
+extern const QString kLoaderWaitsText;
+QString loader_waits_command_text(const QString &port, const QString &file);
 
 enum class Outcome {
     Updated,  // the unit took the image and restarted

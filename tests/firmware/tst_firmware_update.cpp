@@ -25,6 +25,9 @@ const QString kTransferError =
     QStringLiteral("Ошибка передачи данных!\nПроверьте оборудование и повторите попытку.");
 const QString kTimeout =
     QStringLiteral("Превышено время ожидания ответа!\nПроверьте оборудование и повторите попытку.");
+const QString kLoaderWaits = QStringLiteral(
+    "Блок может ожидать прошивку в загрузчике (4800 бод). Чтобы повторить смену прошивки, нажмите \"Стоп\" и "
+    "выберите \"Восстановить прошивку…\" в контекстном меню списка портов.");
 const QByteArray kEntry = QByteArray::fromHex("243030373737370d");  // "$007777" CR
 
 // A progress window the update showed: its message and the bar's values.
@@ -167,7 +170,7 @@ void TestFirmwareUpdate::stops_before_the_transfer()
     if (file == "good")
         r.pick(kThree);
     else if (file == "bad")
-        r.pick({":00000001FF", ""});
+        r.pick({kThree[0], kThree[1], kThree[0], ":0400000001020304F3", kThree[2]});
     else if (file == "missing")
         r.dialogs->file_names << r.dir.filePath("missing.hex");
     else if (file == "fifo")
@@ -180,9 +183,12 @@ void TestFirmwareUpdate::stops_before_the_transfer()
         r.dialogs->answers << answer;
     r.update();
     QCOMPARE(r.dialogs->texts(), texts);
-    // Why the file did not open goes under the text.
+    // Why the file did not open, or where it is wrong, goes under the text.
     const bool reason = file == "missing" || file == "fifo" || file.startsWith('/');
-    QCOMPARE(r.dialogs->messages.value(0).informative.isEmpty(), !reason);
+    if (file == "bad")
+        QCOMPARE(r.dialogs->messages.value(0).informative, QString("Строка 4: неверная контрольная сумма"));
+    else
+        QCOMPARE(r.dialogs->messages.value(0).informative.isEmpty(), !reason);
     for (const ScriptedDialogs::Message &m : r.dialogs->messages) {
         QCOMPARE(m.title, QString("МИРВАЛ-В Визард"));
         QCOMPARE(m.kind, m.text == kQuestion ? MessageKind::Information : MessageKind::Critical);
@@ -266,6 +272,7 @@ void TestFirmwareUpdate::loader_dialogue()
         QCOMPARE(r.dialogs->texts(), (QStringList{kQuestion, error}));
         QCOMPARE(r.dialogs->messages[1].kind, MessageKind::Critical);
         QCOMPARE(r.dialogs->messages[1].buttons, int(YesButton));
+        QCOMPARE(r.dialogs->messages[1].informative, kLoaderWaits);
         QVERIFY(!r.ui().chn->isEnabled());
     }
 }

@@ -77,6 +77,8 @@ void TestSimFaults::fault_texts_parse_data()
                                                 << "loader-reject=3,0x55";
     QTest::newRow("loader reject byte") << "loader-reject=2,0xee"
                                         << "loader-reject=2,0xee";
+    QTest::newRow("loader fail default byte") << "loader-fail=3"
+                                              << "loader-fail=3,0x55";
     QTest::newRow("babble default") << "babble"
                                     << "babble=2";
 }

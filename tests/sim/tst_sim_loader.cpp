@@ -48,6 +48,7 @@ private slots:
     void rejected_line_is_not_stored();
     void refused_entry_leaves_the_unit_as_it_was();
     void abandoned_loader_times_out();
+    void failed_line_leaves_the_unit_in_its_loader();
 };
 
 void TestSimLoader::records_parse_data()
@@ -141,6 +142,7 @@ void TestSimLoader::rejected_line_is_not_stored_data()
     QTest::addColumn<int>("answer");
     QTest::newRow("reject fault") << "loader-reject=2" << kFile[1] << 0x55;
     QTest::newRow("reject fault, own byte") << "loader-reject=2,0xee" << kFile[1] << 0xee;
+    QTest::newRow("fail fault") << "loader-fail=2" << kFile[1] << 0x55;
     QTest::newRow("bad record checksum") << QString() << QByteArray(":0400000001020304F3") << 0x55;
     QTest::newRow("not a record") << QString() << QByteArray(":xyz") << 0x55;
 }
@@ -179,6 +181,26 @@ void TestSimLoader::abandoned_loader_times_out()
     QCOMPARE(wire::exchange(u, wire::bytes("0120"), msec(1000)), QByteArray());  // still in the loader
     QCOMPARE(wire::exchange(u, wire::bytes("0120"), msec(7000)), QByteArray("!010102\r"));
     QVERIFY(!u.in_loader());
+}
+
+void TestSimLoader::failed_line_leaves_the_unit_in_its_loader()
+{
+    Unit u(1);
+    u.timing().loader_timeout = msec(5000);
+    QVERIFY(u.faults().add("loader-fail=2"));
+    QCOMPARE(send(u, kEntry, 0), kReady);
+    QCOMPARE(send(u, line(kFile[0]), msec(100)), kReady);
+    QCOMPARE(send(u, line(kFile[1]), msec(200)), QByteArray(1, char(0x55)));
+    // Long past the loader's time-out: still there, deaf to requests.
+    QCOMPARE(wire::exchange(u, wire::bytes("0120"), msec(60000)), QByteArray());
+    QVERIFY(u.in_loader());
+    // A new entry starts over from the first line, and the fault is used up.
+    QCOMPARE(send(u, kEntry, msec(61000)), kReady);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(send(u, line(kFile[i]), msec(61100 + 100 * i)), kReady);
+    QCOMPARE(send(u, line(kFile[3]), msec(61400)), kDone);
+    QCOMPARE(u.loader().lines(), kFile);
+    QCOMPARE(wire::exchange(u, wire::bytes("0120"), msec(62000)), QByteArray("!010102\r"));
 }
 
 QTEST_APPLESS_MAIN(TestSimLoader)
