@@ -52,9 +52,11 @@ int run_flash(Context &c)
                             : failure == firmware::kTimeoutText   ? journal::Result::NoAnswer
                                                                   : journal::Result::Refused);
         c.result[QStringLiteral("lines")] = int(file.lines.size());
+        // A port that did not take a speed gives the reason and exit status 4.
+        s.note_port_failure();
         if (outcome == firmware::Outcome::Updated) {
             c.out(QStringLiteral("Прошивка успешно завершена !"));
-            return int(Success);
+            return failure.isEmpty() ? int(Success) : c.fail(UnitFailed, failure);
         }
         return c.fail(UnitFailed, failure.isEmpty() ? firmware::kTransferErrorText : failure);
     });
