@@ -218,7 +218,8 @@ QString ComPortClient::describe(SettingIndex index, quint32 value)
         return QStringLiteral("четность «%1»").arg(QString::fromUtf8(value < 6 ? names[value] : names[0]));
     }
     case kStopSize:
-        return QStringLiteral("стоп-битов: %1").arg(value == 3 ? QStringLiteral("1,5") : QString::number(value));
+        return QStringLiteral("стоп-битов: %1")
+            .arg(value == 3 ? QStringLiteral("1,5") : QString::number(value));
     case kSettingCount:
         break;
     }

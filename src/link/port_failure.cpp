@@ -57,8 +57,9 @@ QString network_failure_text(PortFailure failure, const QString &name, const QSt
     case PortFailure::Refused:
         return QStringLiteral("%1 не принимает соединение: сервер не запущен или порт неверен.").arg(name);
     case PortFailure::TimedOut:
-        return detail.isEmpty() ? QStringLiteral("%1 не ответил за 5 с: сервер недоступен или занят.").arg(name)
-                                : QStringLiteral("%1 не ответил вовремя. %2.").arg(name, detail);
+        return detail.isEmpty()
+                   ? QStringLiteral("%1 не ответил за 5 с: сервер недоступен или занят.").arg(name)
+                   : QStringLiteral("%1 не ответил вовремя. %2.").arg(name, detail);
     default:
         break;
     }

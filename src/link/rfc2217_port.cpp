@@ -122,9 +122,9 @@ bool Rfc2217Port::open_step_failed(const QString &timed_out)
         return fail_open(PortFailure::Other, m_broken);
     const QString words = server_words(m_data);
     if (m_socket.state() == QAbstractSocket::ConnectedState)
-        return fail_open(PortFailure::TimedOut, words.isEmpty()
-                                                    ? timed_out
-                                                    : QStringLiteral("%1. Сервер прислал: «%2»").arg(timed_out, words));
+        return fail_open(PortFailure::TimedOut,
+                         words.isEmpty() ? timed_out
+                                         : QStringLiteral("%1. Сервер прислал: «%2»").arg(timed_out, words));
     // ser2net tells a client why it refuses it, then closes.
     if (words.contains(QLatin1String("in use"), Qt::CaseInsensitive))
         return fail_open(PortFailure::Busy, words);
@@ -155,9 +155,10 @@ bool Rfc2217Port::open(const QString &name, const LineSettings &settings)
     bool lookup_timed_out = false;
     const QList<QHostAddress> hosts = look_up(address.host, left(), &lookup_timed_out);
     if (hosts.isEmpty())
-        return lookup_timed_out ? fail_open(PortFailure::TimedOut,
-                                            QStringLiteral("Адрес %1 не найден за %2").arg(address.host, duration(limit)))
-                                : fail_open(PortFailure::NotFound, QStringLiteral("Адрес %1 не найден").arg(address.host));
+        return lookup_timed_out
+                   ? fail_open(PortFailure::TimedOut,
+                               QStringLiteral("Адрес %1 не найден за %2").arg(address.host, duration(limit)))
+                   : fail_open(PortFailure::NotFound, QStringLiteral("Адрес %1 не найден").arg(address.host));
     // A name may stand for several addresses (IPv6 and IPv4): the first that
     // takes the connection.
     bool connected = false;
@@ -252,7 +253,8 @@ void Rfc2217Port::send_output()
 void Rfc2217Port::check_unsent()
 {
     if (m_socket.state() == QAbstractSocket::ConnectedState && m_socket.bytesToWrite() > kMaxUnsent)
-        broken(QStringLiteral("Сервер не принимает данные: %1 байт не отправлено").arg(m_socket.bytesToWrite()));
+        broken(
+            QStringLiteral("Сервер не принимает данные: %1 байт не отправлено").arg(m_socket.bytesToWrite()));
 }
 
 void Rfc2217Port::broken(const QString &text)
@@ -371,8 +373,9 @@ bool Rfc2217Port::setBaudRate(int baud)
         if (!m_open)
             return false;
         m_failure = PortFailure::TimedOut;
-        m_error =
-            QStringLiteral("Сервер не подтвердил %1 бод за %2").arg(baud).arg(duration(m_timing.speed_answer_ms));
+        m_error = QStringLiteral("Сервер не подтвердил %1 бод за %2")
+                      .arg(baud)
+                      .arg(duration(m_timing.speed_answer_ms));
         qCWarning(lcLink) << "network port" << m_name << m_error;
         return false;
     }

@@ -169,23 +169,23 @@ void TestRfc2217Port::open_failures_data()
         << QList<Step>{{kOffer, h("fffe2c")}} << true << int(PortFailure::Other) << "не поддерживает";
     QTest::newRow("speed not confirmed")
         << QList<Step>{{kOffer, kAgree}} << true << int(PortFailure::TimedOut) << "4800";
-    QTest::newRow("another speed set") << QList<Step>{{kOffer, kAgree}, {kAsk4800, kFraming + kSet57600}} << true
-                                       << int(PortFailure::Other) << "57600 бод вместо 4800 бод";
-    QTest::newRow("framing not confirmed")
-        << QList<Step>{{kOffer, kAgree}, {kAsk4800, kSet4800}} << true << int(PortFailure::TimedOut)
-        << "не подтвердил 8 бит данных";
-    QTest::newRow("7 data bits set") << QList<Step>{{kOffer, kAgree}, {kAsk4800, h("fffa2c6607fff0") + kSet4800}}
+    QTest::newRow("another speed set") << QList<Step>{{kOffer, kAgree}, {kAsk4800, kFraming + kSet57600}}
+                                       << true << int(PortFailure::Other) << "57600 бод вместо 4800 бод";
+    QTest::newRow("framing not confirmed") << QList<Step>{{kOffer, kAgree}, {kAsk4800, kSet4800}} << true
+                                           << int(PortFailure::TimedOut) << "не подтвердил 8 бит данных";
+    QTest::newRow("7 data bits set") << QList<Step>{{kOffer, kAgree},
+                                                    {kAsk4800, h("fffa2c6607fff0") + kSet4800}}
                                      << true << int(PortFailure::Other) << "7 бит данных вместо 8 бит данных";
     QTest::newRow("even parity set")
-        << QList<Step>{{kOffer, kAgree}, {kAsk4800, h("fffa2c6608fff0fffa2c6703fff0fffa2c6801fff0") + kSet4800}}
+        << QList<Step>{{kOffer, kAgree},
+                       {kAsk4800, h("fffa2c6608fff0fffa2c6703fff0fffa2c6801fff0") + kSet4800}}
         << true << int(PortFailure::Other) << "четность «чет» вместо четность «нет»";
     QTest::newRow("closed while negotiating")
         << QList<Step>{{kOffer, QByteArray(), 0, true}} << true << int(PortFailure::Other) << "RFC 2217";
-    QTest::newRow("ser2net's port in use")
-        << QList<Step>{{QByteArray(), "Port already in use\r\n", 0, true}} << true << int(PortFailure::Busy)
-        << "Port already in use";
-    QTest::newRow("other words, then closed") << QList<Step>{{QByteArray(), "Access denied\r\n", 0, true}} << true
-                                              << int(PortFailure::Other) << "«Access denied»";
+    QTest::newRow("ser2net's port in use") << QList<Step>{{QByteArray(), "Port already in use\r\n", 0, true}}
+                                           << true << int(PortFailure::Busy) << "Port already in use";
+    QTest::newRow("other words, then closed") << QList<Step>{{QByteArray(), "Access denied\r\n", 0, true}}
+                                              << true << int(PortFailure::Other) << "«Access denied»";
     QTest::newRow("words, then silence") << QList<Step>{{QByteArray(), "Welcome\r\n"}} << true
                                          << int(PortFailure::TimedOut) << "Сервер прислал: «Welcome»";
     QTest::newRow("flood during the open") << QList<Step>{{kOffer, kAgree + QByteArray(200000, 'x')}} << true
