@@ -76,7 +76,8 @@ void TestCliNetwork::malformed_name()
     QFETCH(QString, why);
     const CliRun run = run_cli({"--port", name, "--address", "1", "info"}, 10000);
     QCOMPARE(run.exit, 2);
-    QVERIFY2(run.err.startsWith(QString("Неверное имя сетевого порта '%1': %2").arg(name, why)), qPrintable(run.err));
+    QVERIFY2(run.err.startsWith(QString("Неверное имя сетевого порта '%1': %2").arg(name, why)),
+             qPrintable(run.err));
 }
 
 QTEST_GUILESS_MAIN(TestCliNetwork)

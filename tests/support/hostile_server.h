@@ -23,11 +23,13 @@ public:
     {
         m_context.moveToThread(&m_thread);
         m_thread.start();
-        QMetaObject::invokeMethod(&m_context, [this] { listen(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            &m_context, [this] { listen(); }, Qt::BlockingQueuedConnection);
     }
     ~HostileServer()
     {
-        QMetaObject::invokeMethod(&m_context, [this] { m_server.reset(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            &m_context, [this] { m_server.reset(); }, Qt::BlockingQueuedConnection);
         m_thread.quit();
         m_thread.wait();
     }
@@ -94,7 +96,8 @@ private:
                     socket->write(agree);
                 if (got.contains(h("fffa2c02")))
                     socket->write(framing);
-                for (qsizetype at = got.indexOf(h("fffa2c01")); at >= 0; at = got.indexOf(h("fffa2c01"), at + 1))
+                for (qsizetype at = got.indexOf(h("fffa2c01")); at >= 0;
+                     at = got.indexOf(h("fffa2c01"), at + 1))
                     socket->write(set4800);
             });
             return;
