@@ -112,11 +112,18 @@ void MainWindow::connect_unit()
     ui->pushButton_2->setEnabled(false);
 
     if (m_session.speed_search != 0 && !broadcast_line_speed()) {
-        show_file_again();
+        // Not cancelled: the port did not take one of the speeds.
+        if (m_session.line_open())
+            connection_failed();
+        else
+            show_file_again();
         return;
     }
 
-    m_session.set_line_speed();
+    if (!m_session.set_line_speed()) {
+        connection_failed();
+        return;
+    }
 
     for (int k = 1; k <= 4; ++k)
         m_model.channel_mode[k] = 0;

@@ -147,8 +147,10 @@ int MainWindow::transfer_firmware(const QStringList &lines)
         timed_out = text == firmware::kTimeoutText;
         // The unit may be left in its loader: the way back goes under the
         // failure (none once the connection has ended).
+        // A port that did not change its speed left the unit where it was.
+        const bool in_loader = text == firmware::kTransferErrorText || text == firmware::kTimeoutText;
         if (connected())
-            critical(text, firmware::kLoaderWaitsText);
+            critical(text, in_loader ? firmware::kLoaderWaitsText : QString());
         ui->searchButton->setEnabled(true);
     };
 

@@ -16,11 +16,9 @@ PortOption checked(const QString &name)
     if (name.isEmpty())
         return {QString(), QStringLiteral("--port: не задан порт: ") + kKinds};
     if (is_network_port_name(name)) {
-        NetworkAddress address;
-        if (!parse_network_port_name(name, &address))
-            return {QString(),
-                    QStringLiteral("--port: неверное имя сетевого порта '%1' (нужно rfc2217://АДРЕС:ПОРТ)")
-                        .arg(name)};
+        const QString error = network_port_name_error(name);
+        if (!error.isEmpty())
+            return {QString(), QStringLiteral("--port: ") + error};
         return {name, QString()};
     }
     if (is_device_path(name)) {

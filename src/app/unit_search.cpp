@@ -59,7 +59,12 @@ void MainWindow::find_units()
         critical(QStringLiteral("Не возможно открыть выбранный порт!"), why);
         return;
     }
-    m_session.set_line_speed();
+    if (!m_session.set_line_speed()) {
+        const QString why = m_session.failure_text(true);
+        m_session.close();
+        critical(QStringLiteral("Не возможно открыть выбранный порт!"), why);
+        return;
+    }
 
     // The controls stay locked throughout, as they are while disconnected.
     const QScopedValueRollback<int> frozen(m_form.controls_frozen, 1);

@@ -61,12 +61,14 @@ int run_flash(Context &c)
                             : failure == firmware::kTimeoutText   ? journal::Result::NoAnswer
                                                                   : journal::Result::Refused);
         c.result[QStringLiteral("lines")] = int(file.lines.size());
+        // A port that did not take a speed gives the reason and exit status 4.
+        s.note_port_failure();
         if (outcome == firmware::Outcome::Updated) {
             c.out(QStringLiteral("Прошивка успешно завершена !"));
-            return int(Success);
+            return failure.isEmpty() ? int(Success) : c.fail(UnitFailed, failure);
         }
         if (outcome == firmware::Outcome::Refused)
-            return c.fail(UnitFailed, firmware::kTransferErrorText);
+            return c.fail(UnitFailed, failure.isEmpty() ? firmware::kTransferErrorText : failure);
         return c.fail(UnitFailed, failure + QLatin1Char('\n') +
                                       firmware::loader_waits_command_text(c.port, c.file_argument()));
     });

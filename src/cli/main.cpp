@@ -3,6 +3,7 @@
 #include "common/message_filter.h"
 #include "help.h"
 #include "link/link_settings.h"
+#include "link/port_factory.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -105,6 +106,10 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
             return c.fail(Usage, QStringLiteral("Команда '%1' работает с одной линией: --port задан %2 раза")
                                      .arg(*command_name)
                                      .arg(ports.size()));
+        for (const QString &port : std::as_const(ports))
+            if (is_network_port_name(port))
+                if (const QString error = network_port_name_error(port); !error.isEmpty())
+                    return c.fail(Usage, error);
         c.port = ports.first();
         c.ports = ports;
         bool ok = true;

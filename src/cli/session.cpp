@@ -26,13 +26,19 @@ int Session::open()
     // The command goes on to its own failure (no answer); the tool's exit
     // status then tells that the port went away.
     QObject::connect(&m_unit, &UnitSession::port_lost, [this] { note_port_failure(); });
-    m_unit.set_line_speed();
+    if (!m_unit.set_line_speed()) {
+        m_context.fail(PortFailed, QStringLiteral("Не возможно открыть выбранный порт!"));
+        note_port_failure();
+        return PortFailed;
+    }
     m_unit.connection_made();
     return Success;
 }
 
 void Session::note_port_failure()
 {
+    if (!m_unit.port() || m_unit.port()->failure() == PortFailure::None)
+        return;
     const PortFailure failure = m_unit.port()->failure();
     m_context.port_reason = QString::fromLatin1(port_failure_key(failure));
     m_context.port_reason_text = m_unit.failure_text(true);

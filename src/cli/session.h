@@ -62,9 +62,11 @@ public:
     // Transfer hooks over this session, with a progress line on a terminal.
     TransferHooks transfer_hooks(const QString &label);
 
-private:
-    // Puts why the port failed into the context.
+    // The port's failure as the command's reason (exit status 4, --json
+    // "reason"), when it has one.
     void note_port_failure();
+
+private:
     // transact's end of a failed transaction.
     int failed(const QString &failure);
 

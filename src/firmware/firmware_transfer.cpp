@@ -13,6 +13,7 @@ namespace firmware {
 
 const QString kTransferErrorText =
     QStringLiteral("Ошибка передачи данных!\nПроверьте оборудование и повторите попытку.");
+const QString kSpeedNotRestoredText = QStringLiteral("Скорость обмена %1 бод не восстановлена.");
 const QString kTimeoutText =
     QStringLiteral("Превышено время ожидания ответа!\nПроверьте оборудование и повторите попытку.");
 
@@ -156,7 +157,12 @@ Outcome update(Exchange &exchange, const QStringList &lines, const Hooks &hooks)
     const int saved_speed = port.baudRate();
     if (saved_speed != kLoaderBaud) {
         send_line_speed(hooks, speed_index_of(kLoaderBaud));
-        port.setBaudRate(kLoaderBaud);
+        if (!port.setBaudRate(kLoaderBaud)) {
+            // The loader would hear nothing at the speed the port kept.
+            if (hooks.failed)
+                hooks.failed(kTransferErrorText + QLatin1Char('\n') + port.errorString());
+            return Outcome::Refused;
+        }
     }
 
     // Only a transaction further down this thread's stack can hold the line
@@ -178,7 +184,7 @@ Outcome update(Exchange &exchange, const QStringList &lines, const Hooks &hooks)
         // The unit restarts at 4800 baud; it goes back to the speed the port
         // had, so that both agree afterwards.
         send_line_speed(hooks, speed_index_of(saved_speed));
-        port.setBaudRate(saved_speed);
+        const bool restored = port.setBaudRate(saved_speed);
         port.flush();
         for (int k = 0; k < kRestartSteps; ++k) {
             hooks.wait(timing.restart_step_ms);
@@ -186,6 +192,9 @@ Outcome update(Exchange &exchange, const QStringList &lines, const Hooks &hooks)
             process_events(hooks);
         }
         call(hooks.restart_ends);
+        // The image is in; the line is not back at its speed.
+        if (!restored && hooks.failed)
+            hooks.failed(kSpeedNotRestoredText.arg(saved_speed) + QLatin1Char('\n') + port.errorString());
         return Outcome::Updated;
     }
 

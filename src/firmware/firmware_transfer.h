@@ -31,11 +31,15 @@ extern const QString kTimeoutText;
 // the window and mirval-cli tell beside the failure, and how to repeat it.
 extern const QString kLoaderWaitsText;
 QString loader_waits_command_text(const QString &port, const QString &file);
+// After an update whose line did not go back to its speed (%1).
+extern const QString kSpeedNotRestoredText;
 
 enum class Outcome {
     Updated,  // the unit took the image and restarted
     Failed,   // the transfer broke off; the user has been told
-    Refused,  // another transaction holds the line; nothing was sent to the loader
+    // Nothing was sent to the loader: another transaction holds the line, or
+    // the port did not take the loader's speed (failed() told why).
+    Refused,
 };
 
 // What the update needs from the window. Only wait and send are required.
@@ -55,7 +59,8 @@ struct Hooks {
 
 // Tells the unit to listen at 4800 baud, takes the exchange's line
 // (exchange_busy) and hands the loader the lines; then brings unit and port
-// back to the port's former speed. Holds exchange_busy throughout the
+// back to the port's former speed (a port that does not take it is told
+// through failed() after the restart, the outcome still Updated). Holds exchange_busy throughout the
 // transfer. The exchange must have a port.
 Outcome update(Exchange &exchange, const QStringList &lines, const Hooks &hooks);
 

@@ -38,6 +38,22 @@ bool server_option(quint8 option)
 
 }  // namespace
 
+QByteArray ComPortClient::data_frame(const QByteArray &data, bool binary)
+{
+    if (binary)
+        return telnet::escape(data);
+    QByteArray out;
+    out.reserve(data.size() + 8);
+    for (const char c : data) {
+        out.append(c);
+        if (quint8(c) == kIac)
+            out.append(c);
+        else if (c == '\r')
+            out.append('\0');
+    }
+    return out;
+}
+
 ComPortClient::ComPortClient()
 {
     // Until the server agrees to binary mode, a CR from it may come as CR NUL.
@@ -82,6 +98,8 @@ void ComPortClient::negotiation(quint8 verb, quint8 option)
     case kDo:
         if (option == kComPortOption)
             m_com_port_agreed = true;
+        if (option == kBinary)
+            m_sends_binary = true;
         if (!own_option(option))
             m_output += telnet::negotiation(kWont, option);
         break;
@@ -89,6 +107,13 @@ void ComPortClient::negotiation(quint8 verb, quint8 option)
         if (option == kComPortOption) {
             m_com_port_agreed = false;
             m_com_port_refused = true;
+        }
+        // Binary mode withdrawn after it was agreed is acknowledged; a
+        // refusal of the offer needs no reply. Either way CR goes as CR NUL
+        // from now on.
+        if (option == kBinary && m_sends_binary) {
+            m_sends_binary = false;
+            m_output += telnet::negotiation(kWont, kBinary);
         }
         break;
     case kWill:
@@ -114,8 +139,19 @@ void ComPortClient::subnegotiation(const QByteArray &body)
     switch (command) {
     case kServerOffset + kSetBaudRate:
         if (body.size() >= 5) {
-            m_confirmed_baud = int(from_be32(body, 1));
-            m_baud_answered = true;
+            m_settings[kBaud].set = from_be32(body, 1);
+            m_settings[kBaud].answered = true;
+        }
+        break;
+    case kServerOffset + kSetDataSize:
+    case kServerOffset + kSetParity:
+    case kServerOffset + kSetStopSize:
+        if (body.size() >= 2) {
+            const SettingIndex index = command == kServerOffset + kSetDataSize ? kDataSize
+                                       : command == kServerOffset + kSetParity ? kParity
+                                                                               : kStopSize;
+            m_settings[index].set = quint8(body[1]);
+            m_settings[index].answered = true;
         }
         break;
     case kServerOffset + kNotifyLineState:
@@ -128,9 +164,9 @@ void ComPortClient::subnegotiation(const QByteArray &body)
         }
         break;
     default:
-        // The other answers (framing, control, masks) and the modem state
-        // are not waited for: servers in front of a pseudo-terminal leave
-        // some of them unanswered.
+        // The other answers (control, masks) and the modem state are not
+        // waited for: servers in front of a pseudo-terminal leave some of
+        // them unanswered.
         break;
     }
 }
@@ -140,11 +176,17 @@ void ComPortClient::send_command(quint8 command, const QByteArray &value)
     m_output += telnet::subnegotiation(kComPortOption, QByteArray(1, char(command)) + value);
 }
 
+void ComPortClient::ask(SettingIndex index, quint8 command, quint32 value, const QByteArray &wire)
+{
+    m_settings[index] = Setting{false, value, 0};
+    send_command(command, wire);
+}
+
 void ComPortClient::request_line(int baud)
 {
-    send_command(kSetDataSize, QByteArray(1, char(8)));
-    send_command(kSetParity, QByteArray(1, char(kParityNone)));
-    send_command(kSetStopSize, QByteArray(1, char(kStopOne)));
+    ask(kDataSize, kSetDataSize, 8, QByteArray(1, char(8)));
+    ask(kParity, kSetParity, kParityNone, QByteArray(1, char(kParityNone)));
+    ask(kStopSize, kSetStopSize, kStopOne, QByteArray(1, char(kStopOne)));
     send_command(kSetControl, QByteArray(1, char(kControlNoFlow)));
     send_command(kSetLineStateMask, QByteArray(1, char(0)));
     send_command(kSetModemStateMask, QByteArray(1, char(0)));
@@ -153,6 +195,52 @@ void ComPortClient::request_line(int baud)
 
 void ComPortClient::request_baud(int baud)
 {
-    m_baud_answered = false;
-    send_command(kSetBaudRate, be32(quint32(baud)));
+    ask(kBaud, kSetBaudRate, quint32(baud), be32(quint32(baud)));
+}
+
+bool ComPortClient::settings_answered() const
+{
+    for (const Setting &s : m_settings)
+        if (!s.answered)
+            return false;
+    return true;
+}
+
+QString ComPortClient::describe(SettingIndex index, quint32 value)
+{
+    switch (index) {
+    case kBaud:
+        return QStringLiteral("%1 бод").arg(value);
+    case kDataSize:
+        return QStringLiteral("%1 бит данных").arg(value);
+    case kParity: {
+        static const char *const names[] = {"?", "нет", "нечет", "чет", "маркер", "пробел"};
+        return QStringLiteral("четность «%1»").arg(QString::fromUtf8(value < 6 ? names[value] : names[0]));
+    }
+    case kStopSize:
+        return QStringLiteral("стоп-битов: %1")
+            .arg(value == 3 ? QStringLiteral("1,5") : QString::number(value));
+    case kSettingCount:
+        break;
+    }
+    return QString();
+}
+
+QString ComPortClient::settings_mismatch() const
+{
+    for (int i = 0; i < kSettingCount; ++i) {
+        const Setting &s = m_settings[i];
+        if (s.answered && s.set != s.asked)
+            return QStringLiteral("%1 вместо %2")
+                .arg(describe(SettingIndex(i), s.set), describe(SettingIndex(i), s.asked));
+    }
+    return QString();
+}
+
+QString ComPortClient::unanswered_setting() const
+{
+    for (int i = 0; i < kSettingCount; ++i)
+        if (!m_settings[i].answered)
+            return describe(SettingIndex(i), m_settings[i].asked);
+    return QString();
 }

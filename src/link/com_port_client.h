@@ -3,6 +3,7 @@
 #include "link/telnet_codec.h"
 
 #include <QByteArray>
+#include <QString>
 
 // The client side of the telnet COM-PORT-OPTION: it offers the option, binary
 // mode both ways and suppress-go-ahead, refuses every other option, asks the
@@ -35,8 +36,12 @@ public:
     // What is to be sent to the server now (replies, requests), cleared.
     QByteArray take_output();
 
-    // Data for the unit, escaped for the wire.
-    static QByteArray data_frame(const QByteArray &data) { return telnet::escape(data); }
+    // Data for the unit, escaped for the wire; without binary mode a CR goes
+    // as CR NUL, as telnet's network virtual terminal has it.
+    static QByteArray data_frame(const QByteArray &data, bool binary = true);
+    // Whether the server agreed that the client sends binary (DO BINARY)
+    // and has not withdrawn it (DONT BINARY).
+    bool sends_binary() const { return m_sends_binary; }
 
     // Whether the server agreed to COM-PORT-OPTION (DO), or refused it.
     bool com_port_agreed() const { return m_com_port_agreed; }
@@ -48,8 +53,18 @@ public:
     // Asks for a new speed; answered() turns true when the server has
     // confirmed it, confirmed_baud() is what the server set.
     void request_baud(int baud);
-    bool baud_answered() const { return m_baud_answered; }
-    int confirmed_baud() const { return m_confirmed_baud; }
+    bool baud_answered() const { return m_settings[kBaud].answered; }
+    int confirmed_baud() const { return int(m_settings[kBaud].set); }
+
+    // Every speed and framing request has its answer (control and masks are
+    // not waited for).
+    bool settings_answered() const;
+    // What the server set otherwise than asked, in words ("4800 бод вместо
+    // 57600 бод"); empty while it set everything as asked.
+    QString settings_mismatch() const;
+    // The first request still without an answer, in words ("57600 бод");
+    // empty when all are answered.
+    QString unanswered_setting() const;
 
     // The last line state the server notified (0: none so far).
     quint8 line_state() const { return m_line_state; }
@@ -59,11 +74,21 @@ private:
     void subnegotiation(const QByteArray &body);
     void send_command(quint8 command, const QByteArray &value);
 
+    // The settings whose answers are waited for and checked.
+    enum SettingIndex { kBaud, kDataSize, kParity, kStopSize, kSettingCount };
+    struct Setting {
+        bool answered = true;
+        quint32 asked = 0;
+        quint32 set = 0;
+    };
+    void ask(SettingIndex index, quint8 command, quint32 value, const QByteArray &wire);
+    static QString describe(SettingIndex index, quint32 value);
+
     telnet::Decoder m_decoder;
     QByteArray m_output;
     bool m_com_port_agreed = false;
     bool m_com_port_refused = false;
-    bool m_baud_answered = true;
-    int m_confirmed_baud = 0;
+    bool m_sends_binary = false;
+    Setting m_settings[kSettingCount];
     quint8 m_line_state = 0;
 };

@@ -17,6 +17,9 @@ struct NetworkAddress {
 };
 // False for a name that is not a well-formed network port name.
 bool parse_network_port_name(const QString &name, NetworkAddress *out);
+// What is wrong with a network port name, as the user is told it
+// ("Неверное имя сетевого порта 'NAME': ..."); empty for a good name.
+QString network_port_name_error(const QString &name);
 
 // The port that opens name: the network port for rfc2217://..., otherwise
 // the serial port. timing bounds a network port's waits.

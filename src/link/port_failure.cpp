@@ -34,10 +34,22 @@ QString user_name()
     return user.isEmpty() ? QStringLiteral("$USER") : user;
 }
 
-// A network serial server: the reasons are the connection's.
+QString busy_text(const QString &name)
+{
+    return QStringLiteral("Порт %1 занят другой программой. Закройте ее и повторите попытку.").arg(name);
+}
+
+// A network serial server: the reasons are the connection's, with what the
+// server said or did.
 QString network_failure_text(PortFailure failure, const QString &name, const QString &detail)
 {
+    const QString malformed = network_port_name_error(name);
+    if (!malformed.isEmpty())
+        return malformed + QLatin1Char('.');
     switch (failure) {
+    case PortFailure::Busy:
+        return detail.isEmpty() ? busy_text(name)
+                                : QStringLiteral("%1 Сервер ответил: «%2».").arg(busy_text(name), detail);
     case PortFailure::NotFound:
         return QStringLiteral("Сервер %1 не найден: проверьте адрес (rfc2217://АДРЕС:ПОРТ).").arg(name);
     case PortFailure::Vanished:
@@ -45,12 +57,14 @@ QString network_failure_text(PortFailure failure, const QString &name, const QSt
     case PortFailure::Refused:
         return QStringLiteral("%1 не принимает соединение: сервер не запущен или порт неверен.").arg(name);
     case PortFailure::TimedOut:
-        return QStringLiteral("%1 не ответил за 5 с: сервер недоступен или занят.").arg(name);
+        return detail.isEmpty()
+                   ? QStringLiteral("%1 не ответил за 5 с: сервер недоступен или занят.").arg(name)
+                   : QStringLiteral("%1 не ответил вовремя. %2.").arg(name, detail);
     default:
         break;
     }
     return detail.isEmpty() ? QStringLiteral("Сервер %1: неизвестная ошибка.").arg(name)
-                            : QStringLiteral("Сервер %1: %2").arg(name, detail);
+                            : QStringLiteral("%1: %2.").arg(name, detail);
 }
 
 }  // namespace
@@ -74,7 +88,7 @@ QString port_failure_text(PortFailure failure, const QString &name, const QStrin
             .arg(path, group, user_name());
     }
     case PortFailure::Busy:
-        return QStringLiteral("Порт %1 занят другой программой. Закройте ее и повторите попытку.").arg(name);
+        return busy_text(name);
     case PortFailure::Vanished:
         return QStringLiteral(
                    "Адаптер отключен от компьютера: порт %1 пропал. Подключите адаптер и повторите "

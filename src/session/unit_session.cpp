@@ -45,7 +45,10 @@ QString UnitSession::failure_text(bool detailed) const
 {
     if (!m_port)
         return QString();
-    return port_failure_text(m_port->failure(), m_port_name, detailed ? m_port->errorString() : QString());
+    // A network port's own text is always its reason's detail: the step
+    // that failed and what the server said or set.
+    const bool detail = detailed || is_network_port_name(m_port_name);
+    return port_failure_text(m_port->failure(), m_port_name, detail ? m_port->errorString() : QString());
 }
 
 bool UnitSession::open_line(const QString &name)
@@ -80,8 +83,8 @@ bool UnitSession::broadcast_line_speed(const std::function<void(int)> &step,
     for (int i = 0; i < 6; ++i) {
         if (i == chosen)
             continue;
-        if (m_port)
-            m_port->setBaudRate(speed_of_index(i));
+        if (!m_port || !m_port->setBaudRate(speed_of_index(i)))
+            return false;
         QByteArray buffer = requests::line_speed_payload(chosen);
         SendCommand(buffer, true);  // nobody answers a broadcast reliably
         if (step)

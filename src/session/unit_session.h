@@ -59,11 +59,14 @@ public:
     // state stays Connecting, and the port stays for failure_text, until the
     // caller has told the user and calls close().
     bool open_line(const QString &name);
-    // Switches the open port to the line speed of the settings.
+    // Switches the open port to the line speed of the settings; false when
+    // the port did not take it (failure_text() tells why, the line stays
+    // open until the caller has told the user and calls close()).
     bool set_line_speed();
     // Broadcasts set_line_speed at every speed but the chosen one, so that
     // a unit listening at any of them switches over. step(i) after each;
-    // false as soon as cancelled() says so (the line is then closed).
+    // false as soon as cancelled() says so (the line is then closed), or
+    // when the port did not take one of the speeds (the line stays open).
     bool broadcast_line_speed(const std::function<void(int)> &step, const std::function<bool()> &cancelled);
     // The unit answered and its form is shown: Connected, with the full count
     // of unanswered polls again.

@@ -502,9 +502,9 @@ void TestMainWindow::port_option_data()
     QTest::newRow("empty value") << QStringList{"--port="} << ""
                                  << "не задан порт";
     QTest::newRow("no port number") << QStringList{"--port", "rfc2217://10.0.0.5"} << ""
-                                    << "неверное имя сетевого порта 'rfc2217://10.0.0.5'";
+                                    << "Неверное имя сетевого порта 'rfc2217://10.0.0.5'";
     QTest::newRow("port number out of range") << QStringList{"--port", "rfc2217://10.0.0.5:70000"} << ""
-                                              << "неверное имя сетевого порта";
+                                              << "Неверное имя сетевого порта";
     QTest::newRow("not a port") << QStringList{"--port", "COM3"} << ""
                                 << "'COM3' - не порт";
     QTest::newRow("twice") << QStringList{"--port", "ttyS0", "--port", "ttyS1"} << ""

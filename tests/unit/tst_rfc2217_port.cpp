@@ -118,10 +118,12 @@ const QByteArray kAsk4800 = h("fffa2c01000012c0fff0");
 const QByteArray kSet4800 = h("fffa2c65000012c0fff0");
 const QByteArray kAsk57600 = h("fffa2c010000e100fff0");
 const QByteArray kSet57600 = h("fffa2c650000e100fff0");
+// 8 data bits, no parity, one stop bit: the answers the open waits for.
+const QByteArray kFraming = h("fffa2c6608fff0fffa2c6701fff0fffa2c6801fff0");
 
 QList<Step> opening()
 {
-    return {{kOffer, kAgree}, {kAsk4800, kSet4800}};
+    return {{kOffer, kAgree}, {kAsk4800, kFraming + kSet4800}};
 }
 
 }  // namespace
@@ -135,6 +137,9 @@ private slots:
     void open_failures();
     void opens_by_host_name();
     void speed_change_waits_for_the_answer();
+    void speed_set_otherwise_is_a_failure();
+    void carriage_return_without_binary_data();
+    void carriage_return_without_binary();
     void data_with_iac_both_ways();
     void lost_connection_is_reported_once_from_the_event_loop();
 
@@ -164,10 +169,27 @@ void TestRfc2217Port::open_failures_data()
         << QList<Step>{{kOffer, h("fffe2c")}} << true << int(PortFailure::Other) << "не поддерживает";
     QTest::newRow("speed not confirmed")
         << QList<Step>{{kOffer, kAgree}} << true << int(PortFailure::TimedOut) << "4800";
-    QTest::newRow("another speed set")
-        << QList<Step>{{kOffer, kAgree}, {kAsk4800, kSet57600}} << true << int(PortFailure::Other) << "57600";
+    QTest::newRow("another speed set") << QList<Step>{{kOffer, kAgree}, {kAsk4800, kFraming + kSet57600}}
+                                       << true << int(PortFailure::Other) << "57600 бод вместо 4800 бод";
+    QTest::newRow("framing not confirmed") << QList<Step>{{kOffer, kAgree}, {kAsk4800, kSet4800}} << true
+                                           << int(PortFailure::TimedOut) << "не подтвердил 8 бит данных";
+    QTest::newRow("7 data bits set") << QList<Step>{{kOffer, kAgree},
+                                                    {kAsk4800, h("fffa2c6607fff0") + kSet4800}}
+                                     << true << int(PortFailure::Other) << "7 бит данных вместо 8 бит данных";
+    QTest::newRow("even parity set")
+        << QList<Step>{{kOffer, kAgree},
+                       {kAsk4800, h("fffa2c6608fff0fffa2c6703fff0fffa2c6801fff0") + kSet4800}}
+        << true << int(PortFailure::Other) << "четность «чет» вместо четность «нет»";
     QTest::newRow("closed while negotiating")
         << QList<Step>{{kOffer, QByteArray(), 0, true}} << true << int(PortFailure::Other) << "RFC 2217";
+    QTest::newRow("ser2net's port in use") << QList<Step>{{QByteArray(), "Port already in use\r\n", 0, true}}
+                                           << true << int(PortFailure::Busy) << "Port already in use";
+    QTest::newRow("other words, then closed") << QList<Step>{{QByteArray(), "Access denied\r\n", 0, true}}
+                                              << true << int(PortFailure::Other) << "«Access denied»";
+    QTest::newRow("words, then silence") << QList<Step>{{QByteArray(), "Welcome\r\n"}} << true
+                                         << int(PortFailure::TimedOut) << "Сервер прислал: «Welcome»";
+    QTest::newRow("flood during the open") << QList<Step>{{kOffer, kAgree + QByteArray(200000, 'x')}} << true
+                                           << int(PortFailure::Other) << "больше, чем может передать линия";
 }
 
 void TestRfc2217Port::open_failures()
@@ -195,7 +217,9 @@ void TestRfc2217Port::open_failures()
     QVERIFY(!port.isOpen());
     QCOMPARE(int(port.failure()), failure);
     QVERIFY2(port.errorString().contains(error), qPrintable(port.errorString()));
-    QVERIFY(!port_failure_text(port.failure(), url, port.errorString()).isEmpty());
+    // The reason names the server and keeps what the port found.
+    const QString text = port_failure_text(port.failure(), url, port.errorString());
+    QVERIFY2(text.contains(url) && text.contains(error), qPrintable(text));
     QCOMPARE(port.write("$0705\r"), qint64(-1));
 }
 
@@ -229,9 +253,53 @@ void TestRfc2217Port::speed_change_waits_for_the_answer()
     QVERIFY(!port.setBaudRate(9600));
     QVERIFY(clock.elapsed() >= m_timing.speed_answer_ms - 10);
     QVERIFY(port.isOpen());
+    QCOMPARE(int(port.failure()), int(PortFailure::TimedOut));
+    QVERIFY2(port.errorString().contains("9600 бод"), qPrintable(port.errorString()));
+    QCOMPARE(port.baudRate(), 57600);
     const QByteArray asked = server->received();
     QCOMPARE(asked.count(kAsk57600), 1);
     QVERIFY(asked.endsWith(h("fffa2c0100002580fff0")));
+}
+
+// A server that sets 4800 when asked for 57600: the speed kept is the one
+// set, the failure says so, and the next change asks again.
+void TestRfc2217Port::speed_set_otherwise_is_a_failure()
+{
+    auto server = serve(opening() + QList<Step>{{kAsk57600, kSet4800}, {kAsk57600, kSet57600}});
+    Rfc2217Port port(m_timing);
+    QVERIFY(port.open(server->url(), LineSettings{4800}));
+    QVERIFY(!port.setBaudRate(57600));
+    QCOMPARE(port.baudRate(), 4800);
+    QCOMPARE(int(port.failure()), int(PortFailure::Other));
+    QVERIFY2(port.errorString().contains("4800 бод вместо 57600 бод"), qPrintable(port.errorString()));
+    QVERIFY(port.isOpen());
+    QVERIFY(port.setBaudRate(57600));
+    QCOMPARE(port.baudRate(), 57600);
+    QCOMPARE(int(port.failure()), int(PortFailure::None));
+    QCOMPARE(server->received().count(kAsk57600), 2);
+}
+
+// CR goes as CR NUL while the server has not agreed to binary, or withdrew it.
+void TestRfc2217Port::carriage_return_without_binary_data()
+{
+    QTest::addColumn<QByteArray>("agreement");
+    QTest::addColumn<QByteArray>("wire");  // what "$" CR 255 CR becomes
+
+    QTest::newRow("binary agreed") << kAgree << h("240dffff0d");
+    QTest::newRow("binary refused") << h("fffd2cfffe00") << h("240d00ffff0d00");
+    QTest::newRow("binary withdrawn") << kAgree + h("fffe00") << h("240d00ffff0d00");
+}
+
+void TestRfc2217Port::carriage_return_without_binary()
+{
+    QFETCH(QByteArray, agreement);
+    QFETCH(QByteArray, wire);
+    auto server = serve({{kOffer, agreement}, {kAsk4800, kFraming + kSet4800}});
+    Rfc2217Port port(m_timing);
+    QVERIFY2(port.open(server->url(), LineSettings{4800}), qPrintable(port.errorString()));
+    QCOMPARE(port.write(h("240dff0d")), qint64(4));
+    QVERIFY(port.flush());
+    QTRY_VERIFY_WITH_TIMEOUT(server->received().endsWith(wire), 1000);
 }
 
 void TestRfc2217Port::data_with_iac_both_ways()
