@@ -1,7 +1,9 @@
 #include "line_figures.h"
 
 #include "common/timing.h"
+#include "config/config_diff.h"
 #include "config/unit_transfer.h"
+#include "config/write_plan.h"
 #include "firmware/firmware_transfer.h"
 #include "link/exchange.h"
 #include "link/frames.h"
@@ -110,6 +112,70 @@ Figure unit_read(Exchange &exchange, int baud, UnitConfig *config)
     return f;
 }
 
+// The unit's configuration with two values changed: the threshold of
+// channel 3 and the delay.
+UnitConfig two_changed(UnitConfig c)
+{
+    c.channels[2].porog = c.channels[2].porog == 9 ? 8 : 9;
+    c.zaderzhka = c.zaderzhka == 6 ? 5 : 6;
+    return c;
+}
+
+// A file compared with the unit: one whole-unit read and the comparison.
+Figure compare_figure(Exchange &exchange, int baud, const UnitConfig &file)
+{
+    Figure f;
+    f.name = QStringLiteral("comparison of a file with the unit");
+    f.unit = QStringLiteral("ms");
+    f.limit = 1.1;
+    CountingHooks counting(exchange, baud);
+    QElapsedTimer t;
+    t.start();
+    exchange.wait_ms(exchange.timing.settle_ms);
+    UnitConfig unit;
+    const bool done = read_unit_config(counting.hooks, 1, unit);
+    const qsizetype differing = config_diff::differing(config_diff::compare(unit, file)).size();
+    f.value = elapsed_ms(t);
+    f.floor = exchange.timing.settle_ms + counting.floor_ms;
+    f.measured = done && differing == 2;
+    f.note = QStringLiteral("floor: the whole-unit read's; %1 requests, %2 values differ")
+                 .arg(counting.requests)
+                 .arg(differing);
+    return f;
+}
+
+// write --changed-only of that file: the read, the two set requests and
+// their read-back, as the tool runs them.
+Figure changed_write_figure(Exchange &exchange, int baud, const UnitConfig &file)
+{
+    Figure f;
+    f.name = QStringLiteral("write --changed-only of 2 differing values");
+    f.unit = QStringLiteral("ms");
+    f.limit = 1.2;
+    CountingHooks counting(exchange, baud);
+    QElapsedTimer t;
+    t.start();
+    exchange.wait_ms(exchange.timing.settle_ms);
+    UnitConfig unit;
+    bool done = read_unit_config(counting.hooks, 1, unit);
+    const write_plan::Plan plan =
+        write_plan::plan(1, file, config_diff::differing(config_diff::compare(file, unit)));
+    int wrong = 0;
+    write_plan::Progress progress;
+    progress.before_reads = [&exchange] { exchange.wait_ms(exchange.timing.settle_ms); };
+    progress.checked = [&wrong](const write_plan::Expected &e, qint32 held) { wrong += held != e.code; };
+    done = done && write_plan::carry_out(counting.hooks, plan, progress) == 0;
+    f.value = elapsed_ms(t);
+    f.floor = 2.0 * exchange.timing.settle_ms + counting.floor_ms;
+    f.measured = done && plan.writes.size() == 2 && wrong == 0;
+    f.note = QStringLiteral("floor: one whole-unit read, %1 set requests and %2 reads back; %3 requests; "
+                            "the whole-unit write takes about 43 s")
+                 .arg(plan.writes.size())
+                 .arg(plan.reads.size())
+                 .arg(counting.requests);
+    return f;
+}
+
 Figure unit_write_figure()
 {
     Figure f;
@@ -165,6 +231,8 @@ QList<Figure> line_figures(SerialPort &port, const LineRun &run)
     figures << read_transaction(exchange, baud, run.transactions);
     UnitConfig config;
     figures << unit_read(exchange, baud, &config);
+    figures << compare_figure(exchange, baud, two_changed(config));
+    figures << changed_write_figure(exchange, baud, two_changed(config));
     if (run.with_write)
         figures << unit_write(exchange, baud, config);
     else {

@@ -1,7 +1,11 @@
 #include "startup_figures.h"
 
+#include "config/config_file.h"
+#include "config/factory_config.h"
+
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <sys/resource.h>
@@ -77,33 +81,50 @@ QList<Figure> startup_figures(int rounds, const QString &baseline_probe)
     against_baseline.unit = QStringLiteral("×");
     against_baseline.limit = 1.02;
 
-    QList<double> program_ms, minimal_ms, program_mib, minimal_mib, label_ms, label_mib, baseline_ms;
+    // The program opening a configuration file without a unit, over the
+    // program's own start-up without one.
+    Figure with_file;
+    with_file.name =
+        QStringLiteral("start-up with a configuration file, over start-up without, median of %1").arg(rounds);
+    with_file.unit = QStringLiteral("ms");
+    with_file.limit = 1.2;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("mirval 1 2026_12_08.cfg"));
+    QString error;
+    save_config_file(file, factory_config(), &error);
+
+    QList<double> program_ms, minimal_ms, program_mib, minimal_mib, label_ms, label_mib, baseline_ms, file_ms;
     QList<double> program_cpu, baseline_cpu;
-    // The program, the floor, the floor with one text label, and the
-    // program as built from the baseline.
-    enum Kind { Program, Minimal, Label, Baseline };
-    QList<Kind> order{Minimal, Label, Program};
+    // The program, the floor, the floor with one text label, the program
+    // with a file, and the program as built from the baseline.
+    enum Kind { Program, Minimal, Label, File, Baseline };
+    QList<Kind> order{Minimal, Label, File, Program};
     if (!baseline_probe.isEmpty())
         order << Baseline;
     // Alternately, so that all see the same state of the machine's caches;
     // the program and the baseline run next to each other, first one, then
     // the other. The first round only warms the caches.
     for (int i = -1; i < rounds; ++i) {
-        if (order.size() == 4)
-            order.swapItemsAt(2, 3);
+        if (order.size() == 5)
+            order.swapItemsAt(3, 4);
         for (Kind kind : order) {
             const Start s = kind == Program   ? run_probe(QStringLiteral(PULT_PROBE_PATH))
                             : kind == Minimal ? run_probe(QStringLiteral(MINIMAL_PROBE_PATH))
+                            : kind == File    ? run_probe(QStringLiteral(PULT_PROBE_PATH), {file})
                             : kind == Label
                                 ? run_probe(QStringLiteral(MINIMAL_PROBE_PATH), {QStringLiteral("--label")})
                                 : run_probe(baseline_probe);
             if (!s.ok) {
-                time.note = memory.note = against_baseline.note = s.error;
-                return order.size() == 4 ? QList<Figure>{time, memory, against_baseline}
-                                         : QList<Figure>{time, memory};
+                time.note = memory.note = with_file.note = against_baseline.note = s.error;
+                return order.size() == 5 ? QList<Figure>{time, memory, with_file, against_baseline}
+                                         : QList<Figure>{time, memory, with_file};
             }
             if (i < 0)
                 continue;
+            if (kind == File) {
+                file_ms << s.ms;
+                continue;
+            }
             if (kind == Baseline) {
                 baseline_ms << s.ms;
                 baseline_cpu << s.cpu_ms;
@@ -132,8 +153,13 @@ QList<Figure> startup_figures(int rounds, const QString &baseline_probe)
     memory.note = QStringLiteral("floor: the same empty QWidget; with one text label %1 MiB (ratio %2)")
                       .arg(median(label_mib), 0, 'f', 1)
                       .arg(memory.value / median(label_mib), 0, 'f', 3);
+    with_file.value = median(file_ms);
+    with_file.floor = time.value;
+    with_file.measured = true;
+    with_file.note = QStringLiteral("floor: the program's start-up without a file; with the file %1 ms")
+                         .arg(range(file_ms));
     if (baseline_ms.isEmpty())
-        return {time, memory};
+        return {time, memory, with_file};
     QList<double> ratios, cpu_ratios;
     for (int i = 0; i < program_ms.size(); ++i) {
         ratios << program_ms[i] / baseline_ms[i];
@@ -152,7 +178,7 @@ QList<Figure> startup_figures(int rounds, const QString &baseline_probe)
             .arg(median(program_cpu), 0, 'f', 1)
             .arg(median(baseline_cpu), 0, 'f', 1)
             .arg(median(cpu_ratios), 0, 'f', 3);
-    return {time, memory, against_baseline};
+    return {time, memory, with_file, against_baseline};
 }
 
 }  // namespace bench

@@ -148,8 +148,8 @@ void TestCliOffline::refusals_data()
         << QStringList{"--port", "ttyNONE0", "--port", "ttyNONE0", "backup", "--dir", m_dir.path()} << 2
         << "задана дважды";
     QTest::newRow("backup: two lines, one file name")
-        << QStringList{"--port", "rfc2217://a:1", "--port", "rfc2217://a_1", "backup", "--dir", m_dir.path()}
-        << 2 << "одно имя файла";
+        << QStringList{"--port", "ttyNONE:1", "--port", "ttyNONE_1", "backup", "--dir", m_dir.path()} << 2
+        << "одно имя файла";
     QTest::newRow("backup: an address")
         << QStringList{"--port", "ttyNONE0", "--address", "3", "backup", "--dir", m_dir.path()} << 2
         << "--address не нужен";
