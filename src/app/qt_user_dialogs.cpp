@@ -1,5 +1,6 @@
 #include "qt_user_dialogs.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -117,6 +118,19 @@ bool QtUserDialogs::compare(const ComparisonTable &table, QList<int> *ticked)
     grid->resizeColumnsToContents();
     grid->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(grid);
+    // The differences first of all: the equal rows are hidden until asked for.
+    const bool any_differs = table.differs.contains(true);
+    if (any_differs && table.differs.contains(false)) {
+        auto *only = new QCheckBox(QStringLiteral("Только различия"), &dialog);
+        const auto show_rows = [grid, &table](bool only_differing) {
+            for (int r = 0; r < grid->rowCount(); ++r)
+                grid->setRowHidden(r, only_differing && !table.differs.value(r));
+        };
+        QObject::connect(only, &QCheckBox::toggled, &dialog, show_rows);
+        only->setChecked(true);
+        show_rows(true);
+        layout->addWidget(only);
+    }
     layout->addWidget(new QLabel(table.summary, &dialog));
     auto *buttons = new QDialogButtonBox(&dialog);
     if (!table.accept_text.isEmpty())

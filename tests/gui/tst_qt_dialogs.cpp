@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -103,6 +105,8 @@ private slots:
     void file_dialog_data();
     void file_dialog();
     void progress_dialog();
+    void comparison_dialog_data();
+    void comparison_dialog();
     void qt_texts_in_russian();
     void own_texts_stay_as_written();
     void viewer_dialogs_belong_to_the_viewer();
@@ -245,6 +249,52 @@ void TestQtDialogs::progress_dialog()
     QVERIFY(!progress->wasCanceled());
     buttons[0]->click();
     QVERIFY(progress->wasCanceled());
+}
+
+void TestQtDialogs::comparison_dialog_data()
+{
+    QTest::addColumn<QString>("accept_text");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QList<int>>("ticked");
+    // Row 0 unticked by hand; row 1 is equal and hidden, row 2 stays ticked.
+    QTest::newRow("written") << "Записать выбранное" << true << QList<int>{2};
+    QTest::newRow("only to look at") << "" << false << QList<int>{};
+}
+
+void TestQtDialogs::comparison_dialog()
+{
+    QFETCH(QString, accept_text);
+    QFETCH(bool, accepted);
+    QFETCH(QList<int>, ticked);
+    QWidget window;
+    QtUserDialogs dialogs(&window);
+    ComparisonTable table;
+    table.columns = QStringList{"Канал", "Параметр", "Блок", "Файл"};
+    table.rows = {{"3", "Порог", "50 мВ", "70 мВ"}, {"3", "Усиление", "4", "4"}, {"0", "Задержка", "4", "7"}};
+    table.differs = {true, false, true};
+    table.accept_text = accept_text;
+    table.close_text = "Закрыть";
+    QList<bool> hidden;
+    QStringList buttons;
+    const auto answer = answer_modals([&](QWidget *modal) {
+        auto *grid = modal->findChild<QTableWidget *>();
+        QVERIFY(grid);
+        for (int r = 0; r < grid->rowCount(); ++r)
+            hidden << grid->isRowHidden(r);
+        for (QAbstractButton *b : modal->findChild<QDialogButtonBox *>()->buttons())
+            buttons << b->text();
+        if (grid->item(0, 0)->flags() & Qt::ItemIsUserCheckable)
+            grid->item(0, 0)->setCheckState(Qt::Unchecked);
+        for (QAbstractButton *b : modal->findChild<QDialogButtonBox *>()->buttons())
+            if (b->text() == (accept_text.isEmpty() ? QString("Закрыть") : accept_text))
+                b->click();
+    });
+    QList<int> got;
+    QCOMPARE(dialogs.compare(table, &got), accepted);
+    QCOMPARE(hidden, (QList<bool>{false, true, false}));
+    QVERIFY(buttons.contains("Закрыть"));
+    QCOMPARE(buttons.size(), accept_text.isEmpty() ? 1 : 2);
+    QCOMPARE(got, ticked);
 }
 
 void TestQtDialogs::qt_texts_in_russian()
