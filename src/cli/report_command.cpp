@@ -69,7 +69,8 @@ QJsonObject unit_json(const report::UnitReport &u)
         o[QStringLiteral("fingerprint")] = u.fingerprint;
     QJsonArray missing;
     for (const report::Missing &m : u.missing)
-        missing.append(QJsonObject{{QStringLiteral("section"), m.section}, {QStringLiteral("reason"), m.reason}});
+        missing.append(
+            QJsonObject{{QStringLiteral("section"), m.section}, {QStringLiteral("reason"), m.reason}});
     o[QStringLiteral("missing")] = missing;
     return o;
 }
@@ -90,8 +91,8 @@ int write(Context &c, const Request &r, const QString &html, const QString &titl
         list.append(unit_json(u));
         for (const report::Missing &m : u.missing)
             incomplete << QStringLiteral("%1%2: %3")
-                              .arg(u.address ? QStringLiteral("блок %1, ").arg(u.address) : QString(), m.section,
-                                   report::missing_text(m));
+                              .arg(u.address ? QStringLiteral("блок %1, ").arg(u.address) : QString(),
+                                   m.section, report::missing_text(m));
     }
     c.result[QStringLiteral("units")] = list;
     if (!incomplete.isEmpty())
@@ -113,8 +114,8 @@ int one_unit(Context &c, const Request &r)
         unit.changes = todays_changes(unit.port, unit.address);
         c.out(QStringLiteral("Отпечаток конфигурации: %1").arg(unit.fingerprint));
         c.result[QStringLiteral("fingerprint")] = unit.fingerprint;
-        return write(c, r, report::unit_document(r.header, unit), QStringLiteral("Отчёт о пусконаладке блока"),
-                     {unit});
+        return write(c, r, report::unit_document(r.header, unit),
+                     QStringLiteral("Отчёт о пусконаладке блока"), {unit});
     });
 }
 
@@ -177,7 +178,8 @@ int site_from_directory(Context &c, const Request &r, const QString &dir)
         return c.fail(FileProblem, QStringLiteral("Нет каталога %1").arg(dir));
     const QList<site_files::UnitFile> files = site_files::units_in(dir);
     if (files.isEmpty())
-        return c.fail(FileProblem, QStringLiteral("В каталоге %1 нет файлов блоков (ЛИНИЯ-АДРЕС.cfg)").arg(dir));
+        return c.fail(FileProblem,
+                      QStringLiteral("В каталоге %1 нет файлов блоков (ЛИНИЯ-АДРЕС.cfg)").arg(dir));
     QList<report::UnitReport> units;
     for (const site_files::UnitFile &f : files) {
         UnitConfig config;
@@ -187,7 +189,8 @@ int site_from_directory(Context &c, const Request &r, const QString &dir)
             u = report::from_config(config, f.path);
         } else {
             u.file = f.path;
-            u.missing << report::Missing{report::config_title(), QStringLiteral("%1: %2").arg(loaded.title, loaded.text)};
+            u.missing << report::Missing{report::config_title(),
+                                         QStringLiteral("%1: %2").arg(loaded.title, loaded.text)};
         }
         u.port = f.line;
         u.address = f.address;

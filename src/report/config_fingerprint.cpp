@@ -29,7 +29,8 @@ QString canonical_text(const UnitConfig &config)
 
 QString of(const UnitConfig &config)
 {
-    const QByteArray digest = QCryptographicHash::hash(canonical_text(config).toUtf8(), QCryptographicHash::Sha256);
+    const QByteArray digest =
+        QCryptographicHash::hash(canonical_text(config).toUtf8(), QCryptographicHash::Sha256);
     return QString::fromLatin1(digest.toHex().left(8));
 }
 

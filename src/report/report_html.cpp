@@ -80,13 +80,15 @@ QString value_row(const UnitConfig &config, const UnitConfig &factory, int chann
 QString config_tables(const UnitConfig &config)
 {
     const UnitConfig factory = factory_config();
-    const QString head = QStringLiteral(
-        "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">"
-        "<tr><th width=\"40%\">Параметр</th><th width=\"30%\">Значение</th><th>Заводская настройка</th></tr>");
+    const QString head =
+        QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">"
+                       "<tr><th width=\"40%\">Параметр</th><th width=\"30%\">Значение</th><th>Заводская "
+                       "настройка</th></tr>");
     QString out;
     for (int n = 1; n <= kChannelCount; ++n) {
         const ChannelSettings &c = config.channels[n - 1];
-        out += heading(3, QStringLiteral("Канал %1: %2").arg(n).arg(form_text::value_text(lists::Onoff, c.regim)));
+        out += heading(
+            3, QStringLiteral("Канал %1: %2").arg(n).arg(form_text::value_text(lists::Onoff, c.regim)));
         out += head + value_row(config, factory, n, lists::Onoff);
         for (lists::List list : config_values::channel_lists(c.regim & 0xFF))
             out += value_row(config, factory, n, list);
@@ -140,11 +142,10 @@ QString unit_body(const UnitReport &unit, int level)
                  << QStringList{QStringLiteral("Адрес"), QString::number(unit.address)}
                  << QStringList{QStringLiteral("Версия прошивки"), unit.version};
         if (unit.unit_clock)
-            identity << QStringList{clock_title(),
-                                    QStringLiteral("%1 (расхождение с компьютером: %2)")
-                                        .arg(unit.unit_clock->toLocalTime().toString(
-                                                 QStringLiteral("dd.MM.yyyy hh:mm:ss")),
-                                             drift_text(unit.drift_s))};
+            identity << QStringList{clock_title(), QStringLiteral("%1 (расхождение с компьютером: %2)")
+                                                       .arg(unit.unit_clock->toLocalTime().toString(
+                                                                QStringLiteral("dd.MM.yyyy hh:mm:ss")),
+                                                            drift_text(unit.drift_s))};
     }
     if (unit.config_read)
         identity << QStringList{QStringLiteral("Отпечаток конфигурации"), unit.fingerprint};
@@ -164,18 +165,20 @@ QString unit_body(const UnitReport &unit, int level)
         for (const ChannelMeasures &m : unit.measures)
             rows << QStringList{QString::number(m.channel), m.level_mv, m.amplitude_mv, m.frequency_hz};
         if (!rows.isEmpty())
-            out += table({QStringLiteral("Канал"), QStringLiteral("Уровень, мВ"), QStringLiteral("Амплитуда, мВ"),
-                          QStringLiteral("Частота, Гц")},
+            out += table({QStringLiteral("Канал"), QStringLiteral("Уровень, мВ"),
+                          QStringLiteral("Амплитуда, мВ"), QStringLiteral("Частота, Гц")},
                          rows);
         out += missing_note(unit, measures_title());
     }
     if (unit.asked.log_records > 0) {
-        out += heading(level, QStringLiteral("%1 (последние записи: %2)").arg(log_title()).arg(unit.asked.log_records));
+        out += heading(
+            level, QStringLiteral("%1 (последние записи: %2)").arg(log_title()).arg(unit.asked.log_records));
         if (unit.log.isEmpty() && missing_note(unit, log_title()).isEmpty())
             out += para(QStringLiteral("Протокол пуст."));
         for (const QStringList &record : unit.log)
-            out += QStringLiteral("<p>%1</p>").arg(esc(record.join(QLatin1Char('\n'))).replace(
-                QLatin1Char('\n'), QStringLiteral("<br>")));
+            out += QStringLiteral("<p>%1</p>")
+                       .arg(esc(record.join(QLatin1Char('\n')))
+                                .replace(QLatin1Char('\n'), QStringLiteral("<br>")));
         out += missing_note(unit, log_title());
     }
     if (unit.asked.self_test) {
@@ -201,10 +204,11 @@ QString unit_body(const UnitReport &unit, int level)
 QString header_html(const Header &header, const QString &title)
 {
     QString out = heading(1, title);
-    out += table({QStringLiteral("Сведения"), QStringLiteral("Значение")},
-                 {{QStringLiteral("Объект"), header.site},
-                  {QStringLiteral("Наладчик"), header.installer},
-                  {QStringLiteral("Дата и время"), header.made.toString(QStringLiteral("dd.MM.yyyy hh:mm"))}});
+    out +=
+        table({QStringLiteral("Сведения"), QStringLiteral("Значение")},
+              {{QStringLiteral("Объект"), header.site},
+               {QStringLiteral("Наладчик"), header.installer},
+               {QStringLiteral("Дата и время"), header.made.toString(QStringLiteral("dd.MM.yyyy hh:mm"))}});
     return out;
 }
 
@@ -213,9 +217,10 @@ QString sign_off()
     QString out = heading(2, QStringLiteral("Подписи"));
     out += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"8\" width=\"100%\">");
     for (const QString &who : {QStringLiteral("Наладчик"), QStringLiteral("Заказчик")})
-        out += QStringLiteral("<tr><td width=\"20%\">%1</td><td width=\"45%\">подпись ____________________</td>"
-                              "<td>дата ______________</td></tr>")
-                   .arg(esc(who));
+        out +=
+            QStringLiteral("<tr><td width=\"20%\">%1</td><td width=\"45%\">подпись ____________________</td>"
+                           "<td>дата ______________</td></tr>")
+                .arg(esc(who));
     return out + QStringLiteral("</table>");
 }
 

@@ -40,9 +40,10 @@ QString level(const UnitLink &link, int address, int channel)
 QString collected(const UnitLink &link, int address, int channel, bool frequency)
 {
     using namespace measurements;
-    const RunResult run =
-        frequency ? run_collected(link, address, channel, kFrequencyStart, kFrequencyResult, kFrequencyCollectSeconds)
-                  : run_collected(link, address, channel, kAmplitudeStart, kAmplitudeResult, kAmplitudeCollectSeconds);
+    const RunResult run = frequency ? run_collected(link, address, channel, kFrequencyStart, kFrequencyResult,
+                                                    kFrequencyCollectSeconds)
+                                    : run_collected(link, address, channel, kAmplitudeStart, kAmplitudeResult,
+                                                    kAmplitudeCollectSeconds);
     if (run.stage != RunStage::Done)
         return QString();
     return value_text(frequency ? hertz(run.count) : millivolts(run.count));

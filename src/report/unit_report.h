@@ -44,10 +44,10 @@ struct Missing {
 };
 
 struct UnitReport {
-    QString port;          // empty for a file
-    int address = 0;       // 0: not known (a file)
-    QString version;       // firmware version text; empty: not known
-    QString file;          // the configuration file it was made from; empty: a unit
+    QString port;     // empty for a file
+    int address = 0;  // 0: not known (a file)
+    QString version;  // firmware version text; empty: not known
+    QString file;     // the configuration file it was made from; empty: a unit
     bool from_file() const { return !file.isEmpty(); }
 
     std::optional<QDateTime> unit_clock;  // the unit's clock when read
@@ -58,24 +58,48 @@ struct UnitReport {
     QString fingerprint;  // of config, when read
 
     Options asked;
-    QList<ChannelMeasures> measures;    // channels in use, in order
-    std::optional<bool> self_test_ok;   // not run: nullopt
-    QList<QStringList> log;             // the last records, oldest first; four lines each
-    QList<journal::Entry> changes;      // journalled for this unit today
+    QList<ChannelMeasures> measures;   // channels in use, in order
+    std::optional<bool> self_test_ok;  // not run: nullopt
+    QList<QStringList> log;            // the last records, oldest first; four lines each
+    QList<journal::Entry> changes;     // journalled for this unit today
 
     QList<Missing> missing;
 };
 
 // Section titles, shared by the reading and the layout.
-inline QString identity_title() { return QStringLiteral("Блок"); }
-inline QString clock_title() { return QStringLiteral("Часы блока"); }
-inline QString config_title() { return QStringLiteral("Конфигурация"); }
-inline QString measures_title() { return QStringLiteral("Измерения"); }
-inline QString self_test_title() { return QStringLiteral("Дистанционный контроль"); }
-inline QString log_title() { return QStringLiteral("Протокол событий"); }
-inline QString changes_title() { return QStringLiteral("Изменения за сеанс"); }
+inline QString identity_title()
+{
+    return QStringLiteral("Блок");
+}
+inline QString clock_title()
+{
+    return QStringLiteral("Часы блока");
+}
+inline QString config_title()
+{
+    return QStringLiteral("Конфигурация");
+}
+inline QString measures_title()
+{
+    return QStringLiteral("Измерения");
+}
+inline QString self_test_title()
+{
+    return QStringLiteral("Дистанционный контроль");
+}
+inline QString log_title()
+{
+    return QStringLiteral("Протокол событий");
+}
+inline QString changes_title()
+{
+    return QStringLiteral("Изменения за сеанс");
+}
 
 // The reason of a section the unit did not give.
-inline QString no_answer_reason() { return QStringLiteral("нет ответа от блока"); }
+inline QString no_answer_reason()
+{
+    return QStringLiteral("нет ответа от блока");
+}
 
 }  // namespace report
