@@ -118,12 +118,18 @@ void TestCliReport::unit_report_shows_what_show_shows()
     QVERIFY2(run.out.contains(print), qPrintable(run.out));
     const QString text = pdf_text(pdf);
     QVERIFY(!text.isEmpty());
-    QStringList expected{"Склад", "Петров", "Адрес 9", "Версия прошивки 2.7", print, "Команда 'Тест' выполнена.",
-                         "Наладчик подпись", "Заказчик подпись"};
+    QStringList expected{"Склад",
+                         "Петров",
+                         "Адрес 9",
+                         "Версия прошивки 2.7",
+                         print,
+                         "Команда 'Тест' выполнена.",
+                         "Наладчик подпись",
+                         "Заказчик подпись"};
     for (QString line : shown.out_lines()) {
         line = line.simplified();
         if (line.startsWith("Канал"))
-            expected << line;  // "Канал 1: ВЧ"
+            expected << line;                                           // "Канал 1: ВЧ"
         else if (line.contains(": ") && !line.startsWith("Отпечаток"))  // label, then value: "Порог 50 мВ"
             expected << line.left(line.lastIndexOf(": ")) + " " + line.mid(line.lastIndexOf(": ") + 2);
     }
@@ -154,8 +160,8 @@ void TestCliReport::silent_unit()
     QVERIFY(sim.start({"--address", "1", "--modes", "1,2,0,1", "--log-records", "5", "--fault",
                        QStringLiteral("silent-after=%1").arg(answers)}));
     const QString pdf = m_dir.filePath(QStringLiteral("silent%1.pdf").arg(answers));
-    const CliRun run =
-        run_cli({"--port", sim.port(), "--address", "1", "report", "--out", pdf, "--log", "2", "--self-test"});
+    const CliRun run = run_cli(
+        {"--port", sim.port(), "--address", "1", "report", "--out", pdf, "--log", "2", "--self-test"});
     QCOMPARE(run.exit, 1);
     QCOMPARE(QFile::exists(pdf), written);
     if (!written)
@@ -164,7 +170,8 @@ void TestCliReport::silent_unit()
     QVERIFY2(text.contains("Отчёт неполный"), qPrintable(text));
     QVERIFY2(text.contains(missing + " (последние записи: 2) Раздел не получен: нет ответа от блока"),
              qPrintable(text));
-    QVERIFY2(text.contains("Дистанционный контроль Раздел не получен: нет ответа от блока"), qPrintable(text));
+    QVERIFY2(text.contains("Дистанционный контроль Раздел не получен: нет ответа от блока"),
+             qPrintable(text));
     QVERIFY2(run.err.contains("Раздел не получен"), qPrintable(run.err));
 }
 
