@@ -9,7 +9,7 @@ packages=("$@"
   qt6-translations-l10n
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
   man-db dpkg-dev file lintian desktop-file-utils appstream
-  ser2net
+  ser2net poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

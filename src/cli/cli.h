@@ -81,8 +81,9 @@ struct Command {
     const char *name;
     const char *usage;  // arguments after the name
     const char *help;   // what it does (UTF-8)
-    // Lines: one or more --port, no --address.
-    enum Needs { Nothing, Port, Unit, Lines } needs;
+    // Lines: one or more --port, no --address. UnitOrLines: Unit with
+    // --address, Lines with --port alone, Nothing without --port.
+    enum Needs { Nothing, Port, Unit, Lines, UnitOrLines } needs;
     QStringList value_options;  // options taking a value, without "--"
     QStringList flag_options;
     int min_positional;

@@ -48,4 +48,7 @@ int run_journal(Context &c);
 int run_backup(Context &c);
 int run_restore(Context &c);
 
+// The commissioning report (report_command.cpp).
+int run_report(Context &c);
+
 }  // namespace cli

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "config/config_file.h"
 #include "config/unit_transfer.h"
+#include "report/config_fingerprint.h"
 
 #include <QJsonArray>
 
@@ -43,6 +44,11 @@ int load_checked_config(Context &c, const QString &path, UnitConfig *config)
     c.result[QStringLiteral("bad_values")] = list;
     return c.fail(FileProblem, QStringLiteral("Файл %1 не записан: значения не из списков\n%2")
                                    .arg(path, bad_values_text(bad, QString())));
+}
+
+QString fingerprint_line(const UnitConfig &config)
+{
+    return QStringLiteral("Отпечаток конфигурации: %1").arg(fingerprint::of(config));
 }
 
 int read_whole_unit(Session &s, UnitConfig *config)
@@ -102,7 +108,9 @@ int run_show(Context &c)
         return r;
     for (const QString &line : config_lines(config))
         c.out(line);
+    c.out(fingerprint_line(config));
     c.result[QStringLiteral("config")] = config_json(config);
+    c.result[QStringLiteral("fingerprint")] = fingerprint::of(config);
     return Success;
 }
 

@@ -18,6 +18,8 @@ QString bad_values_text(const QList<config_check::BadValue> &bad, const QString 
 // write --changed-only [--dry-run] of a checked configuration
 // (write_changed_command.cpp).
 int write_changed(Context &c, const UnitConfig &config);
+// "Отпечаток конфигурации: xxxxxxxx".
+QString fingerprint_line(const UnitConfig &config);
 // The whole-unit read as the window runs it: the settling pause, then the
 // core's sequence. Success or UnitFailed after telling.
 int read_whole_unit(Session &s, UnitConfig *config);

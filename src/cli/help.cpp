@@ -19,6 +19,8 @@ QString command_help(const Command &c)
         needs = QStringLiteral("mirval-cli --port NAME [--speed BAUD] ");
     else if (c.needs == Command::Lines)
         needs = QStringLiteral("mirval-cli --port NAME [--port NAME ...] [--speed BAUD] ");
+    else if (c.needs == Command::UnitOrLines)
+        needs = QStringLiteral("mirval-cli [--port NAME [--address N | --port NAME ...] [--speed BAUD]] ");
     else
         needs = QStringLiteral("mirval-cli ");
     return QStringLiteral("%1%2 %3\n  %4")

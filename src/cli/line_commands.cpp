@@ -7,7 +7,9 @@
 #include "channels/unit_answers.h"
 #include "channels/unit_codes.h"
 #include "commands.h"
+#include "config_commands.h"
 #include "link/frames.h"
+#include "report/config_fingerprint.h"
 #include "session.h"
 
 #include <QJsonArray>
@@ -34,7 +36,8 @@ QString state_text(int state_byte)
 
 // The window's connection: the mode map, then the read-back of channel 1;
 // then one status poll of every other channel that is on, for its state.
-// Channels that are off are not asked.
+// Channels that are off are not asked. Then the whole-unit read, for the
+// configuration's fingerprint.
 int run_info(Context &c)
 {
     return with_session(c, [&c](Session &s) {
@@ -78,6 +81,12 @@ int run_info(Context &c)
             c.out(line);
         }
         c.result[QStringLiteral("channels")] = channels;
+        // The fingerprint needs the whole configuration.
+        UnitConfig config;
+        if (int r = read_whole_unit(s, &config))
+            return r;
+        c.out(fingerprint_line(config));
+        c.result[QStringLiteral("fingerprint")] = fingerprint::of(config);
         return int(Success);
     });
 }

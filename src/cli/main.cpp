@@ -6,7 +6,9 @@
 #include "link/port_factory.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QJsonDocument>
+#include <memory>
 
 using namespace cli;
 
@@ -92,9 +94,11 @@ int parse_and_run(Context &c, const QStringList &argv, QString *command_name)
     if (positional < command->min_positional || positional > command->max_positional)
         return c.fail(Usage, QStringLiteral("Неверные аргументы.\n%1").arg(command_help(*command)));
 
-    const Command::Needs needs = command->offline_positional > 0 && positional == command->offline_positional
-                                     ? Command::Nothing
-                                     : command->needs;
+    Command::Needs needs = command->offline_positional > 0 && positional == command->offline_positional
+                               ? Command::Nothing
+                               : command->needs;
+    if (needs == Command::UnitOrLines)
+        needs = ports.isEmpty() ? Command::Nothing : address.isEmpty() ? Command::Lines : Command::Unit;
     if (needs == Command::Nothing) {
         // A command without a line may still narrow what it shows to one (journal).
         c.port = ports.value(0);
@@ -148,12 +152,20 @@ int main(int argc, char *argv[])
     // The exchange traces every transaction on the debug output; the tool's
     // output is its own. MIRVAL_CLI_TRACE=1 shows the trace.
     install_message_filter(qEnvironmentVariableIntValue("MIRVAL_CLI_TRACE") != 0);
-    QCoreApplication app(argc, argv);
+    // The report lays out its PDF with Qt Gui, which needs a platform: the
+    // offscreen one, since the tool shows nothing and may run without a display.
+    bool gui = false;
+    for (int i = 1; i < argc; ++i)
+        gui = gui || qstrcmp(argv[i], "report") == 0;
+    if (gui)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        gui ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("mirval-cli"));
 
     Context c;
     QString command_name;
-    int status = parse_and_run(c, app.arguments().mid(1), &command_name);
+    int status = parse_and_run(c, QCoreApplication::arguments().mid(1), &command_name);
     if (status != Success && !c.port_reason_text.isEmpty()) {
         // The port did not open, or went away while the command ran: the
         // reason on the second line.

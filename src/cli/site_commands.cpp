@@ -10,6 +10,7 @@
 #include "link/frames.h"
 #include "link/link_settings.h"
 #include "site_files.h"
+#include "site_lines.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -72,20 +73,16 @@ Context line_context(const Context &c, const QString &port)
     return line;
 }
 
-QString version_of(Session &s)
-{
-    QByteArray buffer = readback::request(s.address(), readback::kGetVersion);
-    return s.send(buffer, false) == 0 ? answers::version_text(buffer) : QStringLiteral("1.0");
-}
+}  // namespace
 
-// Runs work(line context) for every line on threads of their own, each with
-// a context of its own whose progress shows in the line's place of the
-// status meanwhile; the rows in the order of the lines.
-QList<Row> run_lines(const Context &c, const std::function<QList<Row>(Context &line)> &work)
+// Runs work on every line on threads of its own, each with a context of its
+// own whose progress shows in the line's place of the status meanwhile.
+void run_on_lines(const Context &c, const std::function<void(int index, Context &line)> &work)
 {
     const int count = int(c.ports.size());
+    if (count == 0)
+        return;
     LineStatus status(count);
-    std::vector<QList<Row>> rows(static_cast<size_t>(count));
     std::vector<std::unique_ptr<QThread>> threads;
     QEventLoop loop;
     int running = count;
@@ -96,7 +93,7 @@ QList<Row> run_lines(const Context &c, const std::function<QList<Row>(Context &l
             line.progress_sink = [&status, i, port](const QString &text) {
                 status.set(i, text.isEmpty() ? QString() : QStringLiteral("%1: %2").arg(port, text));
             };
-            rows[size_t(i)] = work(line);
+            work(i, line);
             status.set(i, QString());
         }));
         QObject::connect(threads.back().get(), &QThread::finished, &loop, [&] {
@@ -114,6 +111,21 @@ QList<Row> run_lines(const Context &c, const std::function<QList<Row>(Context &l
     for (auto &t : threads)
         t->wait();
     c.progress(QString());
+}
+
+namespace {
+
+QString version_of(Session &s)
+{
+    QByteArray buffer = readback::request(s.address(), readback::kGetVersion);
+    return s.send(buffer, false) == 0 ? answers::version_text(buffer) : QStringLiteral("1.0");
+}
+
+// The rows of every line in the order of the lines.
+QList<Row> run_lines(const Context &c, const std::function<QList<Row>(Context &line)> &work)
+{
+    std::vector<QList<Row>> rows(static_cast<size_t>(c.ports.size()));
+    run_on_lines(c, [&](int index, Context &line) { rows[size_t(index)] = work(line); });
     QList<Row> all;
     for (const QList<Row> &r : rows)
         all += r;

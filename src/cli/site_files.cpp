@@ -54,6 +54,23 @@ QList<int> addresses_in(const QString &dir, const QString &port)
     return out;
 }
 
+QList<UnitFile> units_in(const QString &dir)
+{
+    static const QRegularExpression name(QStringLiteral("^(.+)-([1-9][0-9]{0,2})\\.cfg$"));
+    QList<UnitFile> out;
+    const QDir d(dir);
+    for (const QString &file : d.entryList(QDir::Files)) {
+        const QRegularExpressionMatch m = name.match(file);
+        const int address = m.captured(2).toInt();
+        if (m.hasMatch() && address <= 255)
+            out << UnitFile{m.captured(1), address, d.filePath(file)};
+    }
+    std::sort(out.begin(), out.end(), [](const UnitFile &a, const UnitFile &b) {
+        return a.line != b.line ? a.line < b.line : a.address < b.address;
+    });
+    return out;
+}
+
 QString clashing_lines(const QStringList &ports)
 {
     for (int i = 0; i < ports.size(); ++i)

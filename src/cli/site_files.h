@@ -18,6 +18,14 @@ QString file_pattern(const QString &dir, const QString &port);
 // The addresses (1..255) whose files the directory holds for the line, in
 // ascending order.
 QList<int> addresses_in(const QString &dir, const QString &port);
+// A unit's file found in a site's directory.
+struct UnitFile {
+    QString line;  // the line's name as made safe
+    int address = 0;
+    QString path;
+};
+// Every unit file in the directory, by line name, then address.
+QList<UnitFile> units_in(const QString &dir);
 // Empty when every line has files of its own; otherwise the text that says
 // which lines would share them (the same line twice, or two spellings that
 // make the same name).

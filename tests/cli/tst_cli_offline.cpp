@@ -255,6 +255,7 @@ void TestCliOffline::show_text()
         "  Кросс: 1+4",
         "  Задержка: 160 мсек",
         "  Блокировка: 3 сек",
+        "Отпечаток конфигурации: 4dd6ea39",
     };
     QCOMPARE(run.out_lines(), expected);
 }

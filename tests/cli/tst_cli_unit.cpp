@@ -245,8 +245,15 @@ void TestCliUnit::reading_commands_send_the_windows_requests_data()
     QTest::addColumn<QString>("output");     // a line the tool prints
 
     // info is the window's connection, then one poll of each other channel
-    // that is on (3 and 7 are HF and LF; channel 4 is off and not asked).
-    QTest::newRow("info") << QStringList{"info"} << "connect" << QStringList{"070b02", "070b03"}
+    // that is on (3 and 7 are HF and LF; channel 4 is off and not asked),
+    // then the whole-unit read for the fingerprint (channel 4 not asked).
+    QTest::newRow("info") << QStringList{"info"} << "connect"
+                          << QStringList{"070b02", "070b03", "0705",   "071101", "070f01", "071201",
+                                         "071301", "071401", "071501", "071601", "071a01", "0721",
+                                         "0722",   "071102", "070f02", "071202", "071302", "071402",
+                                         "071502", "071602", "071a02", "0721",   "0722",   "071103",
+                                         "070f03", "071203", "071303", "071403", "071503", "071603",
+                                         "071a03", "071003", "070e03", "0718",   "0719",   "071c"}
                           << "Канал 4: Выкл";
     QTest::newRow("log") << QStringList{"log"} << "log" << QStringList{} << "[4]: Канал ВЫКЛ.";
     QTest::newRow("frequency") << QStringList{"frequency", "--channel", "2"} << "frequency" << QStringList{}
