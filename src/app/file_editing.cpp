@@ -61,6 +61,7 @@ void MainWindow::set_up_file_actions()
     add(QStringLiteral("Сравнить с блоком…"), QKeySequence(), [this] { compare_with_unit(); });
     add(QStringLiteral("Сравнить файлы…"), QKeySequence(), [this] { compare_files(); });
     add(QStringLiteral("Журнал изменений…"), QKeySequence(), [this] { show_journal(); });
+    add(QStringLiteral("Отчёт…"), QKeySequence(Qt::CTRL | Qt::Key_P), [this] { make_report(); });
     add(QStringLiteral("Отменить последнее изменение"), QKeySequence(Qt::CTRL | Qt::Key_Z),
         [this] { undo_last_change(); });
     ui->centralWidget->setContextMenuPolicy(Qt::ActionsContextMenu);

@@ -143,6 +143,9 @@ public:
     // setter (journal_view.cpp).
     void show_journal();
     void undo_last_change();
+    // "Отчёт…": the commissioning report of the connected unit (read now),
+    // or of the file the form edits, as PDF or HTML (report_making.cpp).
+    void make_report();
     QString file_path() const { return m_file.path; }
     // The open file's name, "Новый файл" before it has one.
     QString file_display_name() const;

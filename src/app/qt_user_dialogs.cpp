@@ -4,11 +4,14 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -147,6 +150,44 @@ bool QtUserDialogs::compare(const ComparisonTable &table, QList<int> *ticked)
     for (int r = 0; r < grid->rowCount(); ++r)
         if (grid->item(r, 0)->checkState() == Qt::Checked && table.differs.value(r))
             *ticked << r;
+    return true;
+}
+
+bool QtUserDialogs::report_choice(ReportChoice *choice)
+{
+    QDialog dialog(m_parent);
+    dialog.setWindowTitle(QStringLiteral("Отчёт"));
+    auto *form = new QFormLayout(&dialog);
+    auto *site = new QLineEdit(choice->site, &dialog);
+    auto *installer = new QLineEdit(choice->installer, &dialog);
+    form->addRow(QStringLiteral("Объект"), site);
+    form->addRow(QStringLiteral("Наладчик"), installer);
+    auto *measure = new QCheckBox(QStringLiteral("Измерения каналов (по 15 с на канал)"), &dialog);
+    auto *self_test = new QCheckBox(QStringLiteral("Дистанционный контроль"), &dialog);
+    auto *log = new QSpinBox(&dialog);
+    log->setRange(0, 1000);
+    log->setSpecialValueText(QStringLiteral("нет"));
+    measure->setChecked(choice->measure);
+    self_test->setChecked(choice->self_test);
+    log->setValue(choice->log_records);
+    if (choice->from_unit) {
+        form->addRow(measure);
+        form->addRow(self_test);
+        form->addRow(QStringLiteral("Записей протокола"), log);
+    }
+    auto *buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("Сохранить отчёт…"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    choice->site = site->text().trimmed();
+    choice->installer = installer->text().trimmed();
+    choice->measure = choice->from_unit && measure->isChecked();
+    choice->self_test = choice->from_unit && self_test->isChecked();
+    choice->log_records = choice->from_unit ? log->value() : 0;
     return true;
 }
 

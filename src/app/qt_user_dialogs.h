@@ -19,6 +19,7 @@ public:
     std::unique_ptr<ProgressDialog> progress(const ProgressOptions &options) override;
     int choose(const QString &title, const QString &label, const QStringList &items) override;
     bool compare(const ComparisonTable &table, QList<int> *ticked) override;
+    bool report_choice(ReportChoice *choice) override;
     void terminate(int status) override;
 
 private:

@@ -62,6 +62,17 @@ struct ComparisonTable {
     QString close_text;       // the button that closes it taking nothing; empty: "Отмена"
 };
 
+// What a commissioning report holds besides the unit's configuration: who
+// and where, and the optional sections read from a connected unit.
+struct ReportChoice {
+    QString site;
+    QString installer;
+    bool from_unit = true;  // false: a file; no section is read then
+    bool measure = false;
+    bool self_test = false;
+    int log_records = 0;  // the last N event-log records; 0: none
+};
+
 class UserDialogs {
 public:
     virtual ~UserDialogs() = default;
@@ -89,6 +100,13 @@ public:
     {
         Q_UNUSED(table);
         Q_UNUSED(ticked);
+        return false;
+    }
+    // Asks for the report's site, installer and sections, starting from
+    // *choice; false when cancelled.
+    virtual bool report_choice(ReportChoice *choice)
+    {
+        Q_UNUSED(choice);
         return false;
     }
     // Ends the program at once with the given status.

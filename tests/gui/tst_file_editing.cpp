@@ -3,6 +3,7 @@
 #include "config/config_check.h"
 #include "config/config_file.h"
 #include "config/factory_config.h"
+#include "report/config_fingerprint.h"
 #include "sim_window.h"
 
 #include <QTemporaryDir>
@@ -63,6 +64,8 @@ private slots:
     void bad_values_are_shown_not_guessed();
     void a_unit_takes_the_form_and_gives_it_back();
     void a_new_file_starts_from_the_factory_values();
+    void report_of_the_unit_or_the_file_data();
+    void report_of_the_unit_or_the_file();
     void comparison_writes_only_the_ticked_rows_data();
     void comparison_writes_only_the_ticked_rows();
 };
@@ -181,6 +184,51 @@ void TestFileEditing::a_new_file_starts_from_the_factory_values()
     QCOMPARE(config_check::check(saved).size(), 0);
     QVERIFY(s.window->windowTitle().startsWith("new.cfg[*]"));
     QVERIFY(!s.window->isWindowModified());
+}
+
+void TestFileEditing::report_of_the_unit_or_the_file_data()
+{
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<QString>("source");  // what the report says it was made from
+    QTest::newRow("the connected unit") << true << "ttySIM0";
+    QTest::newRow("the file, without a unit") << false << "из файла";
+}
+
+// The report's site and installer are remembered for the next one; a unit's
+// report reads the unit, a file's report says it was made from the file.
+void TestFileEditing::report_of_the_unit_or_the_file()
+{
+    QFETCH(bool, connected);
+    QFETCH(QString, source);
+    QTemporaryDir dir;
+    const QString path = write_file(dir, site_file());
+    SimWindow s(1, dir.filePath("pult.conf"));
+    s.window->form().addres->setValue(1);
+    QVERIFY(s.window->open_file(path));
+    if (connected) {
+        s.press_start();
+        QVERIFY(s.connected());
+    }
+    ReportChoice answer;
+    answer.site = "Склад №2";
+    answer.installer = "Петров";
+    s.dialogs->report_answer = answer;
+    s.dialogs->file_names << dir.filePath("r.html");
+    s.window->make_report();
+    QCOMPARE(s.dialogs->texts(), QStringList{"Отчёт сохранен: " + dir.filePath("r.html")});
+    QCOMPARE(s.dialogs->report_asked.last().from_unit, connected);
+    QFile made(dir.filePath("r.html"));
+    QVERIFY(made.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(made.readAll());
+    QVERIFY(html.contains("Склад №2"));
+    QVERIFY(html.contains(source));
+    UnitConfig file;
+    QVERIFY(load_config_file(path, file).ok);
+    QCOMPARE(html.contains(fingerprint::of(file)), !connected);
+    s.dialogs->file_names << QString();  // the next one is cancelled at the file
+    s.window->make_report();
+    QCOMPARE(s.dialogs->report_asked.last().site, QString("Склад №2"));
+    QCOMPARE(s.dialogs->report_asked.last().installer, QString("Петров"));
 }
 
 void TestFileEditing::comparison_writes_only_the_ticked_rows_data()

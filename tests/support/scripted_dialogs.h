@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // The dialog seam for tests: records every dialog (which kind, and what it
 // asked) and answers from a script.
@@ -77,6 +78,17 @@ public:
                 *ticked << r;
         return true;
     }
+
+    bool report_choice(ReportChoice *choice) override
+    {
+        report_asked << *choice;
+        if (!report_answer)
+            return false;
+        *choice = *report_answer;
+        return true;
+    }
+    QList<ReportChoice> report_asked;           // what the report's dialog started from
+    std::optional<ReportChoice> report_answer;  // cancel when not set
 
     QStringList texts() const;
 
