@@ -38,15 +38,17 @@ void MainWindow::make_report()
 
     FileDialogOptions options;
     options.title = QStringLiteral("Сохранить отчёт");
-    const QString name = from_unit ? QStringLiteral("отчёт %1 %2.pdf").arg(m_model.unit_address).arg(FDATE())
-                                   : QStringLiteral("отчёт %1.pdf").arg(QFileInfo(file_display_name()).baseName());
+    const QString name = from_unit
+                             ? QStringLiteral("отчёт %1 %2.pdf").arg(m_model.unit_address).arg(FDATE())
+                             : QStringLiteral("отчёт %1.pdf").arg(QFileInfo(file_display_name()).baseName());
     options.directory = QDir(m_config_dir).filePath(name);
     options.filter = QStringLiteral("Отчёт PDF (*.pdf);;Отчёт HTML (*.html)");
     const QString path = m_dialogs->saveFileName(options);
     if (path.isEmpty())
         return;
     if (report::format_of(path) == report::Format::Unknown) {
-        critical(QStringLiteral("Отчёт не сохранен!"), QStringLiteral("Имя файла должно кончаться на .pdf или .html."));
+        critical(QStringLiteral("Отчёт не сохранен!"),
+                 QStringLiteral("Имя файла должно кончаться на .pdf или .html."));
         return;
     }
 
@@ -58,9 +60,10 @@ void MainWindow::make_report()
         asked.log_records = choice.log_records;
         const int address = m_model.unit_address;
         // Read with the controls frozen and the poll held, as a whole-unit read.
-        const bool read = run_transfer(QStringLiteral("Чтение блока для отчёта ..."), false, [&](const TransferHooks &) {
-            return report::read_unit(unit_link(), address, asked, &unit);
-        });
+        const bool read =
+            run_transfer(QStringLiteral("Чтение блока для отчёта ..."), false, [&](const TransferHooks &) {
+                return report::read_unit(unit_link(), address, asked, &unit);
+            });
         if (!read)
             return;
         unit.port = m_session.port_name();
