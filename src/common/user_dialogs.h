@@ -68,9 +68,10 @@ public:
 
     // Modal message box; returns the button pressed. informative: a second,
     // smaller text under the main one (why it happened, what to do); empty:
+    // none. details: a longer text the user may unfold ("Подробнее"); empty:
     // none.
     virtual int message(MessageKind kind, const QString &title, const QString &text, int buttons,
-                        const QString &informative = QString()) = 0;
+                        const QString &informative = QString(), const QString &details = QString()) = 0;
     // An empty string when the user cancelled.
     virtual QString openFileName(const FileDialogOptions &options) = 0;
     virtual QString saveFileName(const FileDialogOptions &options) = 0;

@@ -26,9 +26,9 @@ private:
 }  // namespace
 
 int ScriptedDialogs::message(MessageKind kind, const QString &title, const QString &text, int buttons,
-                             const QString &informative)
+                             const QString &informative, const QString &details)
 {
-    const Message m{kind, title, text, buttons, informative};
+    const Message m{kind, title, text, buttons, informative, details};
     messages << m;
     if (on_message)
         on_message(m);

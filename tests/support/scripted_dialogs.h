@@ -17,6 +17,7 @@ public:
         QString text;
         int buttons;
         QString informative;
+        QString details;
     };
     enum class FileDialogKind { Open, Save };
     struct FileDialog : FileDialogOptions {
@@ -50,7 +51,7 @@ public:
     std::function<void(const Message &)> on_message;  // runs while a message is "open"
 
     int message(MessageKind kind, const QString &title, const QString &text, int buttons,
-                const QString &informative = QString()) override;
+                const QString &informative = QString(), const QString &details = QString()) override;
     QString openFileName(const FileDialogOptions &options) override
     {
         return file_dialog(options, FileDialogKind::Open);
