@@ -119,8 +119,9 @@ void TestPortCheck::finding_data()
     QTest::newRow("in the device's group") << Setup([](RecordedSystem &) {}) << "access" << false
                                            << QStringList{"группа «dialout», права 0660"} << QStringList();
     QTest::newRow("a group the user lacks")
-        << Setup([](RecordedSystem &s) { s.me.session_groups = s.me.member_groups = {kMe}; }) << "access" << true
-        << QStringList{"не входит в группу «dialout»", "sudo adduser ivan dialout, затем выйти"} << no_root;
+        << Setup([](RecordedSystem &s) { s.me.session_groups = s.me.member_groups = {kMe}; }) << "access"
+        << true << QStringList{"не входит в группу «dialout»", "sudo adduser ivan dialout, затем выйти"}
+        << no_root;
     QTest::newRow("joined but not logged in again")
         << Setup([](RecordedSystem &s) { s.me.session_groups = {kMe}; }) << "access" << true
         << QStringList{"уже входит в группу «dialout»", "войдите снова"} << QStringList{"adduser"};
@@ -132,54 +133,48 @@ void TestPortCheck::finding_data()
         << "access" << true
         << QStringList{rule_file, ids + R"(, GROUP="dialout", MODE="0660")", "sudo adduser ivan dialout"}
         << no_root;
-    QTest::newRow("root's group, ids unknown")
-        << Setup([](RecordedSystem &s) {
-               s.nodes[kDevice] = SystemView::Node{0, 0, 0660, 188, 0};
-               s.files.remove(kUsbDevice + "/idVendor");
-           })
-        << "access" << true << QStringList{R"(SUBSYSTEM=="tty", KERNEL=="ttyUSB0", GROUP="dialout")"}
-        << no_root + QStringList{"sudo adduser"};
-    QTest::newRow("no device") << Setup([](RecordedSystem &s) { s.nodes.remove(kDevice); }) << "access" << true
-                               << QStringList{"Устройство /dev/ttyUSB0 не найдено."} << QStringList();
-    QTest::newRow("root may open anything")
-        << Setup([](RecordedSystem &s) {
-               s.nodes[kDevice] = SystemView::Node{5, 5, 0600, 188, 0};
-               s.me = SystemView::Account{0, "root", {0}, {0}};
-           })
-        << "access" << false << QStringList() << QStringList();
+    QTest::newRow("root's group, ids unknown") << Setup([](RecordedSystem &s) {
+        s.nodes[kDevice] = SystemView::Node{0, 0, 0660, 188, 0};
+        s.files.remove(kUsbDevice + "/idVendor");
+    }) << "access" << true << QStringList{R"(SUBSYSTEM=="tty", KERNEL=="ttyUSB0", GROUP="dialout")"}
+                                               << no_root + QStringList{"sudo adduser"};
+    QTest::newRow("no device") << Setup([](RecordedSystem &s) { s.nodes.remove(kDevice); }) << "access"
+                               << true << QStringList{"Устройство /dev/ttyUSB0 не найдено."} << QStringList();
+    QTest::newRow("root may open anything") << Setup([](RecordedSystem &s) {
+        s.nodes[kDevice] = SystemView::Node{5, 5, 0600, 188, 0};
+        s.me = SystemView::Account{0, "root", {0}, {0}};
+    }) << "access" << false << QStringList() << QStringList();
 
-    QTest::newRow("held by this user's program")
-        << Setup([](RecordedSystem &s) { s.process(4242, kMe, "minicom", {"/dev/pts/1", kDevice}); }) << "holders"
-        << true << QStringList{"minicom (pid 4242)", "kill 4242"} << QStringList();
-    QTest::newRow("held by another user's program, through its lock")
-        << Setup([](RecordedSystem &s) {
-               s.process(4343, kOther, "mirval-pult", {kDevice});
-               s.files["/var/lock/LCK..ttyUSB0"] = "4343\nmirval-pult\nhost\n";
-           })
-        << "holders" << true << QStringList{"пользователя petr", "mirval-pult (pid 4343)", "sudo kill 4343"}
-        << QStringList();
+    QTest::newRow("held by this user's program") << Setup([](RecordedSystem &s) {
+        s.process(4242, kMe, "minicom", {"/dev/pts/1", kDevice});
+    }) << "holders" << true << QStringList{"minicom (pid 4242)", "kill 4242"}
+                                                 << QStringList();
+    QTest::newRow("held by another user's program, through its lock") << Setup([](RecordedSystem &s) {
+        s.process(4343, kOther, "mirval-pult", {kDevice});
+        s.files["/var/lock/LCK..ttyUSB0"] = "4343\nmirval-pult\nhost\n";
+    }) << "holders" << true << QStringList{"пользователя petr", "mirval-pult (pid 4343)", "sudo kill 4343"}
+                                                                      << QStringList();
     QTest::newRow("another user's programs unseen")
         << Setup([](RecordedSystem &s) { s.process(4343, kOther, "bash", {}); }) << "holders" << false
         << QStringList{"видны только root"} << QStringList();
-    QTest::newRow("a stale lock") << Setup([](RecordedSystem &s) { s.files["/var/lock/LCK..ttyUSB0"] = "5555\n"; })
-                                  << "holders" << false << QStringList{"не открыт"}
+    QTest::newRow("a stale lock") << Setup([](RecordedSystem &s) {
+        s.files["/var/lock/LCK..ttyUSB0"] = "5555\n";
+    }) << "holders" << false << QStringList{"не открыт"}
                                   << QStringList();
 
     QTest::newRow("ModemManager probes the adapter")
         << Setup([](RecordedSystem &s) { s.process(600, 0, "ModemManager", {}); }) << "modemmanager" << true
         << QStringList{ids + R"(, ENV{ID_MM_DEVICE_IGNORE}="1")", rule_file} << QStringList();
-    QTest::newRow("ModemManager told to leave it")
-        << Setup([](RecordedSystem &s) {
-               s.process(600, 0, "ModemManager", {});
-               s.files["/run/udev/data/c188:0"] = "E:ID_VENDOR_ID=1a86\nE:ID_MM_DEVICE_IGNORE=1\n";
-           })
-        << "modemmanager" << false << QStringList{"ID_MM_DEVICE_IGNORE"} << QStringList();
-    QTest::newRow("ModemManager and a port of the board")
-        << Setup([](RecordedSystem &s) {
-               s.process(600, 0, "ModemManager", {});
-               s.links.remove("/sys/class/tty/ttyUSB0/device");
-           })
-        << "modemmanager" << false << QStringList{"не USB-адаптер"} << QStringList();
+    QTest::newRow("ModemManager told to leave it") << Setup([](RecordedSystem &s) {
+        s.process(600, 0, "ModemManager", {});
+        s.files["/run/udev/data/c188:0"] = "E:ID_VENDOR_ID=1a86\nE:ID_MM_DEVICE_IGNORE=1\n";
+    }) << "modemmanager" << false << QStringList{"ID_MM_DEVICE_IGNORE"}
+                                                   << QStringList();
+    QTest::newRow("ModemManager and a port of the board") << Setup([](RecordedSystem &s) {
+        s.process(600, 0, "ModemManager", {});
+        s.links.remove("/sys/class/tty/ttyUSB0/device");
+    }) << "modemmanager" << false << QStringList{"не USB-адаптер"}
+                                                          << QStringList();
 
     QTest::newRow("brltty takes the adapter")
         << Setup([](RecordedSystem &s) { s.rules("/usr/lib/udev/rules.d", "85-brltty.rules", kBrlttyRules); })
@@ -187,27 +182,24 @@ void TestPortCheck::finding_data()
         << QStringList{"/usr/lib/udev/rules.d/85-brltty.rules", "1a86:7523", "sudo apt remove brltty",
                        "sudo ln -s /dev/null /etc/udev/rules.d/85-brltty.rules"}
         << QStringList();
-    QTest::newRow("brltty's rule masked")
-        << Setup([](RecordedSystem &s) {
-               s.rules("/lib/udev/rules.d", "85-brltty.rules", kBrlttyRules);
-               s.dirs["/etc/udev/rules.d"] << "85-brltty.rules";
-               s.links["/etc/udev/rules.d/85-brltty.rules"] = "/dev/null";
-           })
-        << "brltty" << false << QStringList() << QStringList();
-    QTest::newRow("brltty with other adapters' rules")
-        << Setup([](RecordedSystem &s) {
-               s.rules("/usr/lib/udev/rules.d", "85-brltty.rules",
-                       "ATTRS{idVendor}==\"10c4\", ATTRS{idProduct}==\"ea60\", GOTO=\"brltty\"\n");
-           })
-        << "brltty" << false << QStringList{"не берут адаптер 1a86:7523"} << QStringList();
-    QTest::newRow("brltty and an adapter already gone")
-        << Setup([](RecordedSystem &s) {
-               s.nodes.remove(kDevice);
-               s.links.remove("/sys/class/tty/ttyUSB0/device");
-               s.rules("/usr/lib/udev/rules.d", "85-brltty.rules",
-                       "ATTRS{idVendor}==\"10c4\", ATTRS{idProduct}==\"ea60\", GOTO=\"brltty\"\n");
-           })
-        << "brltty" << true << QStringList{"CP210x 10c4:ea60"} << QStringList();
+    QTest::newRow("brltty's rule masked") << Setup([](RecordedSystem &s) {
+        s.rules("/lib/udev/rules.d", "85-brltty.rules", kBrlttyRules);
+        s.dirs["/etc/udev/rules.d"] << "85-brltty.rules";
+        s.links["/etc/udev/rules.d/85-brltty.rules"] = "/dev/null";
+    }) << "brltty" << false << QStringList()
+                                          << QStringList();
+    QTest::newRow("brltty with other adapters' rules") << Setup([](RecordedSystem &s) {
+        s.rules("/usr/lib/udev/rules.d", "85-brltty.rules",
+                "ATTRS{idVendor}==\"10c4\", ATTRS{idProduct}==\"ea60\", GOTO=\"brltty\"\n");
+    }) << "brltty" << false << QStringList{"не берут адаптер 1a86:7523"}
+                                                       << QStringList();
+    QTest::newRow("brltty and an adapter already gone") << Setup([](RecordedSystem &s) {
+        s.nodes.remove(kDevice);
+        s.links.remove("/sys/class/tty/ttyUSB0/device");
+        s.rules("/usr/lib/udev/rules.d", "85-brltty.rules",
+                "ATTRS{idVendor}==\"10c4\", ATTRS{idProduct}==\"ea60\", GOTO=\"brltty\"\n");
+    }) << "brltty" << true << QStringList{"CP210x 10c4:ea60"}
+                                                        << QStringList();
 }
 
 void TestPortCheck::finding()
