@@ -14,13 +14,15 @@ QJsonObject port_json(const PortCheck &check)
 {
     QJsonArray findings;
     for (const PortFinding &f : check.findings)
-        findings.append(QJsonObject{{QStringLiteral("check"), f.check},
-                                    {QStringLiteral("severity"), f.problem ? QStringLiteral("problem")
-                                                                           : QStringLiteral("ok")},
-                                    {QStringLiteral("text"), f.text},
-                                    {QStringLiteral("advice"), f.advice}});
-    return QJsonObject{{QStringLiteral("name"), check.name},      {QStringLiteral("path"), check.path},
-                       {QStringLiteral("by_id"), check.by_id},    {QStringLiteral("ok"), check.ok()},
+        findings.append(QJsonObject{
+            {QStringLiteral("check"), f.check},
+            {QStringLiteral("severity"), f.problem ? QStringLiteral("problem") : QStringLiteral("ok")},
+            {QStringLiteral("text"), f.text},
+            {QStringLiteral("advice"), f.advice}});
+    return QJsonObject{{QStringLiteral("name"), check.name},
+                       {QStringLiteral("path"), check.path},
+                       {QStringLiteral("by_id"), check.by_id},
+                       {QStringLiteral("ok"), check.ok()},
                        {QStringLiteral("findings"), findings}};
 }
 

@@ -51,8 +51,8 @@ QString group_rule_advice(const SystemView &system, const QString &path, const A
     const SystemView::Account me = system.account();
     const QString rule =
         udev_rule_line(path, ids, QStringLiteral("GROUP=\"%1\", MODE=\"0660\"").arg(kSerialGroup));
-    QString advice =
-        QStringLiteral("Правило udev отдаст устройство группе «%1»: %2").arg(kSerialGroup, udev_rule_advice(rule));
+    QString advice = QStringLiteral("Правило udev отдаст устройство группе «%1»: %2")
+                         .arg(kSerialGroup, udev_rule_advice(rule));
     const std::optional<uint> dialout = [&]() -> std::optional<uint> {
         for (uint gid : me.member_groups)
             if (system.group_name(gid) == kSerialGroup)
@@ -62,9 +62,10 @@ QString group_rule_advice(const SystemView &system, const QString &path, const A
     if (!dialout)
         advice += QStringLiteral(" Затем ") + adduser_advice(me.name, kSerialGroup);
     else if (!me.session_groups.contains(*dialout))
-        advice += QStringLiteral(" Затем выйдите из системы и войдите снова: пользователь %1 уже в группе «%2», "
-                                 "но этот сеанс начат раньше.")
-                      .arg(me.name, kSerialGroup);
+        advice +=
+            QStringLiteral(" Затем выйдите из системы и войдите снова: пользователь %1 уже в группе «%2», "
+                           "но этот сеанс начат раньше.")
+                .arg(me.name, kSerialGroup);
     return advice;
 }
 
@@ -76,8 +77,9 @@ PortFinding check_access(const SystemView &system, const QString &path, const Ad
     if (!node) {
         f.problem = true;
         f.text = QStringLiteral("Устройство %1 не найдено.").arg(path);
-        f.advice = QStringLiteral("Подключите адаптер; если он подключен, а устройства нет, смотрите проверку "
-                                  "brltty.");
+        f.advice =
+            QStringLiteral("Подключите адаптер; если он подключен, а устройства нет, смотрите проверку "
+                           "brltty.");
         return f;
     }
     const SystemView::Account me = system.account();
@@ -113,9 +115,10 @@ PortFinding check_access(const SystemView &system, const QString &path, const Ad
     }
     // Joining a group would not help (nor may it be root's): a rule gives
     // the device to the serial group.
-    f.text = QStringLiteral("Нет доступа к устройству %1: ни одна группа, в которую можно вступить, не дает к "
-                            "нему доступа.")
-                 .arg(what);
+    f.text =
+        QStringLiteral("Нет доступа к устройству %1: ни одна группа, в которую можно вступить, не дает к "
+                       "нему доступа.")
+            .arg(what);
     f.advice = group_rule_advice(system, path, ids);
     return f;
 }

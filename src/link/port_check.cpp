@@ -15,8 +15,8 @@ const QString kById = QStringLiteral("/dev/serial/by-id");
 const QStringList kRulesDirs{QStringLiteral("/usr/lib/udev/rules.d"), QStringLiteral("/lib/udev/rules.d"),
                              QStringLiteral("/etc/udev/rules.d")};
 // Where serial programs (Qt's among them) keep a port's lock file.
-const QStringList kLockDirs{QStringLiteral("/var/lock"),     QStringLiteral("/run/lock"),
-                            QStringLiteral("/etc/locks"),    QStringLiteral("/var/spool/locks"),
+const QStringList kLockDirs{QStringLiteral("/var/lock"),       QStringLiteral("/run/lock"),
+                            QStringLiteral("/etc/locks"),      QStringLiteral("/var/spool/locks"),
                             QStringLiteral("/var/spool/uucp"), QStringLiteral("/tmp"),
                             QStringLiteral("/var/tmp")};
 // USB serial adapters brltty's rules are known to take, for a port whose
@@ -36,7 +36,7 @@ struct Process {
 QString command_of(const SystemView &system, int pid)
 {
     return QString::fromLocal8Bit(
-               system.read(QStringLiteral("/proc/%1/comm").arg(pid)).value_or(QByteArray()).trimmed());
+        system.read(QStringLiteral("/proc/%1/comm").arg(pid)).value_or(QByteArray()).trimmed());
 }
 
 QList<int> process_ids(const SystemView &system)
@@ -53,7 +53,9 @@ QList<int> process_ids(const SystemView &system)
 
 QString process_text(const Process &p)
 {
-    return QStringLiteral("%1 (pid %2)").arg(p.command.isEmpty() ? QStringLiteral("?") : p.command).arg(p.pid);
+    return QStringLiteral("%1 (pid %2)")
+        .arg(p.command.isEmpty() ? QStringLiteral("?") : p.command)
+        .arg(p.pid);
 }
 
 QString processes_text(const QList<Process> &list)
@@ -206,7 +208,8 @@ PortFinding check_holders(const SystemView &system, const QString &path)
     if (!mine.isEmpty()) {
         f.problem = true;
         f.text = QStringLiteral("Порт %1 открыт программой: %2.").arg(path, processes_text(mine));
-        f.advice = QStringLiteral("Закройте ее и повторите попытку (или завершите: kill %1).").arg(mine.first().pid);
+        f.advice =
+            QStringLiteral("Закройте ее и повторите попытку (или завершите: kill %1).").arg(mine.first().pid);
         return f;
     }
     if (!others.isEmpty()) {
@@ -220,11 +223,12 @@ PortFinding check_holders(const SystemView &system, const QString &path)
                        .arg(p.pid);
         return f;
     }
-    f.text = unseen ? QStringLiteral("Порт %1 не открыт ни одной программой этого пользователя. Программы других "
-                                     "пользователей проверить нельзя: их открытые файлы видны только root (sudo "
-                                     "mirval-cli doctor).")
-                          .arg(path)
-                    : QStringLiteral("Порт %1 не открыт другими программами.").arg(path);
+    f.text =
+        unseen ? QStringLiteral("Порт %1 не открыт ни одной программой этого пользователя. Программы других "
+                                "пользователей проверить нельзя: их открытые файлы видны только root (sudo "
+                                "mirval-cli doctor).")
+                     .arg(path)
+               : QStringLiteral("Порт %1 не открыт другими программами.").arg(path);
     return f;
 }
 
@@ -240,7 +244,8 @@ PortFinding check_modem_manager(const SystemView &system, const QString &path, c
         return f;
     }
     if (!ids.known()) {
-        f.text = QStringLiteral("ModemManager запущен, но %1 не USB-адаптер: такие порты он не опрашивает.").arg(path);
+        f.text = QStringLiteral("ModemManager запущен, но %1 не USB-адаптер: такие порты он не опрашивает.")
+                     .arg(path);
         return f;
     }
     // udev's database entry of the device: the properties its rules set.
@@ -250,16 +255,19 @@ PortFinding check_modem_manager(const SystemView &system, const QString &path, c
                    .value_or(QByteArray())
              : QByteArray();
     if (properties.contains("E:ID_MM_DEVICE_IGNORE=1")) {
-        f.text = QStringLiteral("ModemManager запущен, но адаптер отмечен ID_MM_DEVICE_IGNORE: он его не трогает.");
+        f.text = QStringLiteral(
+            "ModemManager запущен, но адаптер отмечен ID_MM_DEVICE_IGNORE: он его не трогает.");
         return f;
     }
     f.problem = true;
-    f.text = QStringLiteral("ModemManager запущен и опрашивает USB-адаптер %1:%2 как модем: после подключения "
-                            "адаптера он занимает порт на несколько секунд и посылает в линию AT-команды.")
-                 .arg(ids.vendor, ids.product);
-    f.advice = QStringLiteral("Если модем не нужен: sudo systemctl disable --now ModemManager. Иначе пусть он не "
-                              "трогает адаптер: ") +
-               udev_rule_advice(udev_rule_line(path, ids, QStringLiteral("ENV{ID_MM_DEVICE_IGNORE}=\"1\"")));
+    f.text =
+        QStringLiteral("ModemManager запущен и опрашивает USB-адаптер %1:%2 как модем: после подключения "
+                       "адаптера он занимает порт на несколько секунд и посылает в линию AT-команды.")
+            .arg(ids.vendor, ids.product);
+    f.advice =
+        QStringLiteral("Если модем не нужен: sudo systemctl disable --now ModemManager. Иначе пусть он не "
+                       "трогает адаптер: ") +
+        udev_rule_advice(udev_rule_line(path, ids, QStringLiteral("ENV{ID_MM_DEVICE_IGNORE}=\"1\"")));
     return f;
 }
 
@@ -286,7 +294,8 @@ PortFinding check_brltty(const SystemView &system, const QString &path, const Ad
         for (const auto &a : std::as_const(adapters))
             if (takes_adapter(rules, a.first)) {
                 const QString ids_text = a.first.vendor + QLatin1Char(':') + a.first.product;
-                taken << (*a.second ? QStringLiteral("%1 %2").arg(QLatin1String(a.second), ids_text) : ids_text);
+                taken << (*a.second ? QStringLiteral("%1 %2").arg(QLatin1String(a.second), ids_text)
+                                    : ids_text);
                 file = file.isEmpty() ? rules_file : file;
             }
     }
@@ -299,13 +308,15 @@ PortFinding check_brltty(const SystemView &system, const QString &path, const Ad
         return f;
     }
     f.problem = true;
-    f.text = QStringLiteral("brltty (программа для брайлевских дисплеев) установлен, и его правило udev %1 берет "
-                            "адаптеры %2: он занимает адаптер, и порт пропадает вскоре после подключения.")
-                 .arg(file, taken.join(QStringLiteral(", ")));
-    f.advice = QStringLiteral("Если брайлевский дисплей не используется: sudo apt remove brltty и переподключите "
-                              "адаптер. Иначе отключите это правило: sudo ln -s /dev/null "
-                              "/etc/udev/rules.d/%1.")
-                   .arg(QFileInfo(file).fileName());
+    f.text =
+        QStringLiteral("brltty (программа для брайлевских дисплеев) установлен, и его правило udev %1 берет "
+                       "адаптеры %2: он занимает адаптер, и порт пропадает вскоре после подключения.")
+            .arg(file, taken.join(QStringLiteral(", ")));
+    f.advice =
+        QStringLiteral("Если брайлевский дисплей не используется: sudo apt remove brltty и переподключите "
+                       "адаптер. Иначе отключите это правило: sudo ln -s /dev/null "
+                       "/etc/udev/rules.d/%1.")
+            .arg(QFileInfo(file).fileName());
     return f;
 }
 
@@ -319,11 +330,12 @@ PortCheck check_port(const SystemView &system, const QString &name, const QStrin
     c.findings << check_access(system, path, ids) << check_holders(system, path)
                << check_modem_manager(system, path, ids) << check_brltty(system, path, ids);
     if (!c.by_id.isEmpty())
-        c.findings << PortFinding{QStringLiteral("by-id"), false,
-                                  QStringLiteral("Постоянное имя адаптера: %1 (то же, когда адаптер получает другой "
-                                                 "номер ttyUSB).")
-                                      .arg(c.by_id),
-                                  QString()};
+        c.findings << PortFinding{
+            QStringLiteral("by-id"), false,
+            QStringLiteral("Постоянное имя адаптера: %1 (то же, когда адаптер получает другой "
+                           "номер ttyUSB).")
+                .arg(c.by_id),
+            QString()};
     return c;
 }
 
@@ -333,9 +345,9 @@ PortCheck check_port(const QString &name)
         return check_port(live_system(), name, port_system_path(name));
     PortCheck c;
     c.name = c.path = name;
-    c.findings << PortFinding{QStringLiteral("network"), false,
-                              QStringLiteral("%1 - сетевой сервер: устройство компьютера не проверяется.").arg(name),
-                              QString()};
+    c.findings << PortFinding{
+        QStringLiteral("network"), false,
+        QStringLiteral("%1 - сетевой сервер: устройство компьютера не проверяется.").arg(name), QString()};
     return c;
 }
 

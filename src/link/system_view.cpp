@@ -38,7 +38,10 @@ public:
             return std::nullopt;
         return d.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
     }
-    QString resolve(const QString &path) const override { return QFileInfo(path).canonicalFilePath(); }
+    QString resolve(const QString &path) const override
+    {
+        return QFileInfo(path).canonicalFilePath();
+    }
     std::optional<QByteArray> read(const QString &path) const override
     {
         QFile f(path);

@@ -72,8 +72,8 @@ void TestDoctor::initTestCase()
     QVERIFY(QFile::copy(QStringLiteral(MIRVAL_CLI_PATH), m_dir.path() + "/mirval-cli"));
     if (::geteuid() == 0) {
         m_user = QStringLiteral("mvdoc%1").arg(::getpid() % 100000);
-        const int made = QProcess::execute("useradd", {"--system", "--no-create-home", "--shell",
-                                                       "/usr/sbin/nologin", m_user});
+        const int made = QProcess::execute(
+            "useradd", {"--system", "--no-create-home", "--shell", "/usr/sbin/nologin", m_user});
         if (made != 0)
             QSKIP("useradd could not make a user without privileges");
         m_made = true;
@@ -97,7 +97,8 @@ void TestDoctor::cleanupTestCase()
 bool TestDoctor::give_to_user(const QString &path, mode_t mode)
 {
     const QByteArray p = QFile::encodeName(path);
-    return (::geteuid() != 0 || ::chown(p.constData(), m_uid, m_gid) == 0) && ::chmod(p.constData(), mode) == 0;
+    return (::geteuid() != 0 || ::chown(p.constData(), m_uid, m_gid) == 0) &&
+           ::chmod(p.constData(), mode) == 0;
 }
 
 void TestDoctor::as_user(QProcess &p)
@@ -129,8 +130,8 @@ void TestDoctor::doctor_data()
     QTest::newRow("held by the user's other program")
         << int(HeldByTheUser) << "holders" << 1
         << QStringList{"ПРОБЛЕМА: Порт %1 открыт программой: mirval-cli (pid %2)", "kill %2"};
-    QTest::newRow("a port of mirval-sim") << int(Healthy) << "access" << 0
-                                          << QStringList{"ok: Доступ к устройству %1", "ok: ModemManager"};
+    QTest::newRow("a port of mirval-sim")
+        << int(Healthy) << "access" << 0 << QStringList{"ok: Доступ к устройству %1", "ok: ModemManager"};
 }
 
 void TestDoctor::doctor()
@@ -160,8 +161,9 @@ void TestDoctor::doctor()
         break;
     case Healthy:
         QVERIFY(sim.start({"--address", "1"}));
-        device = QFileInfo(QDir(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/mirval/ports").filePath(sim.port()))
-                     .canonicalFilePath();
+        device =
+            QFileInfo(QDir(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/mirval/ports").filePath(sim.port()))
+                .canonicalFilePath();
         QVERIFY(give_to_user(device, 0600));
         break;
     }
@@ -170,7 +172,8 @@ void TestDoctor::doctor()
     as_user(text);
     as_user(json);
     const CliRun run = run_cli_in(text, m_dir.path() + "/mirval-cli", {"doctor", "--port", device});
-    const QJsonObject doc = run_cli_in(json, m_dir.path() + "/mirval-cli", {"--json", "doctor", "--port", device}).json();
+    const QJsonObject doc =
+        run_cli_in(json, m_dir.path() + "/mirval-cli", {"--json", "doctor", "--port", device}).json();
     const qint64 holder_pid = holder.processId();
     holder.kill();
     holder.waitForFinished(3000);
