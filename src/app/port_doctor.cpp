@@ -17,8 +17,9 @@ void MainWindow::port_open_failed(const QString &port_name)
                  QStringLiteral("Порт не выбран: в списке нет ни одного порта."));
         return;
     }
-    m_dialogs->message(MessageKind::Critical, kAppName, QStringLiteral("Не возможно открыть выбранный порт!"),
-                       YesButton, m_session.failure_text(true), port_check_text(check_port(port_name)));
+    m_dialogs->detailed_message(MessageKind::Critical, kAppName,
+                                QStringLiteral("Не возможно открыть выбранный порт!"), YesButton,
+                                m_session.failure_text(true), port_check_text(check_port(port_name)));
 }
 
 void MainWindow::check_chosen_port()

@@ -57,7 +57,13 @@ QMessageBox::Icon icon_of(MessageKind kind)
 }  // namespace
 
 int QtUserDialogs::message(MessageKind kind, const QString &title, const QString &text, int buttons,
-                           const QString &informative, const QString &details)
+                           const QString &informative)
+{
+    return detailed_message(kind, title, text, buttons, informative, QString());
+}
+
+int QtUserDialogs::detailed_message(MessageKind kind, const QString &title, const QString &text, int buttons,
+                                    const QString &informative, const QString &details)
 {
     QMessageBox box(icon_of(kind), title, text, QMessageBox::StandardButtons(buttons), m_parent);
     if (!informative.isEmpty())

@@ -14,7 +14,7 @@ public:
     explicit CliDialogs(QString path) : m_path(std::move(path)) {}
 
     int message(MessageKind, const QString &, const QString &text, int,
-                const QString &informative = QString(), const QString & = QString()) override
+                const QString &informative = QString()) override
     {
         print_err(text);
         if (!informative.isEmpty())

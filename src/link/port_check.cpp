@@ -196,7 +196,7 @@ PortFinding check_holders(const SystemView &system, const QString &path)
             continue;
         }
         for (const QString &fd : *fds)
-            if (!node.isEmpty() && system.resolve(proc + QStringLiteral("/fd/") + fd) == node) {
+            if (!node.isEmpty() && system.link(proc + QStringLiteral("/fd/") + fd) == node) {
                 (owner->uid == me ? mine : others) << Process{pid, owner->uid, command_of(system, pid)};
                 break;
             }

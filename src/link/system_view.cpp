@@ -42,6 +42,10 @@ public:
     {
         return QFileInfo(path).canonicalFilePath();
     }
+    QString link(const QString &path) const override
+    {
+        return QFileInfo(path).symLinkTarget();
+    }
     std::optional<QByteArray> read(const QString &path) const override
     {
         QFile f(path);

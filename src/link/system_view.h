@@ -31,6 +31,9 @@ public:
     virtual std::optional<QStringList> entries(const QString &dir) const = 0;
     // Where a link finally leads; empty when it leads nowhere.
     virtual QString resolve(const QString &path) const = 0;
+    // What a link says, without looking at its target (an open file of a
+    // process: reading it never waits for the file's file system).
+    virtual QString link(const QString &path) const = 0;
     virtual std::optional<QByteArray> read(const QString &path) const = 0;
     virtual Account account() const = 0;
     virtual QString user_name(uint uid) const = 0;

@@ -159,7 +159,7 @@ class ModelDialogs : public UserDialogs {
 public:
     explicit ModelDialogs(Session *session) : m_session(session) {}
     int message(MessageKind kind, const QString &title, const QString &text, int buttons,
-                const QString &informative, const QString &details) override;
+                const QString &informative) override;
     QString openFileName(const FileDialogOptions &options) override;
     QString saveFileName(const FileDialogOptions &options) override;
     std::unique_ptr<ProgressDialog> progress(const ProgressOptions &) override
@@ -297,7 +297,7 @@ void ModelDialogs::hold(const QString &what)
 }
 
 int ModelDialogs::message(MessageKind, const QString &title, const QString &text, int buttons,
-                          const QString &informative, const QString &)
+                          const QString &informative)
 {
     const Shown now{text, m_session->writes(), m_session->actions(), m_session->pulls()};
     if (title == kAppName && !m_session->in_use() && !kWhileDisconnected.contains(text))

@@ -25,8 +25,8 @@ private:
 
 }  // namespace
 
-int ScriptedDialogs::message(MessageKind kind, const QString &title, const QString &text, int buttons,
-                             const QString &informative, const QString &details)
+int ScriptedDialogs::detailed_message(MessageKind kind, const QString &title, const QString &text,
+                                      int buttons, const QString &informative, const QString &details)
 {
     const Message m{kind, title, text, buttons, informative, details};
     messages << m;

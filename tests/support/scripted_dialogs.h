@@ -51,7 +51,12 @@ public:
     std::function<void(const Message &)> on_message;  // runs while a message is "open"
 
     int message(MessageKind kind, const QString &title, const QString &text, int buttons,
-                const QString &informative = QString(), const QString &details = QString()) override;
+                const QString &informative = QString()) override
+    {
+        return detailed_message(kind, title, text, buttons, informative, QString());
+    }
+    int detailed_message(MessageKind kind, const QString &title, const QString &text, int buttons,
+                         const QString &informative, const QString &details) override;
     QString openFileName(const FileDialogOptions &options) override
     {
         return file_dialog(options, FileDialogKind::Open);

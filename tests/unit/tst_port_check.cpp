@@ -72,6 +72,7 @@ public:
         const bool there = nodes.contains(p) || dirs.contains(p) || files.contains(p) || p == "/dev/null";
         return there ? p : QString();
     }
+    QString link(const QString &path) const override { return links.value(path); }
     std::optional<QByteArray> read(const QString &path) const override
     {
         return files.contains(path) ? std::optional<QByteArray>(files[path]) : std::nullopt;
