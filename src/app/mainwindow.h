@@ -279,8 +279,12 @@ private:
     // the file.
     void restore_remembered_connection();
     void remember_connection(const QString &port_name);
-    // The port-open failure: the prescribed message, the reason under it.
+    // The port-open failure: the prescribed message, the reason under it and
+    // the port check's findings under "Подробнее" (port_doctor.cpp).
     void port_open_failed(const QString &port_name);
+    // "Проверить порт…" in the port list's context menu: the findings of the
+    // chosen port in a message.
+    void check_chosen_port();
     // informative: the reason under the text, if there is one to tell.
     int critical(const QString &text, const QString &informative = QString());
 
@@ -353,6 +357,8 @@ private:
     // holds it; and the ports that stay in the list whatever the watcher sees.
     struct {
         QString remembered;
+        QString
+            remembered_by_id;  // its /dev/serial/by-id name, preferred when it leads to a port of the list
         QStringList fixed;
     } m_ports;
     // The configuration file open in the form, as it will be saved.

@@ -1,6 +1,7 @@
 // The port list: the system's and the virtual ports as the watcher sees them,
 // then the ports that stay whatever it sees (network servers, device paths).
 #include "link/network_ports.h"
+#include "link/port_check.h"
 #include "link/port_factory.h"
 #include "link/port_names.h"
 #include "mainwindow.h"
@@ -95,9 +96,15 @@ void MainWindow::refill_port_list()
             add(name);
     for (const QString &name : m_ports.fixed)
         add(name);
-    // The chosen or remembered port, also when it is plugged in later.
-    const int remembered = list->findText(m_ports.remembered);
-    if (!m_ports.remembered.isEmpty() && remembered >= 0)
+    // The chosen or remembered port, also when it is plugged in later; by
+    // its by-id name where that leads to a port of the list, so that an
+    // adapter that came back as another ttyUSBn is found.
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->itemText(i);
+    const QString by_id = port_named_by_id(live_system(), m_ports.remembered_by_id, names);
+    const int remembered = list->findText(by_id.isEmpty() ? m_ports.remembered : by_id);
+    if (remembered >= 0 && !(by_id.isEmpty() && m_ports.remembered.isEmpty()))
         list->setCurrentIndex(remembered);
     if (list->count() == 0) {
         critical(QStringLiteral("COM-порт не обнаружен !\n Конец работы ..."));
@@ -125,6 +132,9 @@ std::unique_ptr<QMenu> MainWindow::port_menu()
     restore->setEnabled(line_free() && ui->comPortComboBox->count() > 0);
     // Queued: the transfer runs from the event loop after the menu is gone.
     connect(restore, &QAction::triggered, this, &MainWindow::restore_firmware, Qt::QueuedConnection);
+    QAction *check = menu->addAction(QStringLiteral("Проверить порт…"));
+    check->setEnabled(ui->comPortComboBox->count() > 0);
+    connect(check, &QAction::triggered, this, &MainWindow::check_chosen_port, Qt::QueuedConnection);
     return menu;
 }
 

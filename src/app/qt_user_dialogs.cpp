@@ -63,9 +63,17 @@ QMessageBox::Icon icon_of(MessageKind kind)
 int QtUserDialogs::message(MessageKind kind, const QString &title, const QString &text, int buttons,
                            const QString &informative)
 {
+    return detailed_message(kind, title, text, buttons, informative, QString());
+}
+
+int QtUserDialogs::detailed_message(MessageKind kind, const QString &title, const QString &text, int buttons,
+                                    const QString &informative, const QString &details)
+{
     QMessageBox box(icon_of(kind), title, text, QMessageBox::StandardButtons(buttons), m_parent);
     if (!informative.isEmpty())
         box.setInformativeText(informative);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
     return box.exec();
 }
 

@@ -14,6 +14,8 @@ public:
 
     int message(MessageKind kind, const QString &title, const QString &text, int buttons,
                 const QString &informative = QString()) override;
+    int detailed_message(MessageKind kind, const QString &title, const QString &text, int buttons,
+                         const QString &informative, const QString &details) override;
     QString openFileName(const FileDialogOptions &options) override;
     QString saveFileName(const FileDialogOptions &options) override;
     std::unique_ptr<ProgressDialog> progress(const ProgressOptions &options) override;

@@ -8,6 +8,8 @@ namespace cli {
 
 // The port list (ports_command.cpp).
 int run_ports(Context &c);
+// What keeps the program from a port (doctor_command.cpp).
+int run_doctor(Context &c);
 
 // Configuration files and the whole-unit configuration (config_commands.cpp).
 int run_show(Context &c);

@@ -8,6 +8,7 @@ namespace {
 const QString kPort = QStringLiteral("connection/port");
 const QString kAddress = QStringLiteral("connection/address");
 const QString kSpeed = QStringLiteral("connection/speed_index");
+const QString kById = QStringLiteral("connection/port_by_id");
 // The line-speed dialog offers 4800 to 57600 baud: indexes 0..4.
 constexpr int kLastOfferedSpeed = 4;
 
@@ -26,6 +27,7 @@ RememberedConnection load_remembered_connection(const QString &file)
         return c;
     const QSettings s(file, QSettings::IniFormat);
     c.port = s.value(kPort).toString();
+    c.by_id = s.value(kById).toString();
     bool ok = false;
     const int address = s.value(kAddress).toInt(&ok);
     if (ok && address >= 1 && address <= 255)
@@ -42,6 +44,10 @@ bool save_remembered_connection(const QString &file, const RememberedConnection 
     s.setValue(kPort, connection.port);
     s.setValue(kAddress, connection.address);
     s.setValue(kSpeed, connection.speed_index);
+    if (connection.by_id.isEmpty())
+        s.remove(kById);
+    else
+        s.setValue(kById, connection.by_id);
     s.sync();
     return s.status() == QSettings::NoError;
 }

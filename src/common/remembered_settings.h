@@ -9,6 +9,7 @@ struct RememberedConnection {
     QString port;          // empty: none remembered
     int address = 0;       // 1..255; 0: none remembered
     int speed_index = -1;  // index into the line speeds the dialog offers; -1: none
+    QString by_id;         // the port's /dev/serial/by-id name; empty: none
 };
 
 // $XDG_CONFIG_HOME/mirval/mirval-pult.conf (~/.config/... without it).

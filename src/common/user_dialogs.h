@@ -82,6 +82,14 @@ public:
     // none.
     virtual int message(MessageKind kind, const QString &title, const QString &text, int buttons,
                         const QString &informative = QString()) = 0;
+    // The same with details: a longer text the user may unfold ("Подробнее").
+    // Where a seam shows no such text, the message goes without it.
+    virtual int detailed_message(MessageKind kind, const QString &title, const QString &text, int buttons,
+                                 const QString &informative, const QString &details)
+    {
+        Q_UNUSED(details);
+        return message(kind, title, text, buttons, informative);
+    }
     // An empty string when the user cancelled.
     virtual QString openFileName(const FileDialogOptions &options) = 0;
     virtual QString saveFileName(const FileDialogOptions &options) = 0;

@@ -1,5 +1,6 @@
 #include "link/port_failure.h"
 
+#include "link/port_check.h"
 #include "link/port_factory.h"
 #include "link/port_names.h"
 
@@ -81,6 +82,17 @@ QString port_failure_text(PortFailure failure, const QString &name, const QStrin
             .arg(name);
     case PortFailure::AccessDenied: {
         const QString path = port_system_path(name);
+        // A device no group may use, or root's group's: joining the group is
+        // no way there; the check tells the udev rule instead.
+        const SystemView &system = live_system();
+        const std::optional<SystemView::Node> node = system.node(path);
+        if (node && (node->gid == 0 || (node->mode & 060) != 060))
+            return QStringLiteral(
+                       "Нет доступа к устройству %1 (группа «%2»): оно принадлежит %3 с правами %4, "
+                       "вступление в группу не поможет. %5")
+                .arg(path, system.group_name(node->gid), system.user_name(node->uid),
+                     QStringLiteral("0%1").arg(node->mode & 0777, 3, 8, QLatin1Char('0')),
+                     group_rule_advice(system, path, adapter_ids(system, path)));
         const QString group = device_group(path);
         return QStringLiteral("Нет доступа к устройству %1 (группа «%2»). Пользователь %3 должен входить в "
                               "группу «%2»: sudo adduser %3 %2, затем выйти из системы и войти снова, чтобы "

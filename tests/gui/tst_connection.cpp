@@ -1,6 +1,10 @@
 // Connecting to a simulated unit with the start button, the read-back of a
 // channel's settings, and disconnecting.
+#include "common/remembered_settings.h"
+#include "link/virtual_ports.h"
 #include "sim_window.h"
+
+#include <QMenu>
 
 namespace {
 
@@ -73,6 +77,10 @@ private slots:
     void refused_mode_change_is_rolled_back();
     void remembered_between_runs();
     void remembered_network_port();
+    void remembered_by_id_data();
+    void remembered_by_id();
+    void port_check_from_the_menu_data();
+    void port_check_from_the_menu();
     void port_items_name_the_adapter();
 };
 
@@ -416,6 +424,83 @@ void TestConnection::remembered_network_port()
     QCOMPARE(s.ui().comPortComboBox->count(), 1);
     QCOMPARE(s.ui().comPortComboBox->currentText(), url);
     QCOMPARE(s.dialogs->texts(), QStringList());
+}
+
+void TestConnection::remembered_by_id_data()
+{
+    QTest::addColumn<bool>("link_leads");  // the by-id link leads to the adapter
+    QTest::addColumn<QString>("selected");
+    // Plugged in again, the adapter is another port; its by-id name finds it.
+    QTest::newRow("adapter under another name") << true << "ttyBYID0";
+    QTest::newRow("by-id link gone: the name") << false << "ttyUSB0";
+}
+
+void TestConnection::remembered_by_id()
+{
+    QFETCH(bool, link_leads);
+    QFETCH(QString, selected);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("mirval/mirval-pult.conf");
+    const QString adapter = dir.filePath("adapter");
+    QVERIFY(QFile(adapter).open(QIODevice::WriteOnly));
+    const QString by_id = dir.filePath("usb-1a86_USB_Serial-if00-port0");
+    if (link_leads)
+        QVERIFY(QFile::link(adapter, by_id));
+    QString error;
+    const QString name = virtual_ports::publish(adapter, &error, "ttyBYID");
+    QCOMPARE(name, QString("ttyBYID0"));
+    QVERIFY(save_remembered_connection(file, RememberedConnection{"ttyUSB0", 7, 4, by_id}));
+    QCOMPARE(load_remembered_connection(file).by_id, by_id);
+    {
+        SimWindow s(7, file);
+        s.ports = {"ttyS0", "ttyUSB0", name};
+        s.window->port_watcher().rescan();
+        QCOMPARE(s.ui().comPortComboBox->currentText(), selected);
+    }
+    virtual_ports::unpublish(name);
+}
+
+void TestConnection::port_check_from_the_menu_data()
+{
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("finding");
+    QTest::newRow("healthy") << true << int(MessageKind::Information) << "Порт %1: проблем не найдено."
+                             << "ok: Доступ к устройству %2";
+    QTest::newRow("device gone") << false << int(MessageKind::Warning) << "Порт %1: найдены проблемы."
+                                 << "ПРОБЛЕМА: Устройство";
+}
+
+void TestConnection::port_check_from_the_menu()
+{
+    QFETCH(bool, present);
+    QFETCH(int, kind);
+    QFETCH(QString, text);
+    QFETCH(QString, finding);
+    QTemporaryDir dir;  // its device stands for an adapter
+    const QString device = dir.filePath("ttyX");
+    QVERIFY(QFile(device).open(QIODevice::WriteOnly));
+    QVERIFY(QFile::setPermissions(device, QFile::ReadOwner | QFile::WriteOwner));
+    QString error;
+    const QString name = virtual_ports::publish(device, &error, "ttyCHK");
+    QVERIFY2(!name.isEmpty(), qPrintable(error));
+    SimWindow s;
+    s.ports = {name};
+    s.window->port_watcher().rescan();
+    if (!present)
+        QFile::remove(device);
+    const std::unique_ptr<QMenu> menu = s.window->port_menu();
+    QAction *check = menu->actions().value(1);
+    QVERIFY(check && check->isEnabled());
+    QCOMPARE(check->text(), QString("Проверить порт…"));
+    check->trigger();
+    QTRY_COMPARE(s.dialogs->messages.size(), 1);
+    virtual_ports::unpublish(name);
+    const ScriptedDialogs::Message &m = s.dialogs->messages.first();
+    QCOMPARE(int(m.kind), kind);
+    QCOMPARE(m.text, text.arg(name));
+    QVERIFY2(m.informative.contains(finding.replace("%2", device)), qPrintable(m.informative));
 }
 
 void TestConnection::port_items_name_the_adapter()

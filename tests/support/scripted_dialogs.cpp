@@ -25,10 +25,10 @@ private:
 
 }  // namespace
 
-int ScriptedDialogs::message(MessageKind kind, const QString &title, const QString &text, int buttons,
-                             const QString &informative)
+int ScriptedDialogs::detailed_message(MessageKind kind, const QString &title, const QString &text,
+                                      int buttons, const QString &informative, const QString &details)
 {
-    const Message m{kind, title, text, buttons, informative};
+    const Message m{kind, title, text, buttons, informative, details};
     messages << m;
     if (on_message)
         on_message(m);

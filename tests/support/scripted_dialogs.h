@@ -18,6 +18,7 @@ public:
         QString text;
         int buttons;
         QString informative;
+        QString details;
     };
     enum class FileDialogKind { Open, Save };
     struct FileDialog : FileDialogOptions {
@@ -51,7 +52,12 @@ public:
     std::function<void(const Message &)> on_message;  // runs while a message is "open"
 
     int message(MessageKind kind, const QString &title, const QString &text, int buttons,
-                const QString &informative = QString()) override;
+                const QString &informative = QString()) override
+    {
+        return detailed_message(kind, title, text, buttons, informative, QString());
+    }
+    int detailed_message(MessageKind kind, const QString &title, const QString &text, int buttons,
+                         const QString &informative, const QString &details) override;
     QString openFileName(const FileDialogOptions &options) override
     {
         return file_dialog(options, FileDialogKind::Open);
