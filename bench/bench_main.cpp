@@ -6,6 +6,7 @@
 #include "link/qt_serial_port.h"
 #include "network_figures.h"
 #include "plot_figures.h"
+#include "report_figures.h"
 #include "sim_child.h"
 #include "startup_figures.h"
 #include "window_figures.h"
@@ -92,8 +93,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption only(
         QStringLiteral("only"),
         QStringLiteral(
-            "Only these groups: line, window, plot, firmware, network, startup (comma-separated)."),
-        QStringLiteral("GROUPS"), QStringLiteral("line,window,plot,firmware,network,startup"));
+            "Only these groups: line, window, plot, firmware, network, report, startup (comma-separated)."),
+        QStringLiteral("GROUPS"), QStringLiteral("line,window,plot,firmware,network,report,startup"));
     p.addOptions(
         {with_write, transactions, poll_seconds, plot_seconds, firmware_kib, rounds, baseline, smoke, only});
     p.process(app);
@@ -120,7 +121,7 @@ int main(int argc, char *argv[])
 
     const QStringList groups = p.value(only).split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString &g : groups)
-        if (!QStringList{"line", "window", "plot", "firmware", "network", "startup"}.contains(g)) {
+        if (!QStringList{"line", "window", "plot", "firmware", "network", "report", "startup"}.contains(g)) {
             std::fprintf(stderr, "mirval-bench: no group \"%s\"\n", qPrintable(g));
             return 2;
         }
@@ -165,6 +166,8 @@ int main(int argc, char *argv[])
         figures << bench::plot_figures(plot);
     if (wanted("network"))
         figures << bench::network_figures(run.transactions, is_smoke);
+    if (wanted("report"))
+        figures << bench::report_figures(is_smoke ? 1 : 5);
     if (wanted("startup"))
         figures << bench::startup_figures(startups, p.value(baseline));
 
