@@ -24,9 +24,9 @@ port=$(head -n1 "$work/sim.out")
 file="$work/mirval 1 2026_12_08.cfg"
 "$CLI" --port "$port" --address 1 read "$file" >/dev/null
 perl -0pi -e 's/(NOMER="2"[^>]*? POROG=")\d+/${1}9/; s/ZADERZHKA="\d+"/ZADERZHKA="7"/' "$file"
-export FILE=$file OUT=$out
+export FILE=$file OUT=$out PORT=$port
 xvfb-run -a -s "-screen 0 900x760x24" bash -c '
-  "$PULT" "$FILE" &
+  "$PULT" --port "$PORT" "$FILE" &
   pult=$!
   for _ in $(seq 50); do
     id=$(xwininfo -root -tree | awk "/МИРВАЛ-В Пульт/ {print \$1; exit}")
@@ -34,9 +34,7 @@ xvfb-run -a -s "-screen 0 900x760x24" bash -c '
     sleep 0.1
   done
   sleep 1
-  # The last port of the list, the address, "Старт" (as scripts/screenshot.sh).
-  xdotool mousemove --window "$id" 225 21 click 1; sleep 0.5
-  xdotool key Escape End; sleep 0.3
+  # The port is chosen by --port; the address, then "Старт".
   xdotool mousemove --window "$id" 280 49 click --repeat 3 1
   xdotool type 1; sleep 0.3
   xdotool mousemove --window "$id" 293 78 click 1; sleep 3

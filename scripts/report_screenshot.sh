@@ -14,15 +14,15 @@ export PULT=$PWD/$build_dir/src/app/mirval-pult SIM=$PWD/$build_dir/sim/mirval-s
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data HOME=$work/home
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/mirval" "$HOME" && chmod 0700 "$XDG_RUNTIME_DIR"
-printf '[report]\nsite=Склад №2, периметр\ninstaller=Иванов И. И.\n' >"$XDG_CONFIG_HOME/mirval/mirval-pult.conf"
+printf '[report]\nsite="Склад №2, периметр"\ninstaller=Иванов И. И.\n' >"$XDG_CONFIG_HOME/mirval/mirval-pult.conf"
 "$SIM" --address 1 >"$work/sim.out" &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
-export DIALOG_PNG=$dialog_png
+export DIALOG_PNG=$dialog_png PORT=$(head -n1 "$work/sim.out")
 xvfb-run -a -s "-screen 0 900x760x24" bash -c '
   cd "$HOME"
-  "$PULT" &
+  "$PULT" --port "$PORT" &
   pult=$!
   for _ in $(seq 50); do
     id=$(xwininfo -root -tree | awk "/МИРВАЛ-В Пульт/ {print \$1; exit}")
@@ -30,9 +30,7 @@ xvfb-run -a -s "-screen 0 900x760x24" bash -c '
     sleep 0.1
   done
   sleep 1
-  # The last port of the list, the address, "Старт" (as scripts/screenshot.sh).
-  xdotool mousemove --window "$id" 225 21 click 1; sleep 0.5
-  xdotool key Escape End; sleep 0.3
+  # The port is chosen by --port; the address, then "Старт".
   xdotool mousemove --window "$id" 280 49 click --repeat 3 1
   xdotool type 1; sleep 0.3
   xdotool mousemove --window "$id" 293 78 click 1; sleep 3

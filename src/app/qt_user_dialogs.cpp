@@ -168,6 +168,9 @@ bool QtUserDialogs::report_choice(ReportChoice *choice)
     auto *form = new QFormLayout(&dialog);
     auto *site = new QLineEdit(choice->site, &dialog);
     auto *installer = new QLineEdit(choice->installer, &dialog);
+    // Room for a site's full name and an installer's initials.
+    site->setMinimumWidth(site->fontMetrics().averageCharWidth() * 40);
+    installer->setMinimumWidth(site->minimumWidth());
     form->addRow(QStringLiteral("Объект"), site);
     form->addRow(QStringLiteral("Наладчик"), installer);
     auto *measure = new QCheckBox(QStringLiteral("Измерения каналов (по 15 с на канал)"), &dialog);
