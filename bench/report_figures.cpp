@@ -58,7 +58,8 @@ QList<Figure> report_figures(int rounds)
     site.limit = 1000;
 
     QTemporaryDir dir;
-    const report::Header header{QStringLiteral("Склад"), QStringLiteral("Иванов"), QDateTime::currentDateTime()};
+    const report::Header header{QStringLiteral("Склад"), QStringLiteral("Иванов"),
+                                QDateTime::currentDateTime()};
     const report::UnitReport read = read_unit();
     QList<double> unit_ms, site_ms;
     QString error;
@@ -71,8 +72,8 @@ QList<Figure> report_figures(int rounds)
     }
     unit.value = median(unit_ms);
     unit.measured = error.isEmpty() && !unit_ms.isEmpty();
-    unit.note = error.isEmpty() ? QStringLiteral("layout and PDF of the configuration and 20 log records")
-                                : error;
+    unit.note =
+        error.isEmpty() ? QStringLiteral("layout and PDF of the configuration and 20 log records") : error;
 
     const QString backup = dir.filePath(QStringLiteral("backup"));
     QDir().mkpath(backup);
@@ -85,8 +86,9 @@ QList<Figure> report_figures(int rounds)
         QProcess p;
         QElapsedTimer t;
         t.start();
-        p.start(QStringLiteral(CLI_PATH), {QStringLiteral("report"), QStringLiteral("--dir"), backup,
-                                           QStringLiteral("--out"), dir.filePath(QStringLiteral("site.pdf"))});
+        p.start(QStringLiteral(CLI_PATH),
+                {QStringLiteral("report"), QStringLiteral("--dir"), backup, QStringLiteral("--out"),
+                 dir.filePath(QStringLiteral("site.pdf"))});
         if (!p.waitForFinished(30000) || p.exitCode() != 0)
             failure = QStringLiteral("mirval-cli: ") + QString::fromUtf8(p.readAllStandardError()).trimmed();
         else
