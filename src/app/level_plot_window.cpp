@@ -27,6 +27,9 @@ LevelPlotWindow::LevelPlotWindow(std::shared_ptr<UserDialogs> dialogs, int chann
     connect(save_button, &QPushButton::clicked, this, &LevelPlotWindow::save);
     auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
     connect(shortcut, &QShortcut::activated, this, &LevelPlotWindow::save);
+    // Esc and Ctrl+W close it, as a dialog closes.
+    for (const QKeySequence &keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(pause);

@@ -120,6 +120,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     restore_remembered_connection();
     set_up_port_list();
     set_up_file_actions();
+    set_up_keyboard();
 }
 
 void MainWindow::fit_tab_titles()

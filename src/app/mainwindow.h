@@ -251,6 +251,8 @@ private:
     bool settle_unsaved_changes();
     void update_title();
     void set_up_file_actions();
+    // Tab order by rows and keys for the label menus' entries (keyboard.cpp).
+    void set_up_keyboard();
     // A configuration file the user picks, loaded; false when cancelled or
     // damaged (after telling why).
     bool pick_config(const QString &title, UnitConfig *config, QString *path);

@@ -7,6 +7,7 @@
 #include "sim_window.h"
 
 #include <QMenu>
+#include <QPointer>
 #include <QTemporaryDir>
 
 namespace {
@@ -84,6 +85,7 @@ private slots:
     void records_what_the_poll_got_and_saves_it();
     void adds_nothing_to_the_line();
     void follows_the_channel();
+    void by_keyboard();
 };
 
 void TestLevelPlot::initTestCase()
@@ -221,6 +223,33 @@ void TestLevelPlot::follows_the_channel()
     QCOMPARE(tip, QStringLiteral("Тревога\nначало %1 с, длительность %2 с")
                       .arg(double(band.last().start_ms) / 1000, 0, 'f', 1)
                       .arg(double(band.last().length_ms) / 1000, 0, 'f', 1));
+}
+
+// Ctrl+G opens the plot and Esc closes it; Tab walks "Параметры" as its
+// rows stand.
+void TestLevelPlot::by_keyboard()
+{
+    PlotRig w;
+    w.window->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    QTest::keyClick(w.window.get(), Qt::Key_G, Qt::ControlModifier);
+    QTRY_VERIFY(w.window->level_plot() && w.window->level_plot()->isVisible());
+    QPointer<LevelPlotWindow> plot = w.window->level_plot();
+    QVERIFY(QTest::qWaitForWindowActive(plot.data()));
+    QTest::keyClick(plot.data(), Qt::Key_Escape);
+    QTRY_VERIFY(!plot);
+
+    w.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    w.ui().chn->setCurrentIndex(1);  // channel 2, LF: every list of the tab in use
+    w.ui().tabWidget->setCurrentIndex(0);
+    w.ui().pred->setFocus();
+    QStringList walked{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(walked, (QStringList{"pred", "impuls", "pause", "okno", "schet", "trevoga"}));
 }
 
 QTEST_MAIN(TestLevelPlot)
