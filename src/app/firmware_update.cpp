@@ -78,9 +78,8 @@ void MainWindow::restore_firmware()
     const QString name = ui->comPortComboBox->currentText();
     // The port opens at 4800 baud, the only speed the loader listens at.
     if (!m_session.open_line(name)) {
-        const QString why = m_session.failure_text(true);
+        port_open_failed(name);
         m_session.close();
-        critical(QStringLiteral("Не возможно открыть выбранный порт!"), why);
         return;
     }
     const int result = transfer_firmware(file.lines);

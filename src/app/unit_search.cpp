@@ -54,9 +54,8 @@ void MainWindow::find_units()
         return;
     const QString name = ui->comPortComboBox->currentText();
     if (!m_session.open_line(name)) {
-        const QString why = m_session.failure_text(true);
+        port_open_failed(name);
         m_session.close();
-        critical(QStringLiteral("Не возможно открыть выбранный порт!"), why);
         return;
     }
     if (!m_session.set_line_speed()) {

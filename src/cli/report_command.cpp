@@ -141,14 +141,10 @@ int site_from_lines(Context &c, const Request &r)
     run_on_lines(c, [&](int index, Context &line) {
         QList<report::UnitReport> &out = lines[size_t(index)];
         const int opened = with_session(line, [&](Session &s) {
-            line_scan::Hooks hooks;
-            hooks.progress = [&](int address, int found) {
-                line.progress(QStringLiteral("поиск %1/%2, найдено %3").arg(address).arg(to).arg(found));
-            };
-            const line_scan::Result found = line_scan::scan(s.link(), from, to, hooks);
-            if (found.units.isEmpty())
-                return line.fail(UnitFailed, QStringLiteral("Блок не обнаружен!"));
-            for (const line_scan::Unit &unit : found.units) {
+            const QList<line_scan::Unit> units = scan_line(s, line, from, to);
+            if (units.isEmpty())
+                return int(UnitFailed);
+            for (const line_scan::Unit &unit : units) {
                 line.address = unit.address;
                 line.progress(QStringLiteral("блок %1").arg(unit.address));
                 report::UnitReport u;

@@ -77,6 +77,18 @@ Context line_context(const Context &c, const QString &port)
 
 // Runs work on every line on threads of its own, each with a context of its
 // own whose progress shows in the line's place of the status meanwhile.
+QList<line_scan::Unit> scan_line(Session &s, Context &line, int from, int to)
+{
+    line_scan::Hooks hooks;
+    hooks.progress = [&](int address, int found) {
+        line.progress(QStringLiteral("поиск %1/%2, найдено %3").arg(address).arg(to).arg(found));
+    };
+    const line_scan::Result found = line_scan::scan(s.link(), from, to, hooks);
+    if (found.units.isEmpty())
+        line.fail(UnitFailed, QStringLiteral("Блок не обнаружен!"));
+    return found.units;
+}
+
 void run_on_lines(const Context &c, const std::function<void(int index, Context &line)> &work)
 {
     const int count = int(c.ports.size());
@@ -235,14 +247,10 @@ int run_backup(Context &c)
         const QString port = line.port;
         QList<Row> out;
         const int opened = with_session(line, [&](Session &s) {
-            line_scan::Hooks hooks;
-            hooks.progress = [&](int address, int found) {
-                line.progress(QStringLiteral("поиск %1/%2, найдено %3").arg(address).arg(to).arg(found));
-            };
-            const line_scan::Result found = line_scan::scan(s.link(), from, to, hooks);
-            if (found.units.isEmpty())
-                return line.fail(UnitFailed, QStringLiteral("Блок не обнаружен!"));
-            for (const line_scan::Unit &unit : found.units) {
+            const QList<line_scan::Unit> units = scan_line(s, line, from, to);
+            if (units.isEmpty())
+                return int(UnitFailed);
+            for (const line_scan::Unit &unit : units) {
                 Row row{port, unit.address, unit.version, site_files::file_path(dir, port, unit.address), {}};
                 line.address = unit.address;
                 line.error.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "channels/line_scan.h"
 #include "cli.h"
 
 #include <functional>
@@ -10,5 +11,11 @@ namespace cli {
 // and one quiet context each (their progress shows in the line's place of
 // one status line); returns when every line has ended.
 void run_on_lines(const Context &c, const std::function<void(int index, Context &line)> &work);
+
+class Session;
+
+// The units answering at from..to on the session's line, with the scan's
+// progress on the line's status; none after telling "Блок не обнаружен!".
+QList<line_scan::Unit> scan_line(Session &s, Context &line, int from, int to);
 
 }  // namespace cli
