@@ -27,7 +27,7 @@ export QT_QPA_PLATFORM=offscreen
 # the plain run checks it.
 [ $# -gt 0 ] || set -- -E '^package_lint$'
 status=0
-(cd "$build_dir" && ctest --output-on-failure --parallel 2 "$@") || status=$?
+(cd "$build_dir" && ctest --output-on-failure --parallel "${MIRVAL_TEST_JOBS:-4}" "$@") || status=$?
 shopt -s nullglob
 found=("$reports"/*)
 for f in "${found[@]}"; do
