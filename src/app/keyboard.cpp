@@ -1,6 +1,7 @@
-// The form by keyboard: Tab walks each tab's lists as their rows stand, and
-// what sits in labels' context menus has a key and an entry in the form's
-// context menu (the menu key opens it from any list).
+// The form by keyboard: Tab walks the form's rows top to bottom, then the
+// current tab's lists as their rows stand, and what sits in labels' context
+// menus has a key and an entry in the form's context menu (the menu key
+// opens it from any list).
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
@@ -8,16 +9,46 @@
 
 void MainWindow::set_up_keyboard()
 {
-    const QList<QList<QWidget *>> tabs = {
-        {ui->pred, ui->impuls, ui->pause, ui->okno, ui->schet, ui->trevoga},
-        {ui->YROVEN, ui->AMPL, ui->pushButton, ui->reject},
-        {ui->usilenie, ui->arp, ui->porog},
-        {ui->cross_1, ui->cross_2, ui->cross_3, ui->cross_4, ui->zad, ui->block},
-        {ui->porog_perepil, ui->time_perepil},
-    };
-    for (const QList<QWidget *> &order : tabs)
-        for (int i = 1; i < order.size(); ++i)
-            setTabOrder(order[i - 1], order[i]);
+    // One chain: the form's rows, the tab bar, then every tab's lists; the
+    // hidden tabs' lists are passed over, so Tab goes from the tab bar into
+    // the tab in view.
+    const QList<QWidget *> order = {ui->comPortComboBox,
+                                    ui->pushButton_2,
+                                    ui->addres,
+                                    ui->searchButton,
+                                    ui->DK,
+                                    ui->getTime,
+                                    ui->setTime,
+                                    ui->getProtokol,
+                                    ui->clearProtokol,
+                                    ui->chn,
+                                    ui->onoff,
+                                    ui->loadCfg,
+                                    ui->saveCfg,
+                                    ui->tabWidget,
+                                    ui->pred,
+                                    ui->impuls,
+                                    ui->pause,
+                                    ui->okno,
+                                    ui->schet,
+                                    ui->trevoga,
+                                    ui->YROVEN,
+                                    ui->AMPL,
+                                    ui->pushButton,
+                                    ui->reject,
+                                    ui->usilenie,
+                                    ui->arp,
+                                    ui->porog,
+                                    ui->cross_1,
+                                    ui->cross_2,
+                                    ui->cross_3,
+                                    ui->cross_4,
+                                    ui->zad,
+                                    ui->block,
+                                    ui->porog_perepil,
+                                    ui->time_perepil};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     const auto add = [this](const QString &text, const QKeySequence &keys, const std::function<void()> &run) {
         auto *action = new QAction(text, this);

@@ -18,11 +18,17 @@ const QColor kLevelColour(0x1f, 0x4f, 0xbf);
 const QColor kThresholdColour(0xd0, 0x00, 0x00);
 const QColor kGridColour(0xe4, 0xe4, 0xe4);
 const QColor kMarkerColour(0x70, 0x70, 0x70);
-constexpr int kBandHeight = 22;
-constexpr int kAxisHeight = 18;
-constexpr int kTopMargin = 26;
-constexpr int kLeftMargin = 56;
-constexpr int kRightMargin = 16;
+// The margins hold the labels, so they follow the font: a larger font or
+// scale must not clip them. The figures are the least, at the default font.
+struct Margins {
+    int band, axis, top, left, right;
+};
+
+Margins margins_for(const QFontMetrics &fm)
+{
+    return {std::max(22, fm.height() + 8), std::max(18, fm.height() + 4), std::max(26, fm.height() + 10),
+            std::max(56, fm.horizontalAdvance(QStringLiteral("-0000.0")) + 10), 16};
+}
 
 // 1, 2 or 5 times a power of ten, so that range holds about `ticks` steps.
 double nice_step(double range, int ticks)
@@ -94,10 +100,11 @@ void LevelPlot::set_paused(bool paused)
 LevelPlot::Areas LevelPlot::areas() const
 {
     Areas a;
-    const int bottom = height() - kAxisHeight;
-    a.axis = QRect(kLeftMargin, bottom, width() - kLeftMargin - kRightMargin, kAxisHeight);
-    a.band = QRect(kLeftMargin, bottom - kBandHeight - 2, a.axis.width(), kBandHeight);
-    a.plot = QRect(kLeftMargin, kTopMargin, a.axis.width(), std::max(10, a.band.top() - 4 - kTopMargin));
+    const Margins m = margins_for(fontMetrics());
+    const int bottom = height() - m.axis;
+    a.axis = QRect(m.left, bottom, width() - m.left - m.right, m.axis);
+    a.band = QRect(m.left, bottom - m.band - 2, a.axis.width(), m.band);
+    a.plot = QRect(m.left, m.top, a.axis.width(), std::max(10, a.band.top() - 4 - m.top));
     return a;
 }
 
@@ -170,17 +177,21 @@ void LevelPlot::paintEvent(QPaintEvent *)
         p.setPen(kGridColour);
         p.drawLine(QPointF(a.plot.left(), y), QPointF(a.plot.right(), y));
         p.setPen(Qt::black);
-        p.drawText(QRectF(0, y - fm.height() / 2.0, kLeftMargin - 6, fm.height()),
+        p.drawText(QRectF(0, y - fm.height() / 2.0, a.plot.left() - 6, fm.height()),
                    Qt::AlignRight | Qt::AlignVCenter, QString::number(v, 'f', y_step < 1 ? 1 : 0));
     }
-    p.drawText(QRect(4, 2, kLeftMargin, fm.height()), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("мВ"));
+    p.drawText(QRect(4, 2, a.plot.left(), fm.height()), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("мВ"));
     const qint64 t_step = time_step_ms(m_span_ms, a.axis.width());
     for (qint64 t = std::max<qint64>(0, (t0 / t_step + 1) * t_step); t <= t1; t += t_step) {
         const double x = x_of(t, a.plot);
         p.setPen(kGridColour);
         p.drawLine(QPointF(x, a.plot.top()), QPointF(x, a.plot.bottom()));
         p.setPen(Qt::black);
-        p.drawText(QRectF(x - 40, a.axis.top(), 80, a.axis.height()), Qt::AlignCenter, clock_text(t));
+        const QString text = clock_text(t);
+        // Centred under its tick, but kept whole at the plot's right end.
+        const double half = fm.horizontalAdvance(text) / 2.0 + 2;
+        const double left = std::min(x - half, width() - 2 * half);
+        p.drawText(QRectF(left, a.axis.top(), 2 * half, a.axis.height()), Qt::AlignCenter, text);
     }
 
     // The state band.
@@ -254,8 +265,11 @@ void LevelPlot::paintEvent(QPaintEvent *)
         p.setPen(QPen(kMarkerColour, 1, Qt::DashLine));
         p.drawLine(QPointF(x, a.plot.top()), QPointF(x, a.band.bottom()));
         p.setPen(kMarkerColour);
-        p.drawText(QPointF(x + 3, kTopMargin - 5),
-                   QStringLiteral("канал %1, %2").arg(pt.channel).arg(mode_text(pt.mode)));
+        // Right of the marker, or left of it where the plot ends too soon.
+        const QString text = QStringLiteral("канал %1, %2").arg(pt.channel).arg(mode_text(pt.mode));
+        const int text_width = fm.horizontalAdvance(text);
+        const double left = x + 3 + text_width <= width() - 2 ? x + 3 : x - 3 - text_width;
+        p.drawText(QPointF(std::max(2.0, left), a.plot.top() - 5), text);
     }
 
     p.setPen(kMarkerColour);

@@ -4,6 +4,7 @@
 #include "channels/parameters.h"
 #include "level_plot_window.h"
 #include "mainwindow.h"
+#include "screen_fit.h"
 #include "ui_mainwindow.h"
 
 #include <QMenu>
@@ -32,6 +33,12 @@ void MainWindow::open_level_plot()
     if (!m_level_plot) {
         m_level_plot = new LevelPlotWindow(m_dialogs, m_model.current_channel, this);
         connect(this, &MainWindow::poll_sampled, m_level_plot.data(), &LevelPlotWindow::add_sample);
+        // Beside the form where the screen has room, so neither hides the other.
+        const QMargins frame = screen_fit::frame_margins(this);
+        const QRect place = screen_fit::beside(frameGeometry(), m_level_plot->size().grownBy(frame),
+                                               m_level_plot->minimumSizeHint().grownBy(frame),
+                                               screen_fit::available_for(this));
+        m_level_plot->setGeometry(place.marginsRemoved(frame));
     }
     m_level_plot->show();
     m_level_plot->raise();

@@ -48,7 +48,6 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
         m_services.enumerate = present_port_names;
     m_session.set_port_maker(m_services.make_port);
     ui->setupUi(this);
-    fit_tab_titles();
     // Message boxes and dialogs carry the same icon as the main window.
     QGuiApplication::setWindowIcon(windowIcon());
 
@@ -121,20 +120,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget *parent)
     set_up_port_list();
     set_up_file_actions();
     set_up_keyboard();
-}
-
-void MainWindow::fit_tab_titles()
-{
-    // The tab bar has no scroll buttons, so at the form's width a wide font
-    // cuts off the last titles. The window starts just wide enough for all
-    // of them; its minimum size stays as the form sets it.
-    ensurePolished();
-    const QMargins outer = ui->gridLayout_4->contentsMargins();
-    const QMargins inner = ui->verticalLayout->contentsMargins();
-    const int needed = ui->tabWidget->tabBar()->sizeHint().width() + outer.left() + outer.right() +
-                       inner.left() + inner.right();
-    if (needed > width())
-        resize(needed, height());
+    // Last: the window's size follows what the form holds by now.
+    fit_to_screen();
 }
 
 MainWindow::~MainWindow()

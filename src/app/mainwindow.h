@@ -266,8 +266,9 @@ private:
     // A file with values outside the lists is not written: true after
     // naming each.
     bool refuse_bad_values(const UnitConfig &config, const QString &path);
-    // Widens the window, if need be, until every tab title shows.
-    void fit_tab_titles();
+    // Lays the tab pages out, puts the form in a scroll area and sizes the
+    // window to show every tab title within the screen (window_fit.cpp).
+    void fit_to_screen();
     // The list: the system's and the virtual ports present, then the fixed
     // ones (port_list.cpp).
     void set_up_port_list();

@@ -8,13 +8,25 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QStringList>
+#include <QVBoxLayout>
 
 proto::proto(QWidget *parent, UserDialogs *dialogs, QString *directory)
     : QDialog(parent), ui(std::make_unique<Ui::ProtocolDlg>()), dialogs(dialogs),
       m_own_directory(QDir::currentPath()), m_directory(directory ? directory : &m_own_directory)
 {
     ui->setupUi(this);
+    // In a layout the list grows with the window and shrinks with a small
+    // screen instead of running off it.
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ui->save_btn);
+    buttons->addWidget(ui->done_btn);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(10, 10, 10, 10);
+    column->addWidget(ui->pr, 1);
+    column->addLayout(buttons);
     if (!dialogs) {
         m_own_dialogs = std::make_unique<QtUserDialogs>(this);
         this->dialogs = m_own_dialogs.get();
