@@ -91,7 +91,12 @@ void MainWindow::restore_firmware()
         journal::ChangeJournal().append(entry);
     }
     m_session.close();
+    // The form goes back to its state without a unit: the transfer's end
+    // left the unit's controls enabled.
+    set_controls_enabled(false);
     ui->searchButton->setEnabled(true);
+    ui->pushButton_2->setEnabled(true);
+    show_file_again();
 }
 
 bool MainWindow::firmware_file_chosen(cDataFile &file)

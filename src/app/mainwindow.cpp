@@ -228,9 +228,24 @@ void MainWindow::set_controls_enabled(bool enable)
     const std::optional<lock_rule::Enabled> enabled = lock_rule::enabled(lock_inputs(!enable));
     if (!enabled)
         return;
+    // Every poll disables the form for its transaction, and a disabled
+    // control hands the keyboard focus on; without taking it back the focus
+    // would wander off the control the user is on at every poll.
+    QWidget *focused = focusWidget();
+    const bool holds_focus = !enable && focused && focused != m_focus_moved_to;
     for (int c = 0; c < lock_rule::ControlCount; ++c)
         if (QWidget *w = m_controls[size_t(c)])
             w->setEnabled((*enabled)[size_t(c)]);
+    if (holds_focus && focusWidget() != focused) {
+        m_focus_held = focused;
+        m_focus_moved_to = focusWidget();
+    } else if (enable && m_focus_held) {
+        // Unless the user has moved it meanwhile.
+        if (m_focus_held->isEnabled() && m_focus_held->isVisible() && focusWidget() == m_focus_moved_to)
+            m_focus_held->setFocus(Qt::OtherFocusReason);
+        m_focus_held.clear();
+        m_focus_moved_to.clear();
+    }
 }
 
 void MainWindow::set_state_label(int row)

@@ -355,6 +355,10 @@ private:
     // for the unit; it runs once the operation has returned.
     QTimer m_deferred_start;
     QPointer<LevelPlotWindow> m_level_plot;
+    // The control that had the keyboard focus when a transaction disabled
+    // the form, and where Qt moved the focus then (set_controls_enabled).
+    QPointer<QWidget> m_focus_held;
+    QPointer<QWidget> m_focus_moved_to;
     // The port of the last successful connection, or the one given on the
     // command line until a connection is made: selected whenever the list
     // holds it; and the ports that stay in the list whatever the watcher sees.

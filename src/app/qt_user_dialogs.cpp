@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -151,7 +152,16 @@ bool QtUserDialogs::compare(const ComparisonTable &table, QList<int> *ticked)
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
-    dialog.resize(640, 480);
+    // Wide enough for every column (the journal's are many); the screen
+    // bounds it as it is shown.
+    int columns_width = 0;
+    for (int c = 0; c < grid->columnCount(); ++c)
+        columns_width += grid->columnWidth(c);
+    const QMargins margins = layout->contentsMargins();
+    dialog.resize(std::max(640, columns_width + 2 * grid->frameWidth() +
+                                    grid->verticalScrollBar()->sizeHint().width() + margins.left() +
+                                    margins.right() + 8),
+                  480);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     ticked->clear();

@@ -12,8 +12,10 @@ namespace screen_fit {
 QRect inside(const QRect &wanted, const QRect &available)
 {
     const QSize size = wanted.size().boundedTo(available.size());
-    const int x = std::clamp(wanted.x(), available.left(), available.left() + available.width() - size.width());
-    const int y = std::clamp(wanted.y(), available.top(), available.top() + available.height() - size.height());
+    const int x =
+        std::clamp(wanted.x(), available.left(), available.left() + available.width() - size.width());
+    const int y =
+        std::clamp(wanted.y(), available.top(), available.top() + available.height() - size.height());
     return {QPoint(x, y), size};
 }
 

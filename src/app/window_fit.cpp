@@ -21,7 +21,8 @@ void MainWindow::fit_to_screen()
         QWidget *page = ui->tabWidget->widget(i);
         if (page->layout())
             continue;
-        const QList<QWidget *> children = page->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+        const QList<QWidget *> children =
+            page->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
         if (children.size() != 1)
             continue;
         QWidget *rows = children.front();

@@ -159,6 +159,9 @@ void TestE2eFirmwareRestore::unit_left_in_its_loader_comes_back()
         QCOMPARE(w->dialogs->texts().last(), kQuestion);
         QCOMPARE(w->session().state(), ConnectionState::Disconnected);
         QVERIFY(w->ui().searchButton->isEnabled());
+        // Without a unit its controls are off again.
+        QVERIFY(!w->ui().DK->isEnabled());
+        QVERIFY(!w->ui().pred->isEnabled());
     } else {
         const CliRun run = run_cli({"--port", port, "flash", "--loader", good});
         QVERIFY2(run.exit == 0, qPrintable(run.err));

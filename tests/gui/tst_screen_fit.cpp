@@ -39,7 +39,8 @@ void TestScreenFit::on_screen()
     QTemporaryDir dir;
     QFile config(dir.filePath("screen.json"));
     QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write(QStringLiteral(R"({"screens":[{"name":"laptop","x":0,"y":0,"width":%1,"height":%2,"logicalDpi":96}]})")
+    config.write(QStringLiteral(
+                     R"({"screens":[{"name":"laptop","x":0,"y":0,"width":%1,"height":%2,"logicalDpi":96}]})")
                      .arg(screen.width())
                      .arg(screen.height())
                      .toUtf8());
@@ -97,12 +98,12 @@ void TestScreenFit::check_here()
     const QRect available = w.window->screen()->availableGeometry();
     const QRect main = w.window->frameGeometry();
     QVERIFY2(available.contains(main), qPrintable(QStringLiteral("window %1,%2 %3x%4 on %5x%6")
-                                                       .arg(main.x())
-                                                       .arg(main.y())
-                                                       .arg(main.width())
-                                                       .arg(main.height())
-                                                       .arg(available.width())
-                                                       .arg(available.height())));
+                                                      .arg(main.x())
+                                                      .arg(main.y())
+                                                      .arg(main.width())
+                                                      .arg(main.height())
+                                                      .arg(available.width())
+                                                      .arg(available.height())));
     const QStringList clipped = clipped_texts(w.window.get());
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(", ")));
     QTabBar *bar = w.ui().tabWidget->tabBar();
