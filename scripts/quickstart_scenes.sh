@@ -195,9 +195,10 @@ scene_compare() {
 
 # 6. The port held by another program, "Подробнее" open.
 scene_busy() {
-  "$CLI" --port "$port" --address 1 monitor --channel 1 >/dev/null 2>&1 &
+  "$CLI" --port "$port" --address 1 monitor --channel 1 >"$WORK/monitor.out" 2>&1 &
   holder=$!
-  sleep 1
+  # It holds the port once it prints its first reading.
+  for _ in $(seq 100); do [ -s "$WORK/monitor.out" ] && break; sleep 0.1; done
   start_pult
   connect 1; sleep 1.5
   xdotool key Tab space; sleep 0.8
