@@ -13,11 +13,16 @@
 
 namespace bench {
 
+// The first paint of the window or of any widget in it: a window covered by
+// opaque children (a scroll area) gets no paint event of its own.
 class PaintProbe : public QObject {
 public:
+    explicit PaintProbe(const QWidget *window) : m_window(window) {}
+
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && !m_seen) {
+        if (event->type() == QEvent::Paint && !m_seen && watched->isWidgetType() &&
+            static_cast<QWidget *>(watched)->window() == m_window) {
             m_seen = true;
             // After the paint has been delivered in full.
             QTimer::singleShot(0, qApp, [] {
@@ -30,13 +35,14 @@ public:
     }
 
 private:
+    const QWidget *m_window;
     bool m_seen = false;
 };
 
 inline int show_and_report(QApplication &app, QWidget &window)
 {
-    PaintProbe probe;
-    window.installEventFilter(&probe);
+    PaintProbe probe(&window);
+    app.installEventFilter(&probe);
     window.show();
     return app.exec();
 }

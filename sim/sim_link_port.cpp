@@ -160,6 +160,9 @@ void SimLinkPort::vanish()
     m_vanished = true;
     m_open = false;
     m_rx.clear();
+    // The adapter has gone from the line: what the units were still to send
+    // it never arrives, also not once it is back.
+    m_bus->take_due(kNever);
     m_error = QStringLiteral("The device was removed");
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -56,6 +57,19 @@ QMargins frame_margins(const QWidget *window)
 
 namespace {
 
+// Moves and shrinks window's frame into its screen's available area.
+void fit(QWidget *window)
+{
+    const QRect available = available_for(window);
+    if (available.isEmpty())
+        return;
+    const QMargins margins = frame_margins(window);
+    const QRect frame = window->geometry().marginsAdded(margins);
+    const QRect fitted = inside(frame, available);
+    if (fitted != frame)
+        window->setGeometry(fitted.marginsRemoved(margins));
+}
+
 class KeepOnScreen : public QObject {
 public:
     using QObject::QObject;
@@ -68,16 +82,14 @@ protected:
         auto *window = static_cast<QWidget *>(watched);
         if (!window->isWindow() || window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip)
             return false;
-        const QRect available = available_for(window);
-        if (available.isEmpty())
-            return false;
-        const QMargins margins = frame_margins(window);
-        const QRect frame = window->geometry().marginsAdded(margins);
-        const QRect fitted = inside(frame, available);
-        if (fitted != frame) {
-            const QRect inner = fitted.marginsRemoved(margins);
-            window->setGeometry(inner);
-        }
+        fit(window);
+        // A window manager adds its frame only once the window is mapped, and
+        // not every one keeps a new window inside the screen: once the frame
+        // is known the window is fitted again.
+        QTimer::singleShot(300, window, [window] {
+            if (window->isVisible() && !window->isMaximized() && !window->isFullScreen())
+                fit(window);
+        });
         return false;
     }
 };
