@@ -24,12 +24,30 @@ normal_tests() {
     (cd "${BUILD_DIR:-build}" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "${MIRVAL_TEST_JOBS:-4}" "$@")
 }
 
+# The sanitized build runs beside the format check and the normal tests, at
+# the lowest priority: the tests mostly wait on serial lines, and what CPU
+# they want they still get first. Its output is shown when it has ended.
+sanitized_build_log=
+start_sanitized_build() {
+    sanitized_build_log=$(mktemp)
+    setsid nice -n 19 scripts/build_sanitized.sh >"$sanitized_build_log" 2>&1 &
+    sanitized_build_pid=$!
+    trap 'kill -- -"$sanitized_build_pid" 2>/dev/null || true; rm -f "$sanitized_build_log"' EXIT
+}
+wait_sanitized_build() {
+    local status=0
+    wait "$sanitized_build_pid" || status=$?
+    if [ $status -eq 0 ]; then tail -n 2 "$sanitized_build_log"; else cat "$sanitized_build_log"; fi
+    return $status
+}
+
 scripts/deps.sh
 phase build scripts/build.sh
+[ "$quick" = 1 ] || start_sanitized_build
 phase format scripts/format.sh --check
 phase tests normal_tests "$@"
 if [ "$quick" != 1 ]; then
-    phase "sanitized build" scripts/build_sanitized.sh
+    phase "sanitized build (the rest of it)" wait_sanitized_build
     phase "sanitized tests" scripts/sanitize.sh
     phase fuzz scripts/fuzz.sh
 fi
