@@ -228,9 +228,9 @@ void MainWindow::set_controls_enabled(bool enable)
     const std::optional<lock_rule::Enabled> enabled = lock_rule::enabled(lock_inputs(!enable));
     if (!enabled)
         return;
-    // Every poll disables the form for its transaction, and a disabled
-    // control hands the keyboard focus on; without taking it back the focus
-    // would wander off the control the user is on at every poll.
+    // A transaction disables the form (a channel's read-back holds it for
+    // several), and a disabled control hands the keyboard focus on or drops
+    // it; without taking it back the user's next keys would go elsewhere.
     QWidget *focused = focusWidget();
     const bool holds_focus = !enable && focused && focused != m_focus_moved_to;
     for (int c = 0; c < lock_rule::ControlCount; ++c)
